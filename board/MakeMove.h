@@ -1,0 +1,20 @@
+// Making a move on a board copy, and the attack tests that legality, move ordering and the
+// evaluation ask. There is no unmake: every search node owns its copy of the board and of the
+// EvalState and drops it when it returns.
+#pragma once
+
+#include "board/Board.h"
+
+// Flags the game flow sets before a search: that side's king stands on its king side, so an
+// advance of its g-pawn weakens the shelter (see MakeMove).
+struct MoveFlags {
+  bool engineGPawnWatch;
+  bool opponentGPawnWatch;
+};
+extern MoveFlags GPawnWatch;
+
+void MakeMove(Move move, Board &board, EvalState &state);  // board and material, castling terms
+void ApplyMove(Move move, Board &board);                   // the board only
+bool IsAttacked(const Board &board, int square, int attackingSide);        // side 1 engine, 2 opponent
+bool IsAttackedByCheaper(uint8_t piece, const Board &board, int square, int attackingSide);
+bool ThreatensHeavyPiece(const Board &board, Move move);  // board after the move

@@ -1,0 +1,28 @@
+#include "board/Text.h"
+
+std::string SqueezeUpper(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (char c : text) {
+    unsigned char code = static_cast<unsigned char>(c);
+    if (code <= 32) continue;
+    result.push_back(code >= 'a' && code <= 'z' ? char(code - 'a' + 'A') : c);
+  }
+  return result;
+}
+
+int ParseNumber(std::string_view text, bool &error) {
+  std::string digits = SqueezeUpper(text);
+  error = digits.empty() || digits.size() > 7;
+  if (error) return 0;
+  int value = 0, place = 1;
+  for (size_t i = digits.size(); i-- > 0;) {
+    char c = digits[i];
+    if (c < '0' || c > '9')
+      error = true;  // the scan goes on, the result is 0
+    else
+      value += (c - '0') * place;
+    place *= 10;
+  }
+  return error ? 0 : value;
+}

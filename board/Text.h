@@ -1,0 +1,12 @@
+// Text helpers shared by every layer: the normaliser used for every comparison of typed or stored
+// text, and the short decimal number reader of the command language.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+constexpr size_t MaxTextLength = 255;  // texts are cut, never rejected
+
+std::string SqueezeUpper(std::string_view text);  // drops codes <= 32, upper-cases a..z
+// 1 to 7 decimal digits after normalisation; otherwise error is set and the value is 0.
+int ParseNumber(std::string_view text, bool &error);

@@ -1,0 +1,3 @@
+#include "driver/Protocol.h"
+
+int main() { return RunEngine(); }

@@ -1,0 +1,7 @@
+#include "board/Board.h"
+#include "tools/DevCommand.h"
+
+void DevInitTables() {
+  InitBoardTables();
+  InitEvaluationMasks();
+}
