@@ -1,0 +1,127 @@
+#include "driver/Clock.h"
+
+#include <cstdlib>
+
+#include "board/Board.h"
+#include "driver/Console.h"
+#include "driver/GameFlow.h"
+#include "driver/Platform.h"
+
+ClockState Clock;
+
+void ResetClock() {
+  Clock = ClockState{};
+  Clock.baseTime = 0.5;  // twelve hours until the interface sets a level
+  Clock.timeLeft = Clock.baseTime;
+  Clock.nominalDepth = 6;
+  Clock.minTimeStopDepth = 6;
+  Clock.reductionDivisor = 100;
+}
+
+static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Takes the last token off the line: trailing blanks are skipped, then the token runs back to the
+// blank before it. The line is cut before the token.
+static std::string TakeLastToken(std::string &line) {
+  size_t end = line.size();
+  while (end > 0 && IsBlank(line[end - 1])) end--;
+  size_t start = end;
+  while (start > 0 && !IsBlank(line[start - 1])) start--;
+  std::string token = line.substr(start, end - start);
+  line.erase(start > 0 ? start - 1 : 0);
+  return token;
+}
+
+static bool ToDouble(const std::string &text, double &value) {
+  if (text.empty()) return false;
+  char *end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return end != nullptr && *end == '\0';
+}
+
+static bool ToInteger(const std::string &text, long &value) {
+  if (text.empty()) return false;
+  char *end = nullptr;
+  value = std::strtol(text.c_str(), &end, 10);
+  return end != nullptr && *end == '\0';
+}
+
+void HandleLevel(const std::string &rawLine) {
+  std::string line = rawLine;
+  Console.inputLine.clear();
+
+  double seconds = 0;
+  Clock.increment = ToDouble(TakeLastToken(line), seconds) ? seconds * SecondInDays : 0;
+
+  // Minutes, less two seconds of safety; a minutes:seconds form falls back to five minutes.
+  double minutes = 0;
+  Clock.baseTime = ToDouble(TakeLastToken(line), minutes) ? (minutes - 1.0 / 30.0) / 1440.0 : 5.0 / 1440.0;
+  Clock.timeLeft = Clock.baseTime;
+
+  long moves = 0;
+  Clock.movesPerPeriod = 0;
+  if (ToInteger(TakeLastToken(line), moves) && moves >= 1) {
+    Clock.movesPerPeriod = int32_t(moves);
+    Clock.increment = 0;  // an increment is ignored with conventional periods
+  }
+}
+
+void HandleTime(const std::string &centiseconds) {
+  double c = 0;
+  if (!ToDouble(centiseconds, c)) return;
+  c -= 30;  // 0.3 seconds of safety
+  if (c < 0) c = 0;
+  Clock.timeLeft = c / (86400.0 * 100.0);
+}
+
+// Early in the game with most of the engine's back row unmoved, a period's move gets more time.
+static bool InOpening() {
+  if (Flow.engineMoveCount > 20) return false;
+  int unmoved = 0;
+  for (int square = 21; square <= 28; square++)
+    if (Game.currentBoard[square] == StartBoard[square]) unmoved++;
+  return unmoved >= 3;
+}
+
+void AllocateTime() {
+  const double softMargin = 1.1 * SecondInDays, hardMargin = 1.2 * SecondInDays;
+  double t = Clock.timeLeft, soft, hard;
+  if (Clock.movesPerPeriod <= 0) {
+    soft = t / 30 + Clock.increment / 2;
+    hard = 4 * soft;
+    if (soft > 0.8 * t) soft = 0.8 * t;
+    if (soft > t - softMargin) soft = t - softMargin;
+    if (hard > 0.9 * t) hard = 0.9 * t;
+    if (hard > t - hardMargin) hard = t - hardMargin;
+  } else {
+    if (t < 0) t = 0;
+    int left = Clock.movesPerPeriod - Flow.engineMoveCount % Clock.movesPerPeriod;
+    soft = left > 1 ? t / (left + 2) : t;
+    if (InOpening()) soft = 1.5 * soft;
+    hard = 4 * soft;
+    if (left > 1) {
+      if (hard > 0.6 * t) {
+        hard = 0.6 * t;
+        soft = 0.4 * t;
+      }
+    } else if (hard > 0.9 * t) {
+      hard = 0.9 * t;
+      soft = 0.6 * t;
+    }
+    if (soft > t - softMargin) soft = t - softMargin;
+    if (hard > t - hardMargin) hard = t - hardMargin;
+  }
+  if (hard < soft) soft = hard;
+  Clock.softTimeLimit = soft;
+  Clock.hardTimeLimit = hard;
+  double depthRuleTime = 25.0 / 1440.0 / Clock.reductionDivisor;
+  Clock.minTimeStopDepth = depthRuleTime >= soft ? Clock.nominalDepth - 1 : Clock.nominalDepth;
+}
+
+void MarkStartTime() { Clock.startMark = ClockDays(); }
+
+double ElapsedTime() {
+  double elapsed = ClockDays() - Clock.startMark;
+  if (elapsed < -0.001) elapsed += 1.0;  // the day changed since the mark
+  return elapsed;
+}

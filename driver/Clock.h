@@ -1,0 +1,30 @@
+// Time control: turns the interface's level and time commands into the two limits of the next
+// search and the depth below which the search does not stop for time. Time values are fractions
+// of a day (1.0 = 24 hours), the unit of the engine's clock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr double SecondInDays = 1.0 / 86400.0;
+
+struct ClockState {
+  double timeLeft;          // the engine's remaining time
+  double baseTime;          // time per period from the last level command
+  double increment;         // Fischer increment per move
+  int32_t movesPerPeriod;   // 0: the whole game is one period
+  int32_t nominalDepth;     // the depth the /L command sets (12 after a new game)
+  int32_t minTimeStopDepth; // below this depth the search does not stop for time
+  int32_t reductionDivisor; // 100: turns 25 minutes into the 15 seconds of the depth rule
+  double softTimeLimit;     // the planned time for this move
+  double hardTimeLimit;     // the time the move must not exceed
+  double startMark;         // clock reading at the start of the current search
+};
+extern ClockState Clock;
+
+void ResetClock();                          // start-up values
+void HandleLevel(const std::string &rawLine);  // "level MPS BASE INC", the line as read
+void HandleTime(const std::string &centiseconds);  // the text after TIME
+void AllocateTime();                        // soft and hard limit, MinTimeStopDepth
+void MarkStartTime();
+double ElapsedTime();                       // days since the start mark

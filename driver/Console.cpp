@@ -1,0 +1,108 @@
+#include "driver/Console.h"
+
+#include "board/Text.h"
+#include "driver/Clock.h"
+#include "driver/Platform.h"
+#include "driver/Reports.h"
+#include "search/SearchControl.h"
+
+ConsoleState Console;
+
+void ResetConsole() { Console = ConsoleState{}; }
+
+bool ReadInputLine(bool poll) {
+  if (!Console.inputLine.empty()) return true;
+  if (Console.endOfInput) {
+    Console.inputLine = "quit";
+    return true;
+  }
+  if (poll && !InputBytesWaiting()) return false;
+
+  bool lineRead = false;
+  char byte;
+  while (!lineRead) {
+    if (ReadInputByte(byte) != ReadResult::Byte) {
+      Console.endOfInput = true;
+      break;
+    }
+    if (byte == '\n')
+      lineRead = true;
+    else if (Console.inputLine.size() < MaxInputLength)
+      Console.inputLine.push_back(byte);  // the rest of an over-long line is dropped
+  }
+  if (lineRead || !Console.inputLine.empty()) {
+    ConsoleLogLine("in:  " + Console.inputLine);
+  } else {
+    Console.inputLine = "quit";  // the interface has gone: behave as on its last command
+  }
+  return !Console.inputLine.empty();
+}
+
+void WriteProtocolLine(std::string_view text) {
+  if (Console.outputMuted) return;
+  std::string line(text.substr(0, MaxOutputLength));
+  if (!line.empty()) WriteOutputLine(line);
+  ConsoleLogLine("uit: " + line);
+}
+
+bool IsCoordinateMove(std::string &text) {
+  if (text.size() < 4) return false;
+  auto isFile = [](char c) { return c >= 'A' && c <= 'H'; };
+  auto isRank = [](char c) { return c >= '1' && c <= '8'; };
+  if (!isFile(text[0]) || !isRank(text[1]) || !isFile(text[2]) || !isRank(text[3])) return false;
+  text = "USERMOVE" + text.substr(0, 200);
+  return true;
+}
+
+std::string ToEngineMoveText(std::string_view protocolMove) {
+  std::string result(protocolMove.substr(0, 4));
+  if (protocolMove.size() >= 5) {
+    char letter = protocolMove[4];
+    if (letter >= 'a' && letter <= 'z') letter = char(letter - 'a' + 'A');
+    switch (letter) {
+      case 'B': result += 'L'; break;
+      case 'N': result += 'P'; break;
+      case 'Q': result += 'D'; break;
+      case 'R': result += 'T'; break;
+      default: break;  // any other letter is dropped
+    }
+  }
+  return result;
+}
+
+std::string ToProtocolMoveText(std::string_view engineMove) {
+  std::string result;
+  for (size_t i = 0; i < engineMove.size() && i < 4; i++) {
+    char c = engineMove[i];
+    result += c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+  }
+  if (engineMove.size() >= 5) {
+    switch (engineMove[4]) {
+      case 'D': case 'd': result += 'Q'; break;
+      case 'L': case 'l': result += 'B'; break;
+      case 'P': case 'p': result += 'N'; break;
+      case 'T': case 't': result += 'R'; break;
+      default: break;
+    }
+  }
+  return result;
+}
+
+void PollInput() {
+  std::string s = SqueezeUpper(Console.inputLine);
+  bool keep = false;
+  if (s.compare(0, 8, "USERMOVE") == 0 || IsCoordinateMove(s)) {
+    Signals.commandText = ToEngineMoveText(s.size() > 8 ? std::string_view(s).substr(8, 5) : "");
+  } else if (s.compare(0, 4, "TIME") == 0) {
+    HandleTime(s.substr(4));
+  } else if (s == "?") {
+    Signals.stopSearch = true;
+    Signals.commandPending = true;
+  } else if (s == "NEW" || s == "QUIT" || s == "REMOVE" || s == "FORCE" || s == "GO" ||
+             s.compare(0, 6, "RESULT") == 0) {
+    Signals.stopSearch = true;
+    Signals.commandPending = true;
+    keep = true;  // the main loop acts on it once the search has stopped
+  }
+  if (!keep) Console.inputLine.clear();
+}

@@ -1,0 +1,30 @@
+// Standard input and output of the protocol: the line reader (blocking, or only when input is
+// already waiting), the line writer, the conversion of move texts between the protocol's notation
+// (e2e4, e7e8q) and the engine's own (E2E4, E7E8D with the Dutch piece initials), and the poll
+// that looks at lines arriving while the engine searches.
+//
+// A non-empty inputLine is a line that is pending: readers return it again without reading. When
+// standard input ends (or fails) the reader hands out "quit" from then on, so every waiting loop
+// ends as it would on that command.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+constexpr size_t MaxInputLength = 250;
+constexpr size_t MaxOutputLength = 249;
+
+struct ConsoleState {
+  std::string inputLine;  // the current line, at most 250 characters; empty: nothing pending
+  bool outputMuted;       // while set nothing reaches standard output or the console log
+  bool endOfInput;        // standard input has ended; the reader answers "quit" from now on
+};
+extern ConsoleState Console;
+
+void ResetConsole();
+bool ReadInputLine(bool poll);                 // fills inputLine; true when it is not empty
+void WriteProtocolLine(std::string_view text); // one line to the interface, mirrored in the log
+bool IsCoordinateMove(std::string &text);      // bare E2E4...: rewritten as USERMOVEE2E4...
+std::string ToEngineMoveText(std::string_view protocolMove);  // e7e8q -> E7E8D
+std::string ToProtocolMoveText(std::string_view engineMove);  // E7E8D -> e7e8Q
+void PollInput();                              // acts on inputLine while the search runs

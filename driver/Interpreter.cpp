@@ -1,0 +1,123 @@
+#include "driver/Interpreter.h"
+
+#include <algorithm>
+#include <string>
+
+#include "board/Text.h"
+#include "driver/Clock.h"
+#include "driver/Config.h"
+#include "driver/GameFlow.h"
+#include "driver/Reports.h"
+#include "search/SearchControl.h"
+#include "search/TransTable.h"
+
+// The value after "=" of a command such as /H=6; false when there is none or it is no number.
+static bool CommandValue(const std::string &command, int &value) {
+  if (command.size() < 3 || command[2] != '=') return false;
+  bool error = false;
+  value = ParseNumber(command.substr(3), error);
+  return !error;
+}
+
+static void TakeBackCommand() {
+  if (Flow.gameRecordCount > TakeBackLimit) return;
+  TakeBackPair();
+  if (Flow.engineMoveCount > 0) Flow.engineMoveCount--;
+  BuildSettingsLine();
+  TTClear();
+}
+
+static void PlayMoveNow() {
+  Signals.commandText = "/R";
+  PlayMove();
+}
+
+static void RunSlashCommand(const std::string &c) {
+  int n = 0;
+  switch (c[1]) {
+    case 'B':
+      if (c == "/B") TakeBackCommand();
+      break;
+    case 'C':
+      if (!CommandValue(c, n)) return;
+      Clock.movesPerPeriod = n;
+      BuildSettingsLine();
+      break;
+    case 'E':
+      if (c != "/E") return;
+      Settings.fullEvalToggle = !Settings.fullEvalToggle;
+      BuildSettingsLine();
+      break;
+    case 'H':
+      if (!CommandValue(c, n)) return;
+      Settings.maxHorizon = std::clamp(n, 1, FullHorizon);
+      Clock.baseTime = Clock.timeLeft = 0.9930555;  // 23 hours 50 minutes: the clock is lifted
+      Settings.testMode = Settings.maxHorizon < FullHorizon;
+      Settings.ponderEnabled = !Settings.testMode;
+      BuildSettingsLine();
+      MarkStartTime();
+      break;
+    case 'L':
+      if (!CommandValue(c, n)) return;
+      Clock.minTimeStopDepth = Clock.nominalDepth = std::clamp(n, 1, 99);
+      BuildSettingsLine();
+      break;
+    case 'N':
+      if (c != "/NIEUWSPEL") return;
+      Game.engineIsWhite = !Game.engineIsWhite;
+      NewGame();
+      break;
+    case 'P':
+      if (c != "/P") return;
+      Settings.ponderEnabled = Settings.testMode ? false : !Settings.ponderEnabled;
+      BuildSettingsLine();
+      break;
+    case 'R':
+      if (c == "/R") {
+        PlayMoveNow();
+      } else if (c.compare(0, 3, "/R;") == 0) {
+        Signals.forcedReply = c.substr(3, 5);
+        PlayMoveNow();
+      }
+      break;
+    case 'T':
+      if (!CommandValue(c, n)) return;
+      Settings.testTimed = n != 0;
+      Settings.testTimeLimit = n * SecondInDays;
+      BuildSettingsLine();
+      break;
+    case 'W':
+      if (c == "/WBNEW") {
+        NewGame();
+      } else if (c == "/WBWHITE") {
+        if (!Game.engineIsWhite) {
+          Game.engineIsWhite = true;
+          NewGame();
+        }
+        PlayMoveNow();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void RunCommand() {
+  std::string c = SqueezeUpper(Signals.commandText);
+  Signals.commandText = c;
+  Signals.forcedReply.clear();
+  if (c.size() < 2) return;
+  if (c[0] == '\\') c[0] = '/';
+  if (c[0] == '/') {
+    Signals.commandText.clear();
+    RunSlashCommand(c);
+    return;
+  }
+  size_t pair = c.find(';');
+  if (pair != std::string::npos) {
+    Signals.forcedReply = c.substr(pair + 1, 5);
+    c.erase(pair);
+  }
+  Signals.commandText = c;
+  PlayMove();
+}

@@ -1,0 +1,23 @@
+// The program's entry: the start-up order, the protocol handshake and the loop that reads one
+// protocol line at a time and turns it into engine state or a command for the interpreter. The
+// loop never plays a move itself and the engine never thinks while the loop waits for a line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr int ForceMoveLimit = 2000;
+
+struct ProtocolState {
+  bool quitRequested;
+  bool forceMode;                            // moves are recorded, not answered
+  std::string forceMoves[ForceMoveLimit + 1];  // engine move texts, used from index 1
+  int32_t forceCount;
+  bool ignoreFirstNew;                       // start-up has already set up a game
+};
+extern ProtocolState Protocol;
+
+void ResetProtocol();
+bool StartUpEngine();  // configuration, tables, settings, books, a new game; false: no configuration
+int RunEngine();       // start-up, handshake, protocol loop; the process exit status
+void RunProtocolLoop();  // handshake and main loop until quit or the end of input

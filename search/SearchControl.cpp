@@ -1,0 +1,5 @@
+#include "search/SearchControl.h"
+
+SearchSignals Signals;
+
+void ClearSearchSignals() { Signals = SearchSignals{}; }

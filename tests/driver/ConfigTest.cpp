@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "driver/Config.h"
+#include "driver/Platform.h"
+#include "support/Scratch.h"
+
+namespace {
+
+class ConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSettings(); }
+  ScratchDirectory scratch;
+};
+
+TEST_F(ConfigTest, KeysAreNormalisedAndTheLastValidLineWins) {
+  scratch.Write("krelininit.txt", "hash = 16\r\nHASH=3\nHash=x\nkibs=2\nKIBS=on\nQUIT=0\nclog = 1\n");
+  ASSERT_TRUE(LocateConfiguration());
+  EXPECT_EQ(Settings.filePrefix, "");
+  EXPECT_EQ(ReadHashSize(), 16);
+  ReadConfiguration();
+  EXPECT_TRUE(Settings.kibitzEnabled);
+  EXPECT_FALSE(Settings.quitAfterResult);
+  EXPECT_TRUE(Settings.consoleLogEnabled);
+}
+
+TEST_F(ConfigTest, HashSizeTakesOnlyPowersOfTwoUpTo64) {
+  scratch.Write("krelininit.txt", "HASH=3\n");
+  ASSERT_TRUE(LocateConfiguration());
+  EXPECT_EQ(ReadHashSize(), DefaultHashSize);
+  scratch.Write("krelininit.txt", "HASH=64\nHASH=128\nQUIT=-1\n");
+  EXPECT_EQ(ReadHashSize(), 64);
+  ReadConfiguration();
+  EXPECT_TRUE(Settings.quitAfterResult);
+}
+
+TEST_F(ConfigTest, MissingFileIsReported) {
+  // Only the installed data directory is left to look in; it must not be this scratch folder.
+  ASSERT_NE(InstalledDataDirectory(), scratch.Path() + "/");
+  if (FileExists(InstalledDataDirectory() + ConfigurationFileName)) GTEST_SKIP() << "an installed configuration exists";
+  EXPECT_FALSE(LocateConfiguration());
+}
+
+TEST_F(ConfigTest, UpperCasedNamesAreFoundCaseInsensitively) {
+  scratch.Write("Wac.txt", "x");
+  EXPECT_EQ(ResolveFileName("WAC.TXT"), "Wac.txt");
+  EXPECT_EQ(ResolveFileName(scratch.Path() + "/WAC.TXT"), scratch.Path() + "/Wac.txt");
+  EXPECT_EQ(ResolveFileName("NONE.TXT"), "NONE.TXT");
+  scratch.Write("WAC.TXT", "y");  // the exact name comes first
+  EXPECT_EQ(ResolveFileName("WAC.TXT"), "WAC.TXT");
+}
+
+}  // namespace

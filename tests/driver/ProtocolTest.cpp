@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "board/Board.h"
+#include "driver/Clock.h"
+#include "driver/Config.h"
+#include "driver/Console.h"
+#include "driver/Interpreter.h"
+#include "driver/Protocol.h"
+#include "driver/Reports.h"
+#include "search/SearchControl.h"
+#include "support/Scratch.h"
+
+namespace {
+
+constexpr double Second = 1.0 / 86400.0;
+const std::string Handshake = "xboard\nprotover 2\n";
+
+std::string Features(bool reuse) {
+  return std::string("feature done=0\n") + "feature myname=\"KrelinChess 070525\"\n" + "feature san=0\n" +
+         "feature usermove=1\n" + "feature analyze=0\n" + "feature setboard=1\n" +
+         (reuse ? "feature reuse=1\n" : "feature reuse=0\n") + "feature sigterm=0\n" + "feature sigint=0\n" +
+         "feature done=1\n";
+}
+
+class ProtocolTest : public ::testing::Test {
+ protected:
+  // Starts the engine in the scratch directory with this configuration and runs the protocol.
+  std::string Run(const std::string &input, const std::string &configuration = "HASH=1\n") {
+    scratch.Write("krelininit.txt", configuration);
+    EXPECT_TRUE(StartUpEngine());
+    return RunProtocolInProcess(input);
+  }
+  ScratchDirectory scratch;
+};
+
+TEST_F(ProtocolTest, HandshakeWritesTheTenFeatureLines) {
+  EXPECT_EQ(Run("xboard\nnew\nprotover 2\nquit\n"), Features(true));
+  EXPECT_EQ(Run(Handshake + "quit\n", "HASH=1\nQUIT=1\n"), Features(false));
+}
+
+TEST_F(ProtocolTest, EndOfInputEndsEveryWait) {
+  EXPECT_EQ(Run("xboard\n"), "");
+  EXPECT_EQ(Run(Handshake + "new\n"), Features(true));
+  EXPECT_TRUE(Protocol.quitRequested);
+  EXPECT_EQ(Run(Handshake + "setboard 8/8/8/8/8/8/8/K6k w - - 0 1\ntime 500"), Features(true));
+  EXPECT_TRUE(Protocol.quitRequested);
+}
+
+TEST_F(ProtocolTest, FirstNewStartsNoGameASecondDoes) {
+  Run(Handshake + "new\ntime 1000\nquit\n");
+  EXPECT_NEAR(Clock.timeLeft / Second, 9.7, 1e-9);
+  EXPECT_FALSE(Protocol.ignoreFirstNew);
+  Run(Handshake + "new\ntime 1000\nnew\nquit\n");
+  EXPECT_NEAR(Clock.timeLeft / Second, 12 * 3600.0, 1e-6);  // a new game resets the clock
+  EXPECT_FALSE(Game.engineIsWhite);
+}
+
+TEST_F(ProtocolTest, ForceModeCollectsUpToTwoThousandMoves) {
+  std::string input = Handshake + "force\n";
+  for (int i = 1; i <= 2001; i++) input += i % 2 ? "usermove e2e4\n" : "e7e8q\n";
+  Run(input + "quit\n");
+  EXPECT_TRUE(Protocol.forceMode);
+  EXPECT_EQ(Protocol.forceCount, 2000);
+  EXPECT_EQ(Protocol.forceMoves[1], "E2E4");
+  EXPECT_EQ(Protocol.forceMoves[2000], "E7E8D");
+}
+
+TEST_F(ProtocolTest, UndoTakesBackOnlyCollectedMoves) {
+  Run(Handshake + "force\ne2e4\ne7e5\nundo\nquit\n");
+  EXPECT_EQ(Protocol.forceCount, 1);
+  Run(Handshake + "force\ne2e4\nundo\nundo\nquit\n");
+  EXPECT_EQ(Protocol.forceCount, 0);
+  Run(Handshake + "undo\nquit\n");
+  EXPECT_FALSE(Protocol.forceMode);
+  EXPECT_EQ(Protocol.forceCount, 0);
+}
+
+TEST_F(ProtocolTest, ResultQuitsOnlyWithQuitAfterResult) {
+  Run(Handshake + "time 1000\nresult 1-0 {White mates}\ntime 2000\nquit\n");
+  EXPECT_NEAR(Clock.timeLeft / Second, 19.7, 1e-9);
+  Run(Handshake + "force\ne2e4\ntime 1000\nresult 1-0\ntime 2000\n", "QUIT=1\n");
+  EXPECT_TRUE(Protocol.quitRequested);
+  EXPECT_FALSE(Protocol.forceMode);
+  EXPECT_NEAR(Clock.timeLeft / Second, 9.7, 1e-9);  // nothing after the result was read
+}
+
+TEST_F(ProtocolTest, EasyHardAndLevel) {
+  Run(Handshake + "easy\nlevel 0 2 12\nquit\n");
+  EXPECT_FALSE(Settings.ponderEnabled);
+  EXPECT_NEAR(Clock.increment / Second, 12, 1e-9);
+  EXPECT_NEAR(Clock.baseTime / Second, 118, 1e-9);
+  Run(Handshake + "easy\nhard\nquit\n");
+  EXPECT_TRUE(Settings.ponderEnabled);
+}
+
+TEST_F(ProtocolTest, SetUpWaitKeepsOnlyTimeLinesUntilGo) {
+  Run(Handshake + "setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1\n" +
+      "usermove e7e5\nlevel 40 5 0\ntime 6000\nforce\ngo\nquit\n");
+  EXPECT_FALSE(Game.engineIsWhite);
+  EXPECT_NEAR(Clock.timeLeft / Second, 59.7, 1e-9);
+  EXPECT_EQ(Clock.movesPerPeriod, 0);
+  EXPECT_FALSE(Protocol.forceMode);
+  // Black to move: the engine's pieces are Black's, its e-pawn still home, White's e-pawn advanced.
+  EXPECT_EQ(Game.currentBoard[35], EnginePawn);
+  EXPECT_EQ(Game.currentBoard[55], OpponentPawn);
+  EXPECT_EQ(Game.gameHistory.count, 1);
+}
+
+TEST_F(ProtocolTest, ConsoleLogMirrorsEveryLine) {
+  std::string longLine(300, 'x');
+  std::string output = Run(Handshake + longLine + "\nforce\ne2e4\ne7e5\ng1f3\ngo\nquit\n", "CLOG=1\nKIBS=1\n");
+  EXPECT_EQ(output, Features(true));
+  std::vector<std::string> log = SplitLines(scratch.Read("conlogbestand.txt"));
+  ASSERT_GE(log.size(), 24u);
+  EXPECT_EQ(log[0], "KrelinChess 070525 P+ E0 L12 O11 C0");
+  EXPECT_EQ(log[1], "Kibitz aan");
+  EXPECT_EQ(log[2], "in:  xboard");
+  EXPECT_EQ(log[3], "in:  protover 2");
+  EXPECT_EQ(log[4], "uit: feature done=0");
+  EXPECT_EQ(log[13], "uit: feature done=1");
+  EXPECT_EQ(log[14], "in:  " + std::string(250, 'x'));
+  EXPECT_EQ(log[15], "in:  force");
+  EXPECT_EQ(log[19], "in:  go");
+  EXPECT_EQ(log[20], "fb= E2E4");
+  EXPECT_EQ(log[22], "fb= G1F3");
+  // Three moves: the engine is Black, the first two go over as a pair, the last is answered.
+  EXPECT_EQ(log[23], "fb> E2E4;E7E5");
+  EXPECT_EQ(log[24], "fb> G1F3");
+  EXPECT_EQ(log[25].substr(0, 4), "tfb ");
+  EXPECT_EQ(log[25].substr(log[25].size() - 4), " sec");
+  EXPECT_EQ(log.back(), "in:  quit");
+  EXPECT_NE(scratch.Read("conlogbestand.txt").find("\r\n"), std::string::npos);
+  EXPECT_FALSE(Game.engineIsWhite);
+  EXPECT_TRUE(Settings.kibitzEnabled);  // restored after the silent replay
+}
+
+TEST_F(ProtocolTest, GoWithAnEvenNumberOfMovesMakesTheEngineWhite) {
+  Run(Handshake + "force\ne2e4\ne7e5\ngo\nquit\n", "CLOG=1\n");
+  EXPECT_TRUE(Game.engineIsWhite);
+  std::vector<std::string> log = SplitLines(scratch.Read("conlogbestand.txt"));
+  std::vector<std::string> replay;
+  for (const std::string &line : log)
+    if (line.compare(0, 3, "fb>") == 0) replay.push_back(line);
+  EXPECT_EQ(replay, (std::vector<std::string>{"fb> \\R;E2E4", "fb> E7E5"}));
+}
+
+class InterpreterTest : public ProtocolTest {
+ protected:
+  void Command(const std::string &text) {
+    Signals.commandText = text;
+    RunCommand();
+  }
+};
+
+TEST_F(InterpreterTest, HorizonAndDepthLimits) {
+  Run("");
+  Command("/H=80");
+  EXPECT_EQ(Settings.maxHorizon, 50);
+  EXPECT_FALSE(Settings.testMode);
+  EXPECT_NEAR(Clock.timeLeft, 0.9930555, 1e-12);
+  Command("/h=0");
+  EXPECT_EQ(Settings.maxHorizon, 1);
+  EXPECT_TRUE(Settings.testMode);
+  EXPECT_FALSE(Settings.ponderEnabled);
+  EXPECT_EQ(Reports.settingsLine, " TEST 120 E0 L12 O11 C0");
+  Command("/L=0");
+  EXPECT_EQ(Clock.minTimeStopDepth, 1);
+  Command("/L=150");
+  EXPECT_EQ(Clock.nominalDepth, 99);
+  EXPECT_EQ(Reports.settingsLine, " TEST 120 E0 L99 O11 C0");
+}
+
+TEST_F(InterpreterTest, BadValuesChangeNothing) {
+  Run("");
+  Command("/T=abc");
+  Command("/C=-3");
+  Command("/T");
+  Command("/X");
+  Command("/M");
+  Command("/WBX");
+  EXPECT_TRUE(Settings.testTimed);
+  EXPECT_NEAR(Settings.testTimeLimit / Second, 120, 1e-9);
+  EXPECT_EQ(Clock.movesPerPeriod, 0);
+  EXPECT_EQ(Reports.settingsLine, " P+ E0 L12 O11 C0");
+  Command("/T=0");
+  EXPECT_FALSE(Settings.testTimed);
+  Command("\\c=40");
+  Command("/E");
+  Command("/P");
+  EXPECT_EQ(Reports.settingsLine, " P- E1 L12 O11 C40");
+}
+
+TEST_F(InterpreterTest, NewGameCommands) {
+  Run("");
+  Command("/NIEUWSPEL");
+  EXPECT_TRUE(Game.engineIsWhite);
+  Command("/NIEUWSPELX");
+  EXPECT_TRUE(Game.engineIsWhite);
+  Command("/NIEUWSPEL");
+  EXPECT_FALSE(Game.engineIsWhite);
+  Command("/WBWHITE");
+  EXPECT_TRUE(Game.engineIsWhite);
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+// Test support: a scratch directory that a test works in, and the real binaries run over pipes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A fresh directory under the system's temporary directory; the test moves into it and back out,
+// and it is removed with everything in it at the end.
+class ScratchDirectory {
+ public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+  ScratchDirectory(const ScratchDirectory &) = delete;
+  ScratchDirectory &operator=(const ScratchDirectory &) = delete;
+
+  const std::string &Path() const { return path_; }
+  void Write(const std::string &name, const std::string &text) const;
+  std::string Read(const std::string &name) const;  // empty when missing
+  bool Exists(const std::string &name) const;
+
+ private:
+  std::string path_;
+  std::string previous_;
+};
+
+struct ProcessResult {
+  int exitStatus = -1;  // -1: killed or did not end in time
+  bool timedOut = false;
+  std::string out;
+  std::string err;
+};
+
+// Runs a program in a directory with the given standard input, which is closed after it.
+ProcessResult RunProgram(const std::vector<std::string> &argv, const std::string &directory,
+                         const std::string &input, double timeoutSeconds);
+
+// Runs the engine's protocol loop in this process, in the current directory (which must hold the
+// configuration), on the given input; returns what it wrote to standard output. The engine state
+// stays as the loop left it, for the test to inspect.
+std::string RunProtocolInProcess(const std::string &input);
+
+std::vector<std::string> SplitLines(const std::string &text);  // "\n" or "\r\n" separated
