@@ -8,7 +8,11 @@
 #include "driver/Config.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
+#include "book/Book.h"
+#include "eval/RootInputs.h"
+#include "search/Search.h"
 #include "search/SearchControl.h"
+#include "search/Selectivity.h"
 #include "search/TransTable.h"
 
 GameFlowState Flow;
@@ -33,6 +37,7 @@ void NewGame() {
   Flow.gameRecordCount = 0;
   Flow.engineMoveCount = 0;
   Flow.previousScore = 0;
+  ResetSearchForNewGame();
   TTClear();
   MarkStartTime();
   BuildSettingsLine();
@@ -72,18 +77,30 @@ void PlayMove() {
   // The search and the answer to the opponent's move come with the search; until then a move
   // handed over is consumed without an answer.
   Signals.commandText.clear();
-  Signals.forcedReply.clear();
+  BookRecord.forcedReply.clear();
 }
 
-// After a successful read the game restarts on the new position, which becomes its only entry.
-static void InstallSetUpPosition(const Board &board, bool engineIsWhite) {
+EvalState SetUpSearchInputs(Board &board) {
+  EvalState state = ScanEvalState(board);
+  SetGameFlowFlags(Tree.context, board);
+  Tree.context.drawishCap = Tree.drawishCap;
+  SetGPawnWatch(board);
+  Limits.openingGuidance = OpeningGuidance(board, state);
+  return state;
+}
+
+void StartGameFrom(const Board &board, bool engineIsWhite) {
   Game.engineIsWhite = engineIsWhite;
   NewGame();
   Game.currentBoard = board;
   Game.gameStartBoard = board;
   Game.gameHistory.count = 0;
+  Tree.savedHistoryCount = 0;
   PushGamePosition(board, 0);
 }
+
+// After a successful read the game restarts on the new position, which becomes its only entry.
+static void InstallSetUpPosition(const Board &board, bool engineIsWhite) { StartGameFrom(board, engineIsWhite); }
 
 bool SetupFromFen(std::string_view line) {
   Board board;

@@ -36,5 +36,10 @@ void PlayMove();                // plays Signals.commandText ("/R": no opponent 
 void ReplayGame(int pairs);     // rebuilds the game from GameStartBoard and the first pairs
 void TakeBackPair();            // one pair fewer, rebuilt by ReplayGame
 void PushGamePosition(const Board &board, uint8_t sideMarker);  // with its key
+// The inputs of a search from this position (after the opponent's move): the EvalState scanned
+// from the board (king squares filled in) and the game-flow flags the search and evaluation read.
+EvalState SetUpSearchInputs(Board &board);
+// A position as its own game: the only history entry, no moves played (set-up and the tools).
+void StartGameFrom(const Board &board, bool engineIsWhite);
 bool SetupFromFen(std::string_view line);              // false: rejected, nothing changed
 bool SetupFromPositionFile(const std::string &name);   // false: unreadable or rejected

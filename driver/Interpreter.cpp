@@ -8,6 +8,7 @@
 #include "driver/Config.h"
 #include "driver/GameFlow.h"
 #include "driver/Reports.h"
+#include "book/Book.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
 
@@ -76,7 +77,7 @@ static void RunSlashCommand(const std::string &c) {
       if (c == "/R") {
         PlayMoveNow();
       } else if (c.compare(0, 3, "/R;") == 0) {
-        Signals.forcedReply = c.substr(3, 5);
+        BookRecord.forcedReply = c.substr(3, 5);
         PlayMoveNow();
       }
       break;
@@ -105,7 +106,7 @@ static void RunSlashCommand(const std::string &c) {
 void RunCommand() {
   std::string c = SqueezeUpper(Signals.commandText);
   Signals.commandText = c;
-  Signals.forcedReply.clear();
+  BookRecord.forcedReply.clear();
   if (c.size() < 2) return;
   if (c[0] == '\\') c[0] = '/';
   if (c[0] == '/') {
@@ -115,7 +116,7 @@ void RunCommand() {
   }
   size_t pair = c.find(';');
   if (pair != std::string::npos) {
-    Signals.forcedReply = c.substr(pair + 1, 5);
+    BookRecord.forcedReply = c.substr(pair + 1, 5);
     c.erase(pair);
   }
   Signals.commandText = c;

@@ -13,7 +13,7 @@ struct SearchSignals {
   bool timedMode;            // when false the search's time is not charged to the engine's clock
   std::string commandText;   // a move received while searching (engine move text)
   std::string ponderMoveText;  // the predicted opponent move, normalised engine move text
-  std::string forcedReply;   // a reply the engine plays instead of searching it
+  std::string ponderDisplayMove;  // the same as the thinking output shows it
 };
 extern SearchSignals Signals;
 

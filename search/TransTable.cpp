@@ -1,5 +1,10 @@
 #include "search/TransTable.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "search/Search.h"
+
 TranspositionTables TT;
 
 void SizeHashTables(int hashSize) {
@@ -19,4 +24,89 @@ void TTClear() {
       }
     }
   }
+}
+
+uint8_t CheckByte(const Board &board) {
+  int enPassant = board[EnPassantSquare];
+  return uint8_t(board[EngineRights] + 4 * board[OpponentRights] + 16 * (enPassant != 0 ? FileOf[enPassant] : 0));
+}
+
+static TTBucket &BucketFor(uint64_t key, int ply) {
+  std::vector<TTBucket> &table = ply % 2 == 1 ? TT.engineTable : TT.opponentTable;
+  return table[uint32_t(key) & TT.hashMask];
+}
+
+static bool SlotMatches(const TTSlot &slot, uint64_t key, uint8_t checkByte, int minimumAge) {
+  return !slot.move.IsNull() && slot.age >= minimumAge && slot.keyLow == uint32_t(key) &&
+         slot.keyHigh == uint32_t(key >> 32) && slot.checkByte == checkByte;
+}
+
+void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32_t bound, Move &move,
+             int32_t &margin) {
+  const TTBucket &bucket = BucketFor(key, ply);
+  uint8_t checkByte = CheckByte(board);
+  Move slotMove[2] = {NullMove, NullMove};
+  int32_t slotMargin[2] = {-Infinite, -Infinite};
+  for (int k = 0; k < 2; k++) {
+    const TTSlot &slot = bucket.slot[k];
+    if (!SlotMatches(slot, key, checkByte, TT.hashAge - 1)) continue;
+    slotMove[k] = slot.move;
+    bool proves = ply % 2 == 1 ? slot.score >= bound : slot.score <= bound;
+    if (proves) slotMargin[k] = slot.depth - requiredDepth;
+  }
+  int chosen;
+  if (slotMargin[0] >= 0 || slotMargin[0] > slotMargin[1])
+    chosen = 0;
+  else if (slotMargin[1] > slotMargin[0])
+    chosen = 1;
+  else
+    chosen = !slotMove[0].IsNull() ? 0 : 1;
+  move = slotMove[chosen];
+  margin = move.IsNull() ? -Infinite : slotMargin[chosen];
+}
+
+void TTStore(const Board &board, uint64_t key, int ply, int32_t score, int remainingDepth,
+             const PrincipalLine &line) {
+  score = std::clamp(score, -MateThreshold, MateThreshold);
+  bool insideProbe = ply >= 2 && Tree.probeCounter[ply - 1] != 0;
+  if (ply % 2 == 1) {
+    if (score < Tree.aspirationLow || insideProbe) score = -32001;  // the move only, never a cut-off
+  } else if (score > Tree.aspirationHigh || insideProbe) {
+    score = 32001;
+  }
+  TTBucket &bucket = BucketFor(key, ply);
+  TTSlot &fresh = bucket.slot[1];
+  fresh.age = TT.hashAge;
+  fresh.keyLow = uint32_t(key);
+  fresh.keyHigh = uint32_t(key >> 32);
+  fresh.checkByte = CheckByte(board);
+  fresh.move = line.move[1];
+  fresh.depth = int8_t(remainingDepth);
+  fresh.score = int16_t(score);
+  const TTSlot &kept = bucket.slot[0];
+  if (!kept.move.IsNull() && kept.age >= TT.hashAge && kept.depth >= remainingDepth) return;
+  bucket.slot[0] = fresh;
+}
+
+bool TTFindMateMove(const Board &board, uint64_t key, Move &move) {
+  const TTBucket &bucket = BucketFor(key, 1);
+  uint8_t checkByte = CheckByte(board);
+  for (const TTSlot &slot : bucket.slot) {
+    if (SlotMatches(slot, key, checkByte, TT.hashAge - 1) && slot.score >= MateThreshold) {
+      move = slot.move;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string TTStatistics() {
+  long count = 0;
+  for (auto *table : {&TT.engineTable, &TT.opponentTable})
+    for (const TTBucket &bucket : *table)
+      for (const TTSlot &slot : bucket.slot) count += slot.move.IsNull() ? 0 : 1;
+  double percentage = double(count) / ((double(TT.hashMask) + 1) * 4) * 100;
+  char text[96];
+  std::snprintf(text, sizeof text, "posities in ht: %ld = %2.0f %%  van ht", count, percentage);
+  return text;
 }

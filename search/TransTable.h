@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "board/Board.h"
@@ -36,3 +37,15 @@ extern TranspositionTables TT;
 
 void SizeHashTables(int hashSize);  // hashSize x 65536 buckets per table, all zero
 void TTClear();                     // empties every slot, HashAge 2
+
+struct PrincipalLine;
+
+uint8_t CheckByte(const Board &board);  // castling rights of both sides and the en passant file
+// The stored move for this position (zero: none) and the depth margin: >= 0 proves a cut-off
+// against bound at this ply; -32000 when no slot proves anything.
+void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32_t bound, Move &move,
+             int32_t &margin);
+void TTStore(const Board &board, uint64_t key, int ply, int32_t score, int remainingDepth,
+             const PrincipalLine &line);
+bool TTFindMateMove(const Board &board, uint64_t key, Move &move);  // engine side's table only
+std::string TTStatistics();  // the occupancy line "posities in ht: N = P %  van ht"

@@ -1,0 +1,66 @@
+// The opening books: one file of opening lines for the games the engine plays as White
+// ("KrelinWhite.bk") and one for Black ("KrelinBlack.bk"). A file is a sequence of 61-byte records:
+// a length byte (0..60) and the line as pairs of raw mailbox squares (origin, destination), seen
+// from the engine's side of that book: in the Black book the mailbox is mirrored and the first move
+// is White's, made by the opponent. Two one-byte lines are markers: "@" starts the counted section
+// (a move must then be proposed by more than one line) and "#" ends a block.
+//
+// BookRecord is what the root of a search knows about the book: the reply the engine must play
+// (forcedReply), the chosen book move in slot 0 with the other candidates after it, a status and
+// two flags.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "board/Board.h"
+
+constexpr int BookLineLimit = 8000;
+constexpr int BookRecordSize = 61;
+constexpr int BookSlotCount = 21;
+constexpr int BookCandidateLimit = 20;
+constexpr const char *BookFileName[2] = {"KrelinWhite.bk", "KrelinBlack.bk"};
+
+// Book status values.
+constexpr uint8_t BookNone = 0;
+constexpr uint8_t BookMovesFound = 1;
+constexpr uint8_t BookForcedReply = 2;  // a root move matched forcedReply
+constexpr uint8_t BookStoredMate = 3;   // a mate move from the transposition table
+
+struct BookLine {
+  uint8_t length;  // 0: empty entry
+  uint8_t bytes[BookRecordSize];  // bytes[1..length] hold the line
+};
+
+struct OpeningBooks {
+  BookLine line[2][BookLineLimit + 1];  // [0] White book, [1] Black book; entries 1..8000
+  bool useBook;                         // the search probes the book at its root
+};
+extern OpeningBooks Books;
+
+struct BookRecordData {
+  std::string forcedReply;        // engine move text the engine plays instead of searching
+  Move slot[BookSlotCount];       // slot 0: the book move; 1..20 the other candidates
+  uint8_t status;
+  bool chosen;                    // the root took its move from this record
+  bool noBonus;                   // play the book move at once instead of preferring it
+};
+extern BookRecordData BookRecord;
+
+void ClearBookRecord();                      // slots, status and flags; never the forced reply
+void LoadBook(int colour, const std::string &path);  // 0 White, 1 Black; a missing file: no book
+void LoadBooks(const std::string &filePrefix);
+Move ResolveStoredMove(const Board &board, int from, int to);  // kind and promotion from the board
+bool ReplayBookLine(const BookLine &line, int byteCount);      // on Game.currentBoard
+// The book move for the game position after gameRecordCount move pairs (NullMove: none); fills
+// BookRecord. The random choice among the surviving candidates is seeded from clockSeed.
+Move BookProbe(int gameRecordCount, uint64_t clockSeed);
+bool IsBookCandidate(Move move);             // one of the record's 21 slots
+
+// A small generator for the engine's random choices (book moves, the book's stop depth).
+struct RandomState {
+  uint64_t state;
+};
+extern RandomState RandomGenerator;
+void SeedRandom(uint64_t seed);
+int Random(int range);                       // 0 .. range - 1

@@ -1,0 +1,169 @@
+// krelin-dev search and bench: the engine's move choice for a position, as the test mode makes it
+// but untimed, and the node total over a fixed set of positions (a signature of the search and the
+// evaluation: a change meant to keep behaviour keeps it).
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "board/MoveText.h"
+#include "board/Setup.h"
+#include "board/Text.h"
+#include "book/Book.h"
+#include "driver/Config.h"
+#include "driver/GameFlow.h"
+#include "search/Search.h"
+#include "search/SearchControl.h"
+#include "search/TransTable.h"
+#include "tools/DevCommand.h"
+
+namespace {
+
+const char *const BenchPositions[] = {
+    // Openings
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
+    "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3",
+    "rnbqkb1r/pp2pppp/3p1n2/8/3NP3/8/PPP2PPP/RNBQKB1R w KQkq - 1 5",
+    "rnbqk2r/ppp1ppbp/3p1np1/8/2PPP3/2N5/PP3PPP/R1BQKBNR w KQkq - 1 5",
+    "r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5",
+    "rnbqkb1r/ppp2ppp/4pn2/3p4/2PP4/2N5/PP2PPPP/R1BQKBNR w KQkq - 2 4",
+    // Middlegames
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+    "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 3 8",
+    "2rq1rk1/pp1bppbp/3p1np1/8/3NP3/1BN1BP2/PPPQ2PP/2KR3R b - - 4 12",
+    "r2q1rk1/1b2bppp/p2ppn2/1p6/3BP3/1BN2Q2/PPP2PPP/R4RK1 w - - 2 13",
+    "r1b2rk1/2q1bppp/p2ppn2/1p6/3BPP2/2N2B2/PPP1Q1PP/R4RK1 w - - 0 14",
+    "3r1rk1/p1q2ppp/1pn1p3/2b1P3/2P5/2B2N2/P1Q2PPP/3R1RK1 b - - 1 19",
+    "r1bqr1k1/pp3pbp/2pp1np1/4p3/2PPP3/2N1BP2/PP1Q2PP/R3KBNR w KQ - 0 10",
+    "rnbqkb1r/pppp1ppp/5n2/4p3/2B1P3/8/PPPP1PPP/RNBQK1NR w KQkq - 2 3",
+    // Tactics and mates
+    "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1",
+    "r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4",
+    "2r3k1/p4p2/3Rp2p/1p2P1pK/8/1P4P1/P3Q2P/1q6 b - - 0 1",
+    "r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1",
+    "1k1r4/pp1b1R2/3q2pp/4p3/2B5/4Q3/PPP2B2/2K5 b - - 0 1",
+    // Endgames and promotions
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "8/8/4k3/8/2p5/8/B2K4/8 w - - 0 1",
+    "8/5k2/8/3P4/8/8/5K2/8 w - - 0 1",
+    "8/P7/8/8/8/8/6k1/K7 w - - 0 1",
+    "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1",
+    "8/8/1p1k4/1P6/2PK4/8/8/8 w - - 0 1",
+    "6k1/8/6K1/8/8/8/8/7R w - - 0 1",
+    "8/k7/3p4/p2P1p2/P2P1P2/8/8/K7 w - - 0 1",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+};
+
+std::string JoinWords(const std::vector<std::string> &words) {
+  std::string text;
+  for (const std::string &word : words) text += word + " ";
+  return text;
+}
+
+std::string LineText(const PrincipalLine &line) {
+  std::string text;
+  for (int k = 1; k < LineLength && !line.move[k].IsNull(); k++) {
+    text += ' ';
+    text += CompactMoveText(line.move[k]);
+  }
+  return text;
+}
+
+void PrintIteration() {
+  std::printf("iter %d %d %" PRIu64 "%s\n", Tree.horizon, Tree.rootBest, Tree.nodeCount,
+              LineText(Tree.driverLine).c_str());
+  std::fflush(stdout);
+}
+
+bool engineTablesReady = false;
+
+void InitEngineOnce() {
+  if (engineTablesReady) return;
+  DevInitTables();
+  SizeHashTables(DefaultHashSize);
+  ResetSettings();
+  engineTablesReady = true;
+}
+
+// The search as the test mode runs it, untimed: a new game on the position, tables and killers
+// cleared, no opponent move, no book, the horizon at depth. False when the FEN is refused.
+bool SearchPosition(const std::string &fen, int depth, bool printIterations) {
+  InitEngineOnce();
+  Board board;
+  bool engineIsWhite = true;
+  if (!ReadFen(fen, board, engineIsWhite)) return false;
+  ResetSearchState();
+  StartGameFrom(board, engineIsWhite);
+  ClearSearchSignals();
+  Signals.timedMode = false;
+  Books.useBook = false;
+  BookRecord.forcedReply.clear();
+  Limits = SearchLimits{};
+  Limits.maxHorizon = depth;
+  Limits.testMode = true;
+  Limits.testTimed = false;
+  Hooks.iterationDone = printIterations ? PrintIteration : nullptr;
+  PrepareMoveSearch();
+  EvalState state = SetUpSearchInputs(board);
+  ChooseMove(board, state, NullMove);
+  return true;
+}
+
+int SearchCommand(const std::vector<std::string> &args) {
+  if (args.size() < 2) {
+    std::fprintf(stderr, "krelin-dev: expected FEN and DEPTH\n");
+    return 2;
+  }
+  bool error = false;
+  int depth = ParseNumber(args.back(), error);
+  if (error || depth < 1) {
+    std::fprintf(stderr, "krelin-dev: not a depth: %s\n", args.back().c_str());
+    return 2;
+  }
+  std::string fen = JoinWords(std::vector<std::string>(args.begin(), args.end() - 1));
+  if (!SearchPosition(fen, depth, true)) {
+    std::fprintf(stderr, "krelin-dev: not a usable FEN position: %s\n", fen.c_str());
+    return 1;
+  }
+  Move best = Tree.bestLine.move[1];
+  std::printf("best %s %d %" PRIu64 "\n", best.IsNull() ? "none" : CompactMoveText(best).c_str(), Tree.rootBest,
+              Tree.nodeCount);
+  return 0;
+}
+
+int BenchCommand(const std::vector<std::string> &args) {
+  int depth = 7;
+  if (!args.empty()) {
+    bool error = false;
+    depth = ParseNumber(args[0], error);
+    if (error || depth < 1) {
+      std::fprintf(stderr, "krelin-dev: not a depth: %s\n", args[0].c_str());
+      return 2;
+    }
+  }
+  uint64_t total = 0;
+  auto start = std::chrono::steady_clock::now();
+  int index = 0;
+  for (const char *fen : BenchPositions) {
+    index++;
+    if (!SearchPosition(fen, depth, false)) {
+      std::fprintf(stderr, "krelin-dev: bench position %d refused\n", index);
+      return 1;
+    }
+    Move best = Tree.bestLine.move[1];
+    std::printf("%2d %-6s %6d %10" PRIu64 "  %s\n", index, best.IsNull() ? "none" : CompactMoveText(best).c_str(),
+                Tree.rootBest, Tree.nodeCount, fen);
+    total += Tree.nodeCount;
+  }
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("bench: %" PRIu64 " nodes %.0f nps\n", total, seconds > 0 ? double(total) / seconds : 0.0);
+  return 0;
+}
+
+DevCommand searchCommand("search", "FEN DEPTH", SearchCommand);
+DevCommand benchCommand("bench", "[DEPTH]", BenchCommand);
+
+}  // namespace
