@@ -3,7 +3,10 @@
 #include "board/MakeMove.h"
 #include "board/PositionKey.h"
 #include "board/Setup.h"
+#include "board/MoveGen.h"
+#include "board/MoveText.h"
 #include "board/Text.h"
+#include "driver/Console.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
 #include "driver/Platform.h"
@@ -37,6 +40,7 @@ void NewGame() {
   Flow.gameRecordCount = 0;
   Flow.engineMoveCount = 0;
   Flow.previousScore = 0;
+  Reports.searchLogCount = 0;
   ResetSearchForNewGame();
   TTClear();
   MarkStartTime();
@@ -73,11 +77,178 @@ void TakeBackPair() {
   ReplayGame(Flow.gameRecordCount);
 }
 
+// The limits of the next search, from the clock and the settings.
+static void SetSearchLimits() {
+  Limits.softTimeLimit = Clock.softTimeLimit;
+  Limits.hardTimeLimit = Clock.hardTimeLimit;
+  Limits.minTimeStopDepth = Clock.minTimeStopDepth;
+  Limits.maxHorizon = Settings.maxHorizon;
+  Limits.testMode = Settings.testMode;
+  Limits.testTimed = Settings.testTimed;
+  Limits.testTimeLimit = Settings.testTimeLimit;
+  Limits.fullEvalToggle = Settings.fullEvalToggle;
+  Limits.gameRecordCount = Flow.gameRecordCount;
+}
+
+static void WriteEngineMove(Move move) {
+  WriteProtocolLine("move " + ToProtocolMoveText(CompactMoveText(move)));
+}
+
+// The search log of the test mode is written whenever a move search ends.
+static void EndOfMoveSearch() {
+  if (Settings.testMode) WriteSearchLog();
+}
+
+static bool NewOrQuitPending() {
+  std::string pending = SqueezeUpper(Console.inputLine);
+  return pending == "NEW" || pending == "QUIT";
+}
+
 void PlayMove() {
-  // The search and the answer to the opponent's move come with the search; until then a move
-  // handed over is consumed without an answer.
+  Board backup;
+  GameHistoryRecord backupHistory;
+  int32_t backupFifty = 0;
+
+outerStart:
+  Signals.timedMode = true;
+  Signals.pondering = false;
+  Signals.ponderMoveText.clear();
+  Signals.ponderDisplayMove.clear();
+
+innerStart:
+  // Start of one search
+  Tree.ponderHitTime = 0;
+  Tree.ponderTimeCredit = 0;
+  AllocateTime();
+  MarkStartTime();
+  Signals.stopSearch = Signals.commandPending = Signals.stoppedByPonderMiss = Signals.stoppedByTime = false;
+  Board working = Game.currentBoard;
+  backup = Game.currentBoard;
+  // A ponder miss puts the whole history back as it was (a capture may have emptied it).
+  backupHistory = Game.gameHistory;
+  backupFifty = Game.fiftyMoveCount;
+  Flow.score = 0;
+  PrepareMoveSearch();
+  Reports.kibitzText.clear();
+  std::string t = SqueezeUpper(Signals.commandText);
   Signals.commandText.clear();
-  BookRecord.forcedReply.clear();
+
+  Move opponentMove = NullMove;
+  if (t != "/R") {
+    opponentMove = ParseMove(t);
+    if (!opponentMove.IsNull()) FindOpponentMove(working, opponentMove);
+    if (opponentMove.IsNull()) {
+      WriteProtocolLine("Illegal move: " + t);
+      return;
+    }
+    if (opponentMove.promotion != 0) opponentMove.promotion = TypedPromotionPiece(t);
+  }
+
+  // Search
+  uint8_t opponentCapture = opponentMove.kind == CaptureMove ? working[opponentMove.to]
+                            : opponentMove.kind == EnPassantMove ? EnginePawn : Empty;
+  ApplyMove(opponentMove, working);
+  EvalState state = SetUpSearchInputs(working);
+  SetSearchLimits();
+  bool legal = ChooseMove(working, state, opponentMove);
+  if (Signals.stopSearch && Signals.commandPending && NewOrQuitPending()) return;
+  Flow.score = Tree.rootBest;
+
+  Move engineMove = Tree.bestLine.move[1];
+  if (!legal) {
+    WriteProtocolLine("Illegal move: " + t);
+  } else {
+    UpdateDrawishCap(Tree.depthReached, engineMove, Flow.score);
+    uint8_t engineCapture = engineMove.kind == CaptureMove ? working[engineMove.to]
+                            : engineMove.kind == EnPassantMove ? OpponentPawn : Empty;
+    CountFiftyMoveRule(engineMove.IsNull() ? 0 : working[engineMove.from], engineMove.kind);
+    if (!engineMove.IsNull()) ApplyMove(engineMove, working);
+    PushGamePosition(working, 0);
+    Game.currentBoard = working;
+
+    // Clock bookkeeping and the record of the pair
+    double elapsed = Signals.timedMode ? ElapsedTime() : 0;
+    Clock.timeLeft -= elapsed;
+    Flow.gameRecordCount++;
+    if (Flow.gameRecordCount <= GameRecordLimit)
+      Flow.gameRecord[Flow.gameRecordCount] = MovePair{opponentMove, engineMove, opponentCapture, engineCapture,
+                                                       int16_t(Tree.depthReached), Flow.score, elapsed};
+  }
+  if (!legal) {
+    EndOfMoveSearch();
+    return;
+  }
+
+  // Waiting for the opponent after a finished ponder search
+  if (Signals.pondering) {
+    if (!(Signals.stopSearch && !Signals.stoppedByTime)) {
+      if (Signals.stopSearch && Signals.stoppedByTime) Signals.stopSearch = Signals.stoppedByTime = false;
+      while (!Signals.commandPending && Signals.commandText.empty()) {
+        ReadInputLine(false);
+        PollInput();
+      }
+      if (!Signals.commandPending && Signals.commandText != Signals.ponderMoveText)
+        Signals.stoppedByPonderMiss = Signals.stopSearch = true;
+    }
+  }
+
+  if (Signals.stopSearch && Signals.commandPending) {
+    // Interrupted: the best move so far is played, or the predicted pair taken back.
+    if (!Signals.pondering && !engineMove.IsNull()) {
+      WriteEngineMove(engineMove);
+      Flow.engineMoveCount++;
+    }
+    if (Signals.pondering) TakeBackPair();
+    EndOfMoveSearch();
+    return;
+  }
+  if (Signals.stopSearch && Signals.stoppedByPonderMiss) {
+    // Ponder miss: the predicted pair is undone and the real move played.
+    Game.gameHistory = backupHistory;
+    Game.fiftyMoveCount = backupFifty;
+    Flow.gameRecordCount--;
+    Game.currentBoard = backup;
+    goto outerStart;
+  }
+
+  // The move is final
+  Flow.engineMoveCount++;
+  if (Flow.score < -1100 && Flow.previousScore < -1100) {
+    WriteProtocolLine(Game.engineIsWhite ? "0-1 {White resigns}" : "1-0 {Black resigns}");
+    return;
+  }
+  if (!engineMove.IsNull()) WriteEngineMove(engineMove);
+  if (Settings.consoleLogEnabled) WriteSpeedLine();
+  if (Settings.kibitzEnabled && !Reports.kibitzText.empty()) WriteProtocolLine("tellall " + Reports.kibitzText);
+  Flow.previousScore = Flow.score;
+
+  // Pondering on the predicted reply
+  Move predicted = Tree.bestLine.move[2];
+  if (Settings.ponderEnabled && !engineMove.IsNull() && !predicted.IsNull()) {
+    std::string text;
+    for (char c : SqueezeUpper(MoveText(predicted)))
+      if (c != '-' && c != 'X') text += c;
+    Signals.ponderMoveText = text;
+    Signals.pondering = true;
+    Signals.timedMode = false;
+    Signals.commandText = text;
+    Signals.ponderDisplayMove = MoveText(predicted);
+    goto innerStart;
+  }
+
+  // End of the game
+  if (engineMove.IsNull()) {
+    if (!Tree.rootInCheck) WriteProtocolLine("1/2-1/2 {Stalemate}");
+  } else if (Game.gameHistory.count > 100) {
+    WriteProtocolLine("1/2-1/2 {Draw by 50 move rule}");
+  } else {
+    uint64_t key = ComputeKey(Game.currentBoard);
+    if (IsThreefold(Game.currentBoard, 0, uint32_t(key), uint32_t(key >> 32)))
+      WriteProtocolLine("1/2-1/2 {Draw by repetition}");
+    else if (Flow.score == Infinite)
+      WriteProtocolLine(Game.engineIsWhite ? "1-0 {White mates}" : "0-1 {Black mates}");
+  }
+  EndOfMoveSearch();
 }
 
 EvalState SetUpSearchInputs(Board &board) {

@@ -5,6 +5,7 @@
 #include "board/Board.h"
 #include "board/PositionKey.h"
 #include "board/Text.h"
+#include "book/Book.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
 #include "driver/Console.h"
@@ -12,6 +13,7 @@
 #include "driver/Interpreter.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
+#include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
 
@@ -24,6 +26,27 @@ void ResetProtocol() {
   Protocol.ignoreFirstNew = true;
 }
 
+static bool InputLineWaiting() { return ReadInputLine(true); }
+static bool NewOrQuitLinePending() {
+  std::string pending = SqueezeUpper(Console.inputLine);
+  return pending == "NEW" || pending == "QUIT";
+}
+static void AnalysisLine(int moves, bool withScore) { BuildAnalysisLine(moves, withScore); }
+
+// The search reaches the console, the clock and the reports only through these.
+static void InstallSearchHooks() {
+  Hooks.inputWaiting = InputLineWaiting;
+  Hooks.pollInput = PollInput;
+  Hooks.newOrQuitPending = NewOrQuitLinePending;
+  Hooks.elapsedTime = ElapsedTime;
+  Hooks.restartClock = MarkStartTime;
+  Hooks.clockDays = ClockDays;
+  Hooks.postLine = WritePostLine;
+  Hooks.analysisLine = AnalysisLine;
+  Hooks.searchLogLine = AddSearchLogLine;
+  Hooks.iterationDone = nullptr;
+}
+
 bool StartUpEngine() {
   PlatformStartUp();
   if (!LocateConfiguration()) return false;
@@ -34,11 +57,15 @@ bool StartUpEngine() {
   ResetReports();
   ResetGameFlow();
   ClearSearchSignals();
+  ResetSearchState();
+  InstallSearchHooks();
   SizeHashTables(ReadHashSize());
   InitZobrist();
   InitEvaluationMasks();
   Game.engineIsWhite = false;
   ResetProtocol();
+  LoadBooks(Settings.filePrefix);
+  Books.useBook = true;
   ReadConfiguration();
   NewGame();
   return true;

@@ -3,21 +3,38 @@
 // failure to write one is ignored line by line.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 constexpr const char *EngineName = "KrelinChess";
 constexpr const char *VersionText = "070525";
 constexpr const char *ConsoleLogFileName = "conlogbestand.txt";
+constexpr const char *SearchLogFileName = "logbestand.txt";
+constexpr int SearchLogLimit = 200;       // lines kept per game
+constexpr size_t SearchLogWidth = 200;    // characters per line
 
 struct ReportState {
   std::string settingsLine;  // " P+ E0 L12 O11 C0" and the like
+  std::string kibitzText;    // the last kibitz line, sent as "tellall" after the move
+  std::string messageLine;   // the last analysis line
+  std::string searchLog[SearchLogLimit];
+  int32_t searchLogCount;
   std::FILE *consoleLog;     // open while the console log is on and could be created
 };
 extern ReportState Reports;
 
 void ResetReports();
 void BuildSettingsLine();
+// Thinking output: "depth score time nodes line", with the pondered move in front and the book's
+// candidates behind; also builds the kibitz text.
+void WritePostLine(int moves);
+void BuildAnalysisLine(int moves, bool withScore);  // into messageLine
+void AddSearchLogLine(int count);                   // one line of the search log buffer
+void WriteSearchLog();                              // the buffer to logbestand.txt
+void WriteSpeedLine();                              // "k/s: " to the console log
+// The protocol's letters for the engine's move text of a line: "E7-E8D" becomes "e7-e8Q".
+std::string ProtocolLineText(const std::string &engineText);
 void OpenConsoleLog();                         // prefix + conlogbestand.txt and its two first lines
 void ConsoleLogLine(const std::string &text);  // one line, only while the log is open
 void CloseConsoleLog();
