@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "board/Board.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
 #include "driver/Console.h"
+#include "driver/GameFlow.h"
 #include "driver/Interpreter.h"
 #include "driver/Protocol.h"
 #include "driver/Reports.h"
@@ -96,24 +98,27 @@ TEST_F(ProtocolTest, EasyHardAndLevel) {
 }
 
 TEST_F(ProtocolTest, SetUpWaitKeepsOnlyTimeLinesUntilGo) {
-  Run(Handshake + "setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1\n" +
-      "usermove e7e5\nlevel 40 5 0\ntime 6000\nforce\ngo\nquit\n");
+  // Black to move with a single legal move: the engine answers it once go arrives.
+  std::string output = Run(Handshake + "setboard 7k/8/8/8/8/8/8/K5R1 b - - 0 1\n" +
+                           "usermove e7e5\nlevel 40 5 0\ntime 6000\nforce\ngo\nquit\n");
+  std::vector<std::string> lines = SplitLines(output);
+  // The answer comes after the thinking lines; pondering follows it until quit.
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "move h8h7"), 1);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string &line) { return line.rfind("move", 0) == 0; }), 1);
   EXPECT_FALSE(Game.engineIsWhite);
-  EXPECT_NEAR(Clock.timeLeft / Second, 59.7, 1e-9);
+  EXPECT_LE(Clock.timeLeft / Second, 59.7);  // the time line was read, the level line dropped
+  EXPECT_GT(Clock.timeLeft / Second, 50.0);
   EXPECT_EQ(Clock.movesPerPeriod, 0);
   EXPECT_FALSE(Protocol.forceMode);
-  // Black to move: the engine's pieces are Black's, its e-pawn still home, White's e-pawn advanced.
-  EXPECT_EQ(Game.currentBoard[35], EnginePawn);
-  EXPECT_EQ(Game.currentBoard[55], OpponentPawn);
-  EXPECT_EQ(Game.gameHistory.count, 1);
+  EXPECT_EQ(Flow.gameRecord[1].engineMove, (Move{28, 38, QuietMove, 0}));  // h8h7: Black is at the bottom
 }
 
 TEST_F(ProtocolTest, ConsoleLogMirrorsEveryLine) {
   std::string longLine(300, 'x');
   std::string output = Run(Handshake + longLine + "\nforce\ne2e4\ne7e5\ng1f3\ngo\nquit\n", "CLOG=1\nKIBS=1\n");
-  EXPECT_EQ(output, Features(true));
+  EXPECT_EQ(output.substr(0, Features(true).size()), Features(true));
   std::vector<std::string> log = SplitLines(scratch.Read("conlogbestand.txt"));
-  ASSERT_GE(log.size(), 24u);
+  ASSERT_GE(log.size(), 20u);
   EXPECT_EQ(log[0], "KrelinChess 070525 P+ E0 L12 O11 C0");
   EXPECT_EQ(log[1], "Kibitz aan");
   EXPECT_EQ(log[2], "in:  xboard");
@@ -123,13 +128,17 @@ TEST_F(ProtocolTest, ConsoleLogMirrorsEveryLine) {
   EXPECT_EQ(log[14], "in:  " + std::string(250, 'x'));
   EXPECT_EQ(log[15], "in:  force");
   EXPECT_EQ(log[19], "in:  go");
-  EXPECT_EQ(log[20], "fb= E2E4");
-  EXPECT_EQ(log[22], "fb= G1F3");
   // Three moves: the engine is Black, the first two go over as a pair, the last is answered.
-  EXPECT_EQ(log[23], "fb> E2E4;E7E5");
-  EXPECT_EQ(log[24], "fb> G1F3");
-  EXPECT_EQ(log[25].substr(0, 4), "tfb ");
-  EXPECT_EQ(log[25].substr(log[25].size() - 4), " sec");
+  std::vector<std::string> replay;
+  for (const std::string &line : log)
+    if (line.compare(0, 2, "fb") == 0 || line.compare(0, 3, "tfb") == 0) replay.push_back(line);
+  ASSERT_EQ(replay.size(), 6u);
+  EXPECT_EQ(replay[0], "fb= E2E4");
+  EXPECT_EQ(replay[2], "fb= G1F3");
+  EXPECT_EQ(replay[3], "fb> E2E4;E7E5");
+  EXPECT_EQ(replay[4], "fb> G1F3");
+  EXPECT_EQ(replay[5].substr(0, 4), "tfb ");
+  EXPECT_EQ(replay[5].substr(replay[5].size() - 4), " sec");
   EXPECT_EQ(log.back(), "in:  quit");
   EXPECT_NE(scratch.Read("conlogbestand.txt").find("\r\n"), std::string::npos);
   EXPECT_FALSE(Game.engineIsWhite);

@@ -1,0 +1,314 @@
+#include "board/MakeMove.h"
+
+#include <cstdlib>
+#include <initializer_list>
+
+MoveFlags GPawnWatch;
+
+// The flags are computed from the game position before each search: a king that stands on g1 or
+// h1 (from its own side) is sheltered by its g-pawn, so advancing that pawn to the fourth row costs
+// the side 30 points of path bonus during the search.
+void SetGPawnWatch(const Board &gameBoard) {
+  GPawnWatch.engineGPawnWatch = gameBoard[EngineKingSquare] == 27 || gameBoard[EngineKingSquare] == 28;
+  GPawnWatch.opponentGPawnWatch = gameBoard[OpponentKingSquare] == 97 || gameBoard[OpponentKingSquare] == 98;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Making a move. MakeMove and ApplyMove share one body; ApplyMove leaves out everything that
+// touches the EvalState (material, the g-pawn and castling terms).
+
+static void CountBishop(EvalState &state, bool engine, int square, int change) {
+  bool colour1 = SquareColour[square] > 0;
+  if (engine)
+    (colour1 ? state.engineBishopsOnColour1 : state.engineBishopsOnColour0) += change;
+  else
+    (colour1 ? state.opponentBishopsOnColour1 : state.opponentBishopsOnColour0) += change;
+}
+
+// The balances and bishop counters after a piece of the given code leaves the board (change -1)
+// or appears on it (change +1). Pawns and kings have no balance.
+static void CountPieceChange(EvalState &state, uint8_t piece, int square, int change) {
+  int sign = SideOf(piece) == EngineSide ? change : -change;
+  switch (piece) {
+    case EngineQueen:
+    case OpponentQueen:
+      state.queenBalance += sign;
+      break;
+    case EngineRook:
+    case OpponentRook:
+      state.rookBalance += sign;
+      break;
+    case EngineBishop:
+    case OpponentBishop:
+      CountBishop(state, piece == EngineBishop, square, change);
+      state.minorBalance += sign;
+      break;
+    case EngineKnight:
+    case OpponentKnight:
+      state.minorBalance += sign;
+      break;
+    default:
+      break;
+  }
+}
+
+// The engine's moves. A capture onto the opponent's rook corner takes that right away.
+template <bool KeepState>
+static void MakeEngineSide(Move move, uint8_t piece, Board &board, EvalState &state) {
+  int from = move.from, to = move.to;
+  switch (move.kind) {
+    case QuietMove:
+      if (piece != EnginePawn) break;
+      if (from < 40 && to > 50 && (board[to - 1] == OpponentPawn || board[to + 1] == OpponentPawn))
+        board[EnPassantSquare] = uint8_t(to);
+      if (KeepState && to == 57 && GPawnWatch.engineGPawnWatch) state.positionalAdjust -= 30;
+      break;
+    case EnPassantMove:
+      board[to - 10] = Empty;
+      if (KeepState) {
+        state.opponentMaterial -= 95;
+        state.opponentPawnMaterial -= 95;
+      }
+      break;
+    case CaptureMove: {
+      uint8_t captured = board[to];
+      if (KeepState) {
+        state.opponentMaterial -= PieceValue[captured];
+        if (captured == OpponentPawn) state.opponentPawnMaterial -= 95;
+        CountPieceChange(state, captured, to, -1);
+      }
+      if (board[OpponentRights] != 0) {
+        if (to == 91) board[OpponentRights] &= 1;
+        if (to == 98) board[OpponentRights] &= 2;
+      }
+      break;
+    }
+    default:  // castling: the rook jumps over the king
+      if (to == 23) {
+        board[24] = EngineRook;
+        board[21] = Empty;
+      } else {
+        board[26] = EngineRook;
+        board[28] = Empty;
+      }
+      break;
+  }
+  if (piece == EngineRook && board[EngineRights] != 0) {
+    if (from == 21) board[EngineRights] &= 1;
+    if (from == 28) board[EngineRights] &= 2;
+  }
+  if (piece == EngineKing) {
+    board[EngineKingSquare] = uint8_t(to);
+    board[EngineRights] = 0;
+  }
+}
+
+// The opponent's moves, the mirror image of the engine's.
+template <bool KeepState>
+static void MakeOpponentSide(Move move, uint8_t piece, Board &board, EvalState &state) {
+  int from = move.from, to = move.to;
+  switch (move.kind) {
+    case QuietMove:
+      if (piece != OpponentPawn) break;
+      if (from > 80 && to < 70 && (board[to - 1] == EnginePawn || board[to + 1] == EnginePawn))
+        board[EnPassantSquare] = uint8_t(to);
+      if (KeepState && to == 67 && GPawnWatch.opponentGPawnWatch) state.positionalAdjust += 30;
+      break;
+    case EnPassantMove:
+      board[to + 10] = Empty;
+      if (KeepState) {
+        state.engineMaterial -= 95;
+        state.enginePawnMaterial -= 95;
+      }
+      break;
+    case CaptureMove: {
+      uint8_t captured = board[to];
+      if (KeepState) {
+        state.engineMaterial -= PieceValue[captured];
+        if (captured == EnginePawn) state.enginePawnMaterial -= 95;
+        CountPieceChange(state, captured, to, -1);
+      }
+      if (board[EngineRights] != 0) {
+        if (to == 21) board[EngineRights] &= 1;
+        if (to == 28) board[EngineRights] &= 2;
+      }
+      break;
+    }
+    default:
+      if (to == 93) {
+        board[94] = OpponentRook;
+        board[91] = Empty;
+      } else {
+        board[96] = OpponentRook;
+        board[98] = Empty;
+      }
+      break;
+  }
+  if (piece == OpponentRook && board[OpponentRights] != 0) {
+    if (from == 91) board[OpponentRights] &= 1;
+    if (from == 98) board[OpponentRights] &= 2;
+  }
+  if (piece == OpponentKing) {
+    board[OpponentKingSquare] = uint8_t(to);
+    board[OpponentRights] = 0;
+  }
+}
+
+template <bool KeepState>
+static void Make(Move move, Board &board, EvalState &state) {
+  board[EnPassantSquare] = 0;
+  if (move.kind == 0) return;
+  int from = move.from, to = move.to;
+  uint8_t piece = board[from];
+  uint8_t engineRightsBefore = board[EngineRights];
+  uint8_t opponentRightsBefore = board[OpponentRights];
+
+  if (SideOf(piece) == EngineSide)
+    MakeEngineSide<KeepState>(move, piece, board, state);
+  else if (SideOf(piece) == OpponentSide)
+    MakeOpponentSide<KeepState>(move, piece, board, state);
+
+  // Promotion: the row of the destination tells which side promotes.
+  uint8_t promotion = move.promotion;
+  if (promotion != 0) {
+    board[to] = promotion;
+    if (KeepState) {
+      if (to > 90) {
+        state.enginePawnMaterial -= 95;
+        state.engineMaterial += PieceValue[promotion] - 95;
+      } else {
+        state.opponentPawnMaterial -= 95;
+        state.opponentMaterial += PieceValue[promotion] - 95;
+      }
+      CountPieceChange(state, promotion, to, +1);
+    }
+  } else {
+    board[to] = piece;
+  }
+  board[from] = Empty;
+  if (!KeepState) return;
+
+  state.enginePieceMaterial = state.engineMaterial - state.enginePawnMaterial;
+  state.opponentPieceMaterial = state.opponentMaterial - state.opponentPawnMaterial;
+
+  // Castling terms: losing the last right while the other side still has pieces to attack with is
+  // worth less than having castled.
+  if (engineRightsBefore != 0 && board[EngineRights] == 0 && state.opponentPieceMaterial >= 1650)
+    state.positionalAdjust += move.kind == CastlingMove ? 25 : -10;
+  if (opponentRightsBefore != 0 && board[OpponentRights] == 0 && state.enginePieceMaterial >= 1650)
+    state.positionalAdjust += move.kind == CastlingMove ? -25 : 10;
+}
+
+void MakeMove(Move move, Board &board, EvalState &state) { Make<true>(move, board, state); }
+
+void ApplyMove(Move move, Board &board) {
+  EvalState unused;
+  Make<false>(move, board, unused);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Attack tests.
+
+// Line steps in the order the attack tests look along them.
+constexpr int OrthogonalSteps[4] = {10, -10, 1, -1};
+constexpr int DiagonalSteps[4] = {9, -9, 11, -11};
+
+// The first non-empty content along a line from the square (the square itself not included).
+static uint8_t FirstPieceOnLine(const Board &board, int square, int step) {
+  int s = square + step;
+  while (board[s] == Empty) s += step;
+  return board[s];
+}
+
+bool IsAttacked(const Board &board, int square, int attackingSide) {
+  bool engine = attackingSide == EngineSide;
+  uint8_t pawn = engine ? EnginePawn : OpponentPawn;
+  int pawnStep = engine ? -1 : 1;  // an engine pawn attacks upward, so it stands below
+  if (board[square + pawnStep * 9] == pawn || board[square + pawnStep * 11] == pawn) return true;
+  uint8_t knight = engine ? EngineKnight : OpponentKnight;
+  for (int8_t offset : KnightOffsets)
+    if (board[square + offset] == knight) return true;
+  uint8_t king = engine ? EngineKing : OpponentKing;
+  for (int8_t offset : KingOffsets)
+    if (board[square + offset] == king) return true;
+  uint8_t rook = engine ? EngineRook : OpponentRook;
+  uint8_t queen = engine ? EngineQueen : OpponentQueen;
+  for (int step : OrthogonalSteps) {
+    uint8_t first = FirstPieceOnLine(board, square, step);
+    if (first == rook || first == queen) return true;
+  }
+  uint8_t bishop = engine ? EngineBishop : OpponentBishop;
+  for (int step : DiagonalSteps) {
+    uint8_t first = FirstPieceOnLine(board, square, step);
+    if (first == bishop || first == queen) return true;
+  }
+  return false;
+}
+
+bool IsAttackedByCheaper(uint8_t piece, const Board &board, int square, int attackingSide) {
+  int weight = PieceWeight[piece];
+  if (weight == 1) return false;
+  if (weight == 10) return IsAttacked(board, square, attackingSide);
+  bool engine = attackingSide == EngineSide;
+  uint8_t pawn = engine ? EnginePawn : OpponentPawn;
+  int pawnStep = engine ? -1 : 1;
+  if (board[square + pawnStep * 9] == pawn || board[square + pawnStep * 11] == pawn) return true;
+  if (weight < 3) return false;
+  uint8_t knight = engine ? EngineKnight : OpponentKnight;
+  for (int8_t offset : KnightOffsets)
+    if (board[square + offset] == knight) return true;
+  uint8_t bishop = engine ? EngineBishop : OpponentBishop;
+  for (int step : DiagonalSteps)
+    if (FirstPieceOnLine(board, square, step) == bishop) return true;
+  if (weight < 5) return false;
+  uint8_t rook = engine ? EngineRook : OpponentRook;
+  for (int step : OrthogonalSteps)
+    if (FirstPieceOnLine(board, square, step) == rook) return true;
+  return false;
+}
+
+// Whether the first piece along either direction of the line is one of the targets.
+static bool LineHits(const Board &board, int square, int step, uint8_t target1, uint8_t target2) {
+  for (int s : {step, -step}) {
+    uint8_t first = FirstPieceOnLine(board, square, s);
+    if (first == target1 || first == target2) return true;
+  }
+  return false;
+}
+
+// A slider's threat along the line it moved on is not counted: that line was open before.
+bool ThreatensHeavyPiece(const Board &board, Move move) {
+  int to = move.to;
+  uint8_t piece = board[to];
+  int along = std::abs(RayDirection(to - move.from));
+  bool engine = SideOf(piece) == EngineSide;
+  uint8_t enemyRook = engine ? OpponentRook : EngineRook;
+  uint8_t enemyQueen = engine ? OpponentQueen : EngineQueen;
+  switch (piece) {
+    case EngineKnight:
+    case OpponentKnight:
+      for (int8_t offset : KnightOffsets)
+        if (board[to + offset] == enemyRook || board[to + offset] == enemyQueen) return true;
+      return false;
+    case EngineBishop:
+    case OpponentBishop:
+      return (along != 9 && LineHits(board, to, 9, enemyRook, enemyQueen)) ||
+             (along != 11 && LineHits(board, to, 11, enemyRook, enemyQueen));
+    case EngineRook:
+    case OpponentRook:
+      return (along != 1 && LineHits(board, to, 1, enemyQueen, enemyQueen)) ||
+             (along != 10 && LineHits(board, to, 10, enemyQueen, enemyQueen));
+    case EnginePawn:
+    case OpponentPawn: {
+      // Any enemy piece but a pawn on the pawn's capture squares.
+      uint8_t enemySide = engine ? OpponentSide : EngineSide;
+      uint8_t enemyPawn = engine ? OpponentPawn : EnginePawn;
+      int step = engine ? 1 : -1;
+      for (int target : {to + step * 9, to + step * 11})
+        if (SideOf(board[target]) == enemySide && board[target] != enemyPawn) return true;
+      return false;
+    }
+    default:
+      return false;
+  }
+}

@@ -1,0 +1,385 @@
+#include "board/MoveGen.h"
+
+#include <initializer_list>
+
+#include "board/MakeMove.h"
+
+// ---------------------------------------------------------------------------------------------
+// Generation.
+
+namespace {
+
+// The top index and the list being filled; every append checks the last slot.
+struct ListWriter {
+  MoveList &list;
+  int top;
+
+  void Append(Move move) {
+    if (top < MoveListSize - 1) list.slot[++top] = move;
+  }
+  // A knight's or king's eight table entries, null ones included.
+  void AppendSteps(const Move (&steps)[8]) {
+    if (top + 8 <= MoveListSize - 1) {
+      for (int k = 0; k < 8; k++) list.slot[top + 1 + k] = steps[k];
+      top += 8;
+    } else {
+      for (int k = 0; k < 8; k++) Append(steps[k]);
+    }
+  }
+};
+
+// How the opponent's generators differ: the search's generator always lists en passant, the
+// game flow's recognition list only with the quiet moves.
+enum class OpponentList { Search, Recognition };
+
+constexpr int8_t QueenDirections[8] = {-9, -11, 9, 11, -10, -1, 1, 10};
+constexpr int8_t RookDirections[4] = {-10, -1, 1, 10};
+constexpr int8_t BishopDirections[4] = {-9, -11, 9, 11};
+
+constexpr uint8_t EnginePromotions[4] = {EngineBishop, EngineKnight, EngineRook, EngineQueen};
+constexpr uint8_t OpponentPromotions[4] = {OpponentBishop, OpponentKnight, OpponentRook, OpponentQueen};
+
+}  // namespace
+
+static void AppendRays(const Board &board, int from, const int8_t *directions, int count, ListWriter &out) {
+  for (int d = 0; d < count; d++) {
+    int direction = directions[d];
+    int to = from + direction;
+    while (board[to] == Empty) to += direction;
+    out.Append(Move{Square(from), Square(to), int8_t(direction), 0});
+  }
+}
+
+// A pawn move, or its four promotion records (bishop, knight, rook, queen) when it promotes.
+static void AppendPawnMove(int from, int to, bool promotes, const uint8_t (&promotions)[4], ListWriter &out) {
+  if (!promotes) {
+    out.Append(Move{Square(from), Square(to), PawnMove, 0});
+    return;
+  }
+  for (uint8_t piece : promotions) out.Append(Move{Square(from), Square(to), PawnMove, piece});
+}
+
+static void AppendEnginePawn(const Board &board, int s, bool includeQuiet, ListWriter &out) {
+  if (includeQuiet && board[s + 10] == Empty) {
+    if (RankOf[s] == 7) {
+      AppendPawnMove(s, s + 10, true, EnginePromotions, out);
+    } else {
+      out.Append(Move{Square(s), Square(s + 10), PawnMove, 0});
+      if (RankOf[s] == 2 && board[s + 20] == Empty) out.Append(Move{Square(s), Square(s + 20), PawnMove, 0});
+    }
+  }
+  for (int to : {s + 9, s + 11})
+    if (SideOf(board[to]) == OpponentSide) AppendPawnMove(s, to, to >= 89, EnginePromotions, out);
+}
+
+static void AppendOpponentPawn(const Board &board, int s, bool includeQuiet, ListWriter &out) {
+  if (includeQuiet && board[s - 10] == Empty) {
+    if (RankOf[s] == 2) {
+      AppendPawnMove(s, s - 10, true, OpponentPromotions, out);
+    } else {
+      out.Append(Move{Square(s), Square(s - 10), PawnMove, 0});
+      if (RankOf[s] == 7 && board[s - 20] == Empty) out.Append(Move{Square(s), Square(s - 20), PawnMove, 0});
+    }
+  }
+  // A capture from the second row lands on the opponent's promotion row.
+  for (int to : {s - 9, s - 11})
+    if (SideOf(board[to]) == EngineSide) AppendPawnMove(s, to, to < 31, OpponentPromotions, out);
+}
+
+// Castling records from the side's castling byte: with both rights the long one comes first.
+// Neither check nor attacked squares are looked at here.
+static void AppendCastling(const Board &board, bool engine, ListWriter &out) {
+  int rights = board[engine ? EngineRights : OpponentRights];
+  if (rights == 0) return;
+  int base = engine ? 20 : 90;
+  bool shortFree = board[base + 6] == Empty && board[base + 7] == Empty;
+  bool longFree = board[base + 4] == Empty && board[base + 3] == Empty && board[base + 2] == Empty;
+  Move shortCastle = engine ? EngineCastleShort : OpponentCastleShort;
+  Move longCastle = engine ? EngineCastleLong : OpponentCastleLong;
+  if (rights == 1) {
+    if (shortFree) out.Append(shortCastle);
+  } else if (rights == 2) {
+    if (longFree) out.Append(longCastle);
+  } else {
+    if (longFree) out.Append(longCastle);
+    if (shortFree) out.Append(shortCastle);
+  }
+}
+
+// En passant: the square in byte 122 holds the pawn that just made a double step; a capturing pawn
+// beside it (left one first for the engine, right one first for the opponent) lands behind it.
+static void AppendEnPassant(const Board &board, bool engine, ListWriter &out) {
+  int passed = board[EnPassantSquare];
+  if (passed == 0) return;
+  int to = engine ? passed + 10 : passed - 10;
+  uint8_t pawn = engine ? EnginePawn : OpponentPawn;
+  int first = engine ? passed - 1 : passed + 1;
+  int second = engine ? passed + 1 : passed - 1;
+  for (int from : {first, second})
+    if (board[from] == pawn) out.Append(Move{Square(from), Square(to), SpecialMove, 0});
+}
+
+static int Generate(const Board &board, bool engine, bool includeQuiet, bool enPassantAlways, MoveList &list) {
+  ListWriter out{list, 0};
+  list.slot[0] = EndMove;
+  uint8_t side = engine ? EngineSide : OpponentSide;
+  for (int s = 21; board[s] != Sentinel; s++) {
+    uint8_t piece = board[s];
+    if (SideOf(piece) != side) continue;
+    switch (piece) {
+      case EngineQueen:
+      case OpponentQueen:
+        AppendRays(board, s, QueenDirections, 8, out);
+        break;
+      case EngineRook:
+      case OpponentRook:
+        AppendRays(board, s, RookDirections, 4, out);
+        break;
+      case EngineBishop:
+      case OpponentBishop:
+        AppendRays(board, s, BishopDirections, 4, out);
+        break;
+      case EngineKnight:
+      case OpponentKnight:
+        out.AppendSteps(KnightMoves[s]);
+        break;
+      case EngineKing:
+      case OpponentKing:
+        out.AppendSteps(KingMoves[s]);
+        break;
+      case EnginePawn:
+        AppendEnginePawn(board, s, includeQuiet, out);
+        break;
+      case OpponentPawn:
+        AppendOpponentPawn(board, s, includeQuiet, out);
+        break;
+      default:
+        break;
+    }
+  }
+  if (includeQuiet) AppendCastling(board, engine, out);
+  if (includeQuiet || enPassantAlways) AppendEnPassant(board, engine, out);
+  return out.top;
+}
+
+int GenerateEngineMoves(const Board &board, bool includeQuiet, MoveList &list) {
+  return Generate(board, true, includeQuiet, true, list);
+}
+
+int GenerateOpponentMoves(const Board &board, bool includeQuiet, MoveList &list) {
+  return Generate(board, false, includeQuiet, true, list);
+}
+
+int GenerateOpponentCheckList(const Board &board, bool includeQuiet, MoveList &list) {
+  return Generate(board, false, includeQuiet, false, list);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Ray records and tried moves.
+
+static bool IsRayRecord(int8_t kind) { return kind >= -11 && kind <= 11 && kind != 0; }
+
+// Moves the far end of a ray one step back towards its piece; clears the slot when nothing is
+// left. Returns whether the record survives.
+static bool ShortenRay(Move &record) {
+  record.to = Square(record.to - record.kind);
+  if (record.to == record.from) {
+    record = NullMove;
+    return false;
+  }
+  return true;
+}
+
+void AddTriedMove(TriedMoves &tried, Move move) {
+  if (tried.count < TriedMovesSize) tried.move[tried.count++] = move.Word();
+}
+
+bool WasTried(const TriedMoves &tried, Move move) {
+  uint32_t word = move.Word();
+  for (int i = 0; i < tried.count; i++)
+    if (tried.move[i] == word) return true;
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The search's capture pass.
+
+// Appends at the next slot, then sinks below every pair with a strictly greater score.
+static void InsertCapture(CaptureList &captures, Move move, int32_t score) {
+  int slot = ++captures.filled;
+  while (slot > 1 && captures.entry[slot - 1].score > score) {
+    captures.entry[slot] = captures.entry[slot - 1];
+    slot--;
+  }
+  captures.entry[slot] = ScoredMove{move, score};
+}
+
+static void TakeCapture(const Board &board, Move capture, const TriedMoves &tried, CaptureList &captures) {
+  if (WasTried(tried, capture)) return;
+  int32_t score = 0;  // en passant
+  if (capture.kind == CaptureMove)
+    score = PieceValue[board[capture.to]] * 64 - PieceValue[board[capture.from]] + PieceValue[capture.promotion];
+  InsertCapture(captures, capture, score);
+}
+
+void CollectCaptures(const Board &board, MoveList &list, int top, int side, const TriedMoves &tried,
+                     CaptureList &captures) {
+  int enemy = side == EngineSide ? OpponentSide : EngineSide;
+  uint8_t ownPawn = side == EngineSide ? EnginePawn : OpponentPawn;
+  captures.entry[0] = ScoredMove{EndMove, 0};
+  captures.filled = 0;
+  for (int slot = top; list.slot[slot].kind != EndOfList; slot--) {
+    Move &record = list.slot[slot];
+    int8_t kind = record.kind;
+    if (kind == 0) continue;
+    if (kind == PawnMove) {
+      if (board[record.to] == Empty) continue;
+      Move capture{record.from, record.to, CaptureMove, record.promotion};
+      record = NullMove;
+      TakeCapture(board, capture, tried, captures);
+    } else if (kind == StepMove) {
+      uint8_t target = board[record.to];
+      if (target == Empty) continue;
+      Move capture{record.from, record.to, CaptureMove, 0};
+      record = NullMove;
+      if (SideOf(target) == enemy) TakeCapture(board, capture, tried, captures);
+    } else if (kind == SpecialMove) {
+      if (board[record.from] != ownPawn) continue;  // castling waits for the quiet pass
+      Move capture{record.from, record.to, EnPassantMove, 0};
+      record = NullMove;
+      TakeCapture(board, capture, tried, captures);
+    } else if (IsRayRecord(kind)) {
+      uint8_t target = board[record.to];
+      if (target == Empty) continue;
+      if (SideOf(target) == enemy) TakeCapture(board, Move{record.from, record.to, CaptureMove, 0}, tried, captures);
+      ShortenRay(record);
+    }
+  }
+  captures.top = captures.filled;
+}
+
+void RewindCaptures(CaptureList &captures) { captures.top = captures.filled; }
+
+// Walks the capture array from its top down: a pair that passes the filter is handed out and
+// cleared, one that fails is passed over and stays for a later walk.
+template <typename Filter>
+static Move NextCaptureWhere(CaptureList &captures, Filter passes) {
+  while (true) {
+    ScoredMove &pair = captures.entry[captures.top];
+    if (pair.move.kind == EndOfList) return pair.move;
+    captures.top--;
+    if (pair.move.IsNull() || !passes(pair.move)) continue;
+    Move move = pair.move;
+    pair.move = NullMove;
+    return move;
+  }
+}
+
+static bool IsRecapture(Move capture, int previousTo) {
+  return capture.kind == EnPassantMove || capture.to == previousTo;
+}
+
+Move NextCapture(CaptureList &captures, CaptureMode mode, int previousTo) {
+  if (mode == CaptureMode::All) return NextCaptureWhere(captures, [](Move) { return true; });
+  return NextCaptureWhere(captures, [previousTo](Move capture) { return IsRecapture(capture, previousTo); });
+}
+
+Move NextGoodCapture(CaptureList &captures, int previousTo, const Board &board, int side) {
+  return NextCaptureWhere(captures, [&](Move capture) {
+    return IsRecapture(capture, previousTo) || IsGoodCapture(board, capture, side);
+  });
+}
+
+bool IsGoodCapture(const Board &board, Move capture, int side) {
+  if (capture.promotion != 0) return true;
+  if (PieceWeight[board[capture.to]] >= PieceWeight[board[capture.from]]) return true;
+  int defender = side == EngineSide ? OpponentSide : EngineSide;
+  return !IsAttacked(board, capture.to, defender);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The quiet pass, shared by the search and the game flow's recognition.
+
+// The next non-capture from the top of a list whose captures are gone. specialKind resolves a
+// kind-110 record (castling, or en passant in the recognition list).
+template <typename SpecialKind, typename Skip>
+static Move NextQuiet(MoveList &list, int &top, SpecialKind specialKind, Skip skip) {
+  while (true) {
+    Move &record = list.slot[top];
+    int8_t kind = record.kind;
+    if (kind == EndOfList) return record;
+    if (kind == 0) {
+      top--;
+      continue;
+    }
+    Move move{record.from, record.to, QuietMove, record.promotion};
+    if (IsRayRecord(kind)) {
+      // A ray yields its squares from the far end inward; the top stays while squares remain.
+      move.promotion = 0;
+      if (!ShortenRay(record)) top--;
+    } else {
+      if (kind == SpecialMove) move.kind = specialKind(record);
+      record = NullMove;
+      top--;
+    }
+    if (!skip(move)) return move;
+  }
+}
+
+Move NextQuietMove(MoveList &list, int &top, const TriedMoves &tried) {
+  return NextQuiet(
+      list, top, [](Move) { return CastlingMove; }, [&tried](Move move) { return WasTried(tried, move); });
+}
+
+Move NextCheckQuiet(const Board &board, MoveList &list, int &top) {
+  auto special = [&board](Move record) {
+    uint8_t piece = board[record.from];
+    return piece == EngineKing || piece == OpponentKing ? CastlingMove : EnPassantMove;
+  };
+  return NextQuiet(list, top, special, [](Move) { return false; });
+}
+
+Move NextCheckCapture(const Board &board, MoveList &list, int &top) {
+  while (true) {
+    Move &record = list.slot[top];
+    int8_t kind = record.kind;
+    if (kind == EndOfList) return record;
+    top--;
+    if (kind == PawnMove || kind == StepMove) {
+      uint8_t target = board[record.to];
+      if (target == Empty) continue;
+      Move capture{record.from, record.to, CaptureMove, record.promotion};
+      record = NullMove;
+      if (SideOf(target) == EngineSide) return capture;
+    } else if (IsRayRecord(kind)) {
+      uint8_t target = board[record.to];
+      if (target == Empty) continue;
+      Move capture{record.from, record.to, CaptureMove, 0};
+      ShortenRay(record);
+      if (SideOf(target) == EngineSide) return capture;
+    }
+  }
+}
+
+void FindOpponentMove(const Board &board, Move &move) {
+  MoveList list;
+  int saved = GenerateOpponentCheckList(board, true, list);
+  auto matches = [&move](Move candidate) { return candidate.from == move.from && candidate.to == move.to; };
+  int top = saved;
+  for (Move candidate = NextCheckCapture(board, list, top); candidate.kind != EndOfList;
+       candidate = NextCheckCapture(board, list, top)) {
+    if (matches(candidate)) {
+      move = candidate;
+      return;
+    }
+  }
+  top = saved;
+  for (Move candidate = NextCheckQuiet(board, list, top); candidate.kind != EndOfList;
+       candidate = NextCheckQuiet(board, list, top)) {
+    if (matches(candidate)) {
+      move = candidate;
+      return;
+    }
+  }
+  move = NullMove;
+}

@@ -1,0 +1,31 @@
+// Coordinate move text: a square is a file letter and a rank digit ("E2"), a move two squares, and
+// a promotion the Dutch initial of the piece: P knight, L bishop, T rook, D queen. All text is
+// upper case; input is normalised with SqueezeUpper first, so any case and embedded blanks are
+// accepted. The board is seen from the engine's side, so square names follow EngineIsWhite: the
+// same index names mirrored squares when the engine plays Black (files are never mirrored).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "board/Board.h"
+
+// "??" outside 0..127, "RR" off the playing squares, else the name as the engine's colour sees it.
+std::string SquareName(int square);
+std::string SquareNameAs(int square, bool engineIsWhite);
+// The square a two-character name denotes; 0 unless it is a file A..H and a rank 1..8.
+int ParseSquare(std::string_view text);
+int ParseSquareAs(std::string_view text, bool engineIsWhite);
+// From and to of the first four characters, kind QuietMove; NullMove if either does not parse.
+Move ParseMove(std::string_view text);
+// The opponent's promotion piece a typed move asks for by its fifth character: L bishop, P knight,
+// T rook, anything else or nothing the queen. The game flow puts it on a move FindOpponentMove
+// recognised as a promotion.
+uint8_t TypedPromotionPiece(std::string_view text);
+// "E2-E4", "D5xE6", "E7xD8D"; "*STOP*" for the end marker, five blanks for no move, "?" as the
+// separator of an unresolved kind.
+std::string MoveText(Move move);
+std::string CompactMoveText(Move move);  // "E2E4", "E7E8D"
+// Replays four-character moves (no legality test; a pawn reaching the last row becomes a queen)
+// from CurrentBoard. True when every move applied; false leaves CurrentBoard as it was.
+bool PlayMoveString(std::string_view text);

@@ -1,0 +1,30 @@
+#include "board/Perft.h"
+
+#include "board/Legality.h"
+#include "board/MakeMove.h"
+
+bool SideToMoveInCheck(const Board &board, bool engineToMove) {
+  int king = board[engineToMove ? EngineKingSquare : OpponentKingSquare];
+  return IsAttacked(board, king, engineToMove ? OpponentSide : EngineSide);
+}
+
+bool MakeLegalChild(const Board &board, const EvalState &state, Move move, bool engineToMove, bool inCheck,
+                    Board &child, EvalState &childState) {
+  child = board;
+  childState = state;
+  MakeMove(move, child, childState);
+  return IsLegalAfterMove(child, move, engineToMove ? EngineSide : OpponentSide, inCheck);
+}
+
+uint64_t Perft(const Board &board, const EvalState &state, int depth, bool engineToMove) {
+  if (depth == 0) return 1;
+  bool inCheck = SideToMoveInCheck(board, engineToMove);
+  uint64_t leaves = 0;
+  ForEachNodeMove(board, engineToMove, [&](Move move) {
+    Board child;
+    EvalState childState;
+    if (!MakeLegalChild(board, state, move, engineToMove, inCheck, child, childState)) return;
+    leaves += depth == 1 ? 1 : Perft(child, childState, depth - 1, !engineToMove);
+  });
+  return leaves;
+}

@@ -1,0 +1,82 @@
+#include "board/PositionKey.h"
+
+uint64_t ZobristTable[ZobristPieceCount][ZobristSquareCount];
+
+// Square number 0..63 by mailbox index, -1 off the playing squares; filled by InitZobrist.
+static int8_t SquareNumberOf[BoardSize];
+
+int ZobristPieceIndex(uint8_t piece) {
+  switch (piece) {
+    case EnginePawn: return 1;
+    case EngineKnight: return 2;
+    case EngineBishop: return 3;
+    case EngineRook: return 4;
+    case EngineQueen: return 5;
+    case EngineKing: return 6;
+    case OpponentPawn: return 7;
+    case OpponentKnight: return 8;
+    case OpponentBishop: return 9;
+    case OpponentRook: return 10;
+    case OpponentQueen: return 11;
+    case OpponentKing: return 12;
+    default: return 0;
+  }
+}
+
+int ZobristSquareNumber(int square) {
+  return square >= 0 && square < BoardSize ? SquareNumberOf[square] : -1;
+}
+
+uint64_t ZobristNumber(int square, uint8_t piece) {
+  int number = ZobristSquareNumber(square);
+  return number < 0 ? 0 : ZobristTable[ZobristPieceIndex(piece)][number];
+}
+
+// A 64-bit linear congruential generator with a fixed seed, so keys are the same in every run.
+void InitZobrist() {
+  constexpr uint64_t Multiplier = 6364136223846793005ULL;
+  uint64_t state = 1001;
+  for (int square = 0; square < BoardSize; square++)
+    SquareNumberOf[square] = IsPlayingSquare(square) ? int8_t(8 * (square / 10 - 2) + (square % 10 - 1)) : -1;
+  for (int piece = 0; piece < ZobristPieceCount; piece++)
+    for (int number = 0; number < ZobristSquareCount; number++) ZobristTable[piece][number] = 0;
+  for (int piece = 1; piece <= 12; piece++) {
+    for (int number = 0; number < ZobristSquareCount; number++) {
+      state = state * Multiplier + 1;
+      ZobristTable[piece][number] = state;
+    }
+  }
+}
+
+uint64_t ComputeKey(const Board &board) {
+  uint64_t key = 0;
+  for (int square = 21; square <= 98; square++) key ^= ZobristNumber(square, board[square]);  // border: 0
+  return key;
+}
+
+uint64_t UpdateKey(uint64_t key, Move move, uint8_t movingPiece, uint8_t capturedPiece) {
+  if (move.IsNull()) return key;
+  int from = move.from, to = move.to;
+  uint8_t arriving = move.promotion > 0 ? move.promotion : movingPiece;
+  switch (move.kind) {
+    case QuietMove:
+      return key ^ ZobristNumber(from, movingPiece) ^ ZobristNumber(to, arriving);
+    case CaptureMove:
+      return key ^ ZobristNumber(to, capturedPiece) ^ ZobristNumber(from, movingPiece) ^ ZobristNumber(to, arriving);
+    case EnPassantMove: {
+      // The captured pawn stands behind the destination as the capturer sees it.
+      int captured = capturedPiece == EnginePawn ? to + 10 : to - 10;
+      return key ^ ZobristNumber(from, movingPiece) ^ ZobristNumber(to, movingPiece) ^
+             ZobristNumber(captured, capturedPiece);
+    }
+    default: {  // castling: the king's two squares and the rook's jump
+      key ^= ZobristNumber(from, movingPiece) ^ ZobristNumber(to, movingPiece);
+      switch (to) {
+        case 23: return key ^ ZobristNumber(21, EngineRook) ^ ZobristNumber(24, EngineRook);
+        case 27: return key ^ ZobristNumber(28, EngineRook) ^ ZobristNumber(26, EngineRook);
+        case 93: return key ^ ZobristNumber(91, OpponentRook) ^ ZobristNumber(94, OpponentRook);
+        default: return key ^ ZobristNumber(98, OpponentRook) ^ ZobristNumber(96, OpponentRook);
+      }
+    }
+  }
+}

@@ -1,0 +1,740 @@
+#include "eval/Evaluate.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "board/MakeMove.h"
+#include "eval/Pawns.h"
+#include "eval/SquareTable.h"
+
+// ---------------------------------------------------------------------------------------------
+// Piece-square tables, row 9 (the opponent's back row) at the top, columns 1..8.
+// clang-format off
+static constexpr SquareTable EngineKnightTable = TableFromRows(9, {
+  {-60,  8,  8,  8,  8,  8,  8, -60},
+  { -2,  8, 13, 13, 13, 13,  8,  -2},
+  { -2,  6, 13, 13, 13, 13,  6,  -2},
+  { -2,  2, 13, 13, 13, 13,  2,  -2},
+  { -2,  2,  9,  9,  9,  9,  2,  -2},
+  { -2,  0,  4,  4,  4,  4,  0,  -2},
+  { -2,  0,  2,  2,  2,  2,  0,  -2},
+  { -9, -4,  0,  1,  1,  0, -6,  -9},
+});
+static constexpr SquareTable OpponentKnightTable = TableFromRows(9, {
+  { -9, -4,  0,  1,  1,  0, -4,  -9},
+  { -2,  0,  2,  2,  2,  2,  0,  -2},
+  { -2,  0,  4,  4,  4,  4,  0,  -2},
+  { -2,  2,  9,  9,  9,  9,  2,  -2},
+  { -2,  5, 13, 13, 13, 13,  5,  -2},
+  { -2,  6, 13, 13, 13, 13,  6,  -2},
+  { -2,  8, 13, 13, 13, 13,  8,  -2},
+  { -2,  8,  8,  8,  8,  8,  8,  -2},
+});
+static constexpr SquareTable EngineBishopTable = TableFromRows(9, {
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  8, 10, 10, 10, 10,  8,   0},
+  {  0,  4,  8, 10, 10,  8,  4,   0},
+  {  0,  0,  8, 10, 10,  8,  0,   0},
+  {  0,  0,  0,  6,  6,  0,  0,   0},
+  { -5,  0,  6,  0,  0,  6,  0,  -5},
+  {  0,  6,  0, -1, -2,  0,  6,   0},
+  { -9, -3, -3, -3, -3, -3, -3,  -9},
+});
+static constexpr SquareTable OpponentBishopTable = TableFromRows(9, {
+  { -9, -3, -3, -3, -3, -3, -3,  -9},
+  {  0,  6,  0,  0,  0,  0,  6,   0},
+  {  0,  0,  6,  0,  0,  6,  0,   0},
+  {  0,  0,  0,  6,  6,  0,  0,   0},
+  {  0,  0,  8, 10, 10,  8,  0,   0},
+  {  0,  4,  8, 10, 10,  8,  4,   0},
+  {  0,  8, 10, 10, 10, 10,  8,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+});
+static constexpr SquareTable EngineRookTable = TableFromRows(9, {
+  { 28, 34, 34, 34, 34, 34, 34,  28},
+  { 34, 40, 40, 40, 40, 40, 40,  34},
+  {  4,  6,  6,  6,  6,  6,  6,   4},
+  {  0,  0,  6,  6,  6,  6,  0,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+});
+static constexpr SquareTable OpponentRookTable = TableFromRows(9, {
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  0,  6,  6,  6,  6,  0,   0},
+  {  4,  6,  6,  6,  6,  6,  6,   4},
+  { 34, 40, 40, 40, 40, 40, 40,  34},
+  { 28, 34, 34, 34, 34, 34, 34,  28},
+});
+// Used as 2 x value - 40.
+static constexpr SquareTable EngineQueenTable = TableFromRows(9, {
+  { 33, 36, 40, 40, 40, 40, 40,  33},
+  { 33, 36, 40, 40, 40, 40, 40,  33},
+  { 33, 36, 40, 40, 40, 40, 36,  33},
+  { 33, 34, 38, 38, 38, 38, 34,  33},
+  { 32, 33, 36, 36, 36, 36, 33,  32},
+  { 26, 32, 33, 33, 33, 33, 32,  26},
+  { 25, 26, 33, 33, 33, 33, 26,  25},
+  { 25, 25, 30, 30, 30, 30, 25,  25},
+});
+// Used as 2 x value - 50.
+static constexpr SquareTable OpponentQueenTable = TableFromRows(9, {
+  { 25, 25, 30, 30, 30, 30, 25,  25},
+  { 25, 30, 33, 33, 33, 33, 30,  25},
+  { 30, 32, 33, 33, 33, 33, 32,  30},
+  { 32, 33, 36, 36, 36, 36, 33,  32},
+  { 33, 34, 38, 38, 38, 38, 34,  33},
+  { 33, 36, 40, 40, 40, 40, 36,  33},
+  { 33, 36, 40, 40, 40, 40, 36,  33},
+  { 33, 36, 40, 40, 40, 40, 36,  33},
+});
+static constexpr SquareTable EngineKingEndTable = TableFromRows(9, {
+  {  0,  8,  8,  8,  8,  8,  8,   0},
+  {  0,  8, 10, 10, 10, 10,  8,   0},
+  {  0,  6,  8, 10, 10,  8,  6,   0},
+  {  0,  5,  8, 10, 10,  8,  5,   0},
+  {  0,  4,  5,  7,  7,  5,  4,   0},
+  {  0,  3,  4,  5,  5,  4,  3,   0},
+  { -3,  1,  2,  3,  3,  2,  1,  -3},
+  { -4, -2,  0,  1,  1,  0, -2,  -4},
+});
+static constexpr SquareTable OpponentKingEndTable = TableFromRows(9, {
+  { -4, -2,  0,  1,  1,  0, -2,  -4},
+  { -3,  1,  2,  3,  3,  2,  1,  -3},
+  {  0,  3,  4,  5,  5,  4,  3,   0},
+  {  0,  4,  5,  7,  7,  5,  4,   0},
+  {  4,  5,  8, 10, 10,  8,  5,   4},
+  {  5,  6,  8, 10, 10,  8,  6,   5},
+  {  5,  8, 10, 10, 10, 10,  8,   5},
+  {  0,  8,  8,  8,  8,  8,  8,   0},
+});
+
+// Where a rook's file scan stopped (a pawn, or the border beyond the last row): the farther the
+// file is open, the more it is worth. The engine's table starts at row 10, the border above the
+// board; the opponent's ends at row 1, the border below it.
+static constexpr SquareTable EngineRookFileEnd = TableFromRows(10, {
+  { 18, 20, 20, 20, 20, 20, 20,  18},
+  { 10, 12, 12, 12, 12, 12, 12,  10},
+  {  8, 10, 10, 10, 10, 10, 10,   8},
+  {  6,  8,  8,  8,  8,  8,  8,   6},
+  {  4,  6,  6,  6,  6,  6,  6,   4},
+  {  0,  4,  4,  4,  4,  4,  4,   0},
+  {  0,  2,  2,  2,  2,  2,  2,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+});
+static constexpr SquareTable OpponentRookFileEnd = TableFromRows(9, {
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  0,  0,  0,  0,  0,  0,   0},
+  {  0,  2,  2,  2,  2,  2,  2,   0},
+  {  0,  4,  4,  4,  4,  4,  4,   0},
+  {  4,  6,  6,  6,  6,  6,  6,   4},
+  {  6,  8,  8,  8,  8,  8,  8,   6},
+  {  8, 10, 10, 10, 10, 10, 10,   8},
+  { 10, 12, 12, 12, 12, 12, 12,  10},
+  { 18, 20, 20, 20, 20, 20, 20,  18},
+});
+// clang-format on
+
+static constexpr int8_t EscapeOffsets[8] = {1, 9, 10, 11, -1, -9, -10, -11};
+static constexpr int32_t EscapePenalty[5] = {128, 96, 64, 32, 0};
+
+// Piece material at which the game is still a middle game for the other side's king and pawns.
+constexpr int32_t MiddleGamePieceMaterial = 1650;
+// Contents below this are empty squares and pieces; pawns, the sentinel and the border lie above.
+constexpr uint8_t PawnOrEdgeCode = 33;
+
+// ---------------------------------------------------------------------------------------------
+// Square tests.
+
+// The first occupied square (the border counts) from square along step.
+static uint8_t FirstOccupied(const Board &board, int square, int step) {
+  int t = square + step;
+  while (board[t] == Empty) t += step;
+  return board[t];
+}
+
+static bool SeesOnLines(const Board &board, int square, const int (&steps)[4], uint8_t piece) {
+  for (int step : steps)
+    if (FirstOccupied(board, square, step) == piece) return true;
+  return false;
+}
+
+static constexpr int DiagonalSteps[4] = {11, -11, 9, -9};
+static constexpr int OrthogonalSteps[4] = {1, -1, 10, -10};
+
+bool KnightHarassed(const Board &board, int square) {
+  return SeesOnLines(board, square, DiagonalSteps, OpponentBishop) ||
+         SeesOnLines(board, square, OrthogonalSteps, OpponentRook);
+}
+
+bool BishopHarassed(const Board &board, int square) {
+  return SeesOnLines(board, square, OrthogonalSteps, OpponentRook);
+}
+
+bool OpponentRookOnQueenFile(const Board &board, int square) {
+  for (int t = square + 10; t < 99; t += 10) {
+    uint8_t piece = board[t];
+    if (piece == OpponentRook) return true;
+    if (piece == EngineRook || piece == EnginePawn || piece == OpponentPawn) return false;
+  }
+  return false;
+}
+
+int32_t OpponentHeavyOnFile(const Board &board, int square) {
+  int32_t sum = 0;
+  for (int t = square + 10; t < 99 && board[t] != OpponentPawn; t += 10)
+    if (board[t] == OpponentRook || board[t] == OpponentQueen) sum += 10;
+  return sum;
+}
+
+int32_t EscapeDanger(Board &board, int side) {
+  int king = board[side == EngineSide ? EngineKingSquare : OpponentKingSquare];
+  int attacker = side == EngineSide ? OpponentSide : EngineSide;
+  uint8_t held = board[king];
+  board[king] = Empty;  // the king does not shield the squares behind it
+  int centre = InwardSquare[king], safe = 0;
+  for (int8_t offset : EscapeOffsets) {
+    if (!IsAttacked(board, centre + offset, attacker)) safe++;
+    if (safe == 4) break;
+  }
+  board[king] = held;
+  return EscapePenalty[safe];
+}
+
+// ---------------------------------------------------------------------------------------------
+// The scan.
+
+namespace {
+// What one evaluation carries from square to square.
+struct Scan {
+  Board &board;
+  EvalState &state;
+  const EvalContext &context;
+  int lastTo;  // destination of the move that led here
+  bool pawnsChanged;
+  bool kingSafety;
+  int32_t oppPhase;  // opponentPieceMaterial - 1650: at most 0 is an endgame for the engine's king and pawns
+  int32_t engPhase;  // enginePieceMaterial - 1650: the same for the opponent's
+  int engineBishops = 0;
+  int opponentBishops = 0;
+  int opponentHeavyOnSecondRow = 0;
+  int enginePawnFill = 0;
+  int opponentPawnFill = 0;
+  bool engineQueenPresent = false;
+  bool opponentQueenPresent = false;
+  int farthestOpponentKingToEnginePawn = 1;
+  int farthestEngineKingToOpponentPawn = 1;
+};
+}  // namespace
+
+// Room along the row for a rook, valued by how central a column it reaches (the rook is on
+// column 1..8 and looks towards the centre).
+static int32_t RowMobility(const Board &board, int s) {
+  auto v = [](int column) { return FileCentrality[column]; };
+  auto empty = [&board](int square) { return board[square] == Empty; };
+  switch (FileOf[s]) {
+    case 1:
+      return empty(s + 1) ? (empty(s + 2) ? (empty(s + 3) ? v(4) : v(3)) : v(2)) : v(1);
+    case 2:
+      return empty(s + 1) ? (empty(s + 2) ? v(4) : v(3)) : v(2);
+    case 3:
+      return empty(s + 1) ? v(4) : v(3);
+    case 4:
+      return v(4);
+    case 5:
+      return v(5);
+    case 6:
+      return empty(s - 1) ? v(5) : v(6);
+    case 7:
+      return empty(s - 1) ? (empty(s - 2) ? v(5) : v(6)) : v(7);
+    default:
+      return empty(s - 1) ? (empty(s - 2) ? (empty(s - 3) ? v(5) : v(6)) : v(7)) : v(8);
+  }
+}
+
+// Scans a rook's file in direction step, counting 5 for every rook of the same code met, and
+// returns the square that ended the scan: the first pawn, or the border beyond the board.
+static int RookFileStop(const Board &board, int s, int step, int32_t &doubling) {
+  uint8_t rook = board[s];
+  int p = s + step;
+  for (; board[p] < PawnOrEdgeCode; p += step)
+    if (board[p] == rook) doubling += 5;
+  return p;
+}
+
+// How far a bishop's diagonal reaches: past the first enemy pawn by one square, up to an own pawn,
+// and never beyond the last playing square.
+static int DiagonalReach(const Board &board, int s, int step, uint8_t enemyPawn) {
+  int stop = s + step;
+  while (board[stop] < PawnOrEdgeCode) stop += step;
+  int end = board[stop] == enemyPawn ? stop + step : stop;
+  if (SideOf(board[end]) == OffBoardSide) end -= step;
+  return end;
+}
+
+// Knight mobility: 4 per reachable square, at most 12.
+static int32_t KnightMobility(const Board &board, int s, int enemySide, uint8_t ownKing) {
+  int32_t sum = 0;
+  for (int8_t offset : KnightOffsets) {
+    uint8_t target = board[s + offset];
+    if (target == Empty || SideOf(target) == enemySide || target == ownKing) sum += 4;
+    if (sum >= 12) break;
+  }
+  return sum;
+}
+
+static bool EnginePawnBehind(const Board &board, int s) {
+  return board[s - 9] == EnginePawn || board[s - 11] == EnginePawn;
+}
+
+static void ScoreEngineRook(Scan &scan, int s) {
+  Board &board = scan.board;
+  int32_t &positional = scan.state.positionalTerm;
+  scan.state.pieceSquareSum += EngineRookTable[s];
+
+  int32_t doubling = 0;
+  int p = RookFileStop(board, s, 10, doubling);
+  if (board[p] == OpponentPawn) {
+    if (board[p + 11] != OpponentPawn && board[p + 9] != OpponentPawn) {
+      positional += 8;
+      if (p > 60) positional += doubling;
+    }
+  } else if (board[p] != EnginePawn) {
+    positional += doubling;
+  }
+  positional += EngineRookFileEnd[p];
+
+  if (s < 80) {
+    positional += RowMobility(board, s);
+    // A rook on an edge file shut in by its own king or pawn beside it.
+    int neighbour = FileOf[s] == 1 ? s + 1 : FileOf[s] == 8 ? s - 1 : 0;
+    if (neighbour != 0 && (board[neighbour] == EngineKing || board[neighbour] == EnginePawn))
+      positional -= 25;
+  }
+
+  // Something other than its own rooks and queens stands between the rook and its back row.
+  if (s > 40) {
+    int t = s - 10;
+    while (t >= 30 && EvalPieceMask[board[t]] == 0) t -= 10;
+    if (t > 30) positional -= 15;
+  }
+}
+
+static void ScoreEngineKnight(Scan &scan, int s) {
+  Board &board = scan.board;
+  int32_t &positional = scan.state.positionalTerm;
+  scan.state.pieceSquareSum += 2 * EngineKnightTable[s];
+  positional += KnightMobility(board, s, OpponentSide, EngineKing);
+
+  // Far up the board a knight needs a way back: a free square no opponent pawn covers, or a capture.
+  if (s > 50) {
+    bool retreat = false;
+    for (int k = 4; k < 8 && !retreat; k++) {
+      int t = s + KnightOffsets[k];
+      uint8_t target = board[t];
+      retreat = (target == Empty && board[t + 9] != OpponentPawn && board[t + 11] != OpponentPawn) ||
+                (SideOf(target) == OpponentSide && target != OpponentPawn);
+    }
+    if (!retreat) positional -= 50;
+  }
+  if (KnightHarassed(board, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
+}
+
+static void ScoreEngineBishop(Scan &scan, int s) {
+  Board &board = scan.board;
+  int32_t &positional = scan.state.positionalTerm;
+  scan.state.pieceSquareSum += EngineBishopTable[s];
+  if (BishopHarassed(board, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
+  scan.engineBishops++;
+
+  if (s < 30) {
+    // Still at home with both diagonals shut.
+    if (board[s + 9] != Empty && board[s + 11] != Empty) {
+      if (s == 26)
+        positional -= board[35] == EngineKnight || board[37] == EngineKnight ? 7 : 15;
+      else
+        positional -= board[s + 9] == EngineKnight || board[s + 11] == EngineKnight ? 2 : 10;
+    }
+    if (s == 28 && board[46] == OpponentPawn) positional -= 30;
+    if (s == 21 && board[43] == OpponentPawn) positional -= 30;
+  } else if (s > 50) {
+    // Deep in the opponent's half with its way back cut.
+    if (FileOf[s] == 1) {
+      if (board[s - 9] != Empty)
+        positional -= 150;
+      else if (board[s - 18] != Empty)
+        positional -= 40;
+    } else if (FileOf[s] == 8) {
+      if (board[s - 11] != Empty)
+        positional -= 150;
+      else if (board[s - 22] != Empty)
+        positional -= 40;
+    } else if (board[s - 11] != Empty && board[s - 9] != Empty) {
+      positional -= 40;
+    }
+  }
+
+  int e1 = DiagonalReach(board, s, 11, OpponentPawn), e2 = DiagonalReach(board, s, 9, OpponentPawn);
+  positional += std::max(EnginePawnAdvance[e1], EnginePawnAdvance[e2]);
+}
+
+static void ScoreEngineQueen(Scan &scan, int s) {
+  Board &board = scan.board;
+  int32_t &positional = scan.state.positionalTerm;
+  scan.state.pieceSquareSum += 2 * EngineQueenTable[s] - 40;
+  scan.engineQueenPresent = true;
+  if (OpponentRookOnQueenFile(board, s)) positional -= 10;
+  if (Distance[s][InwardSquare[board[OpponentKingSquare]]] <= 2) positional += 30;
+
+  // Out in the open on a wing with an own piece in its line back home.
+  if (s > 40) {
+    int step = FileOf[s] >= 7 ? -11 : FileOf[s] <= 2 ? -9 : 0;
+    if (step != 0) {
+      int t = s + step;
+      while (board[t] == Empty) t += step;
+      if (t > 30) positional -= 30;
+    }
+  }
+}
+
+static void ScoreEnginePawn(Scan &scan, int s) {
+  Board &board = scan.board;
+  EvalState &state = scan.state;
+  if (scan.pawnsChanged && scan.enginePawnFill < 8)
+    state.enginePawnSquares[scan.enginePawnFill++] = int8_t(s);
+  if (scan.oppPhase <= 0)
+    scan.farthestOpponentKingToEnginePawn =
+        std::max<int>(scan.farthestOpponentKingToEnginePawn, Distance[s][board[OpponentKingSquare]]);
+
+  // Own bishops on the pawn's square colour.
+  state.positionalTerm -=
+      4 * (SquareColour[s] < 1 ? state.engineBishopsOnColour0 : state.engineBishopsOnColour1);
+
+  if (s < 40) {
+    uint8_t blocker = board[s + 10];
+    if (SideOf(blocker) == OpponentSide) {
+      if (blocker == OpponentKnight) {
+        if (!RookFileFlag[s]) state.positionalTerm -= 15;
+      } else if (blocker == OpponentRook) {
+        if (!RookFileFlag[s]) state.positionalTerm -= 10;
+      } else {
+        state.positionalTerm -= 15;
+      }
+    }
+    if ((s == 34 || s == 35) && blocker != Empty) state.positionalTerm -= 10;
+  }
+
+  if (s != scan.lastTo) {
+    for (int t : {s + 9, s + 11}) {
+      uint8_t target = board[t];
+      if (t != scan.lastTo && SideOf(target) == OpponentSide && target < PawnOrEdgeCode)
+        state.threatTerm += 65;
+    }
+  }
+}
+
+// The king's end table, weighted up when the opponent has little left to attack with.
+static int32_t KingEndTerm(const SquareTable &table, int s, int32_t enemyPhase, int32_t enemyPieceMaterial) {
+  if (enemyPhase < -649) return (enemyPieceMaterial == 480 ? 2 : 4) * table[s];
+  return table[s];
+}
+
+static void ScoreEngineShelter(Scan &scan, int k) {
+  const Board &board = scan.board;
+  const uint64_t pawns = scan.state.enginePawnBits;
+  int32_t &term = scan.state.engineKingTerm;
+  // An open file on the king: a pawn in front of it, or none at all.
+  auto noPawnOnFileBelow = [pawns](int square) { return (FileBehind[square] & pawns) == 0; };
+  auto penaltyForFile = [&](int square, int32_t pawnThere, int32_t none) {
+    if (noPawnOnFileBelow(square)) term -= board[square] == EnginePawn ? pawnThere : none;
+  };
+  penaltyForFile(k + 30, 24, 48);
+  if (board[EngineRights] != 0) return;
+
+  if (k >= 25) {
+    if (k > 26) {
+      if (board[46] == OpponentPawn && board[36] == EnginePawn) term -= 36;
+      if (board[47] == OpponentPawn && board[37] == EnginePawn) term -= 36;
+    }
+    term -= OpponentHeavyOnFile(board, 27) + OpponentHeavyOnFile(board, 28);
+    if (k != 28) penaltyForFile(58, 6, 12);
+    if (k != 27) penaltyForFile(57, 6, 12);
+    if (board[37] == EnginePawn) {
+      if (board[36] != EnginePawn && board[38] != EnginePawn) term -= 6;
+    } else if (noPawnOnFileBelow(56) && board[37] != EngineBishop && board[46] != EngineBishop) {
+      term -= 6;
+    }
+  } else {
+    if (k < 23) {
+      if (board[42] == OpponentPawn && board[32] == EnginePawn) term -= 36;
+      if (board[43] == OpponentPawn && board[33] == EnginePawn) term -= 36;
+    }
+    term -= OpponentHeavyOnFile(board, 21) + OpponentHeavyOnFile(board, 22);
+    if (k != 21) penaltyForFile(51, 6, 12);
+    if (k != 22) penaltyForFile(52, 6, 12);
+    if (board[32] == EnginePawn) {
+      if (board[31] != EnginePawn && board[33] != EnginePawn) term -= 6;
+    } else if (noPawnOnFileBelow(53) && board[32] != EngineBishop && board[43] != EngineBishop) {
+      term -= 6;
+    }
+  }
+}
+
+static void ScoreEngineKing(Scan &scan, int s) {
+  Board &board = scan.board;
+  EvalState &state = scan.state;
+  const int opponentKing = board[OpponentKingSquare];
+  const bool guarded = scan.context.engineCastleReady || board[EngineRights] == 0;
+  if (scan.oppPhase <= 0) {
+    state.engineKingTerm += KingEndTerm(EngineKingEndTable, s, scan.oppPhase, state.opponentPieceMaterial);
+    // Drive the bare enemy king to the edge and walk up to it.
+    if (state.opponentMaterial < 650 && state.opponentPawnMaterial == 0 &&
+        state.enginePieceMaterial - state.opponentPieceMaterial > 450)
+      state.engineKingTerm += (7 - Distance[s][opponentKing]) * 32 + Distance[55][opponentKing] * 32;
+  } else if (s >= 41) {
+    state.engineKingTerm -= 112;
+  } else if (guarded) {
+    if (FileOf[s] < 5) {
+      if (board[s + 11] != EnginePawn && (s > 30 || board[s + 22] != EnginePawn)) state.engineKingTerm -= 6;
+    } else if (board[s + 9] != EnginePawn && (s > 30 || board[s + 18] != EnginePawn)) {
+      state.engineKingTerm -= 6;
+    }
+    ScoreEngineShelter(scan, s);
+  }
+
+  if (scan.kingSafety) {
+    state.engineKingDanger = 0;
+    if (state.opponentPieceMaterial > 480 && guarded) {
+      state.engineKingDanger = EscapeDanger(board, EngineSide);
+      if (scan.oppPhase < -799) state.engineKingDanger /= 2;
+    }
+  }
+}
+
+static void ScoreOpponentRook(Scan &scan, int s) {
+  Board &board = scan.board;
+  int32_t &positional = scan.state.positionalTerm;
+  scan.state.pieceSquareSum -= OpponentRookTable[s];
+
+  int32_t doubling = 0;
+  int p = RookFileStop(board, s, -10, doubling);
+  if (board[p] == EnginePawn) {
+    if (board[p - 11] != EnginePawn && board[p - 9] != EnginePawn) {
+      positional -= 8;
+      if (p < 59) positional -= doubling;
+    }
+  } else if (board[p] != OpponentPawn) {
+    positional -= doubling;
+  }
+  positional -= OpponentRookFileEnd[p];
+
+  if (s < 41) {
+    if (s > 30) scan.opponentHeavyOnSecondRow++;
+  } else {
+    positional -= RowMobility(board, s);
+  }
+}
+
+static void ScoreOpponentKnight(Scan &scan, int s) {
+  scan.state.pieceSquareSum -= 2 * OpponentKnightTable[s];
+  scan.state.positionalTerm -= KnightMobility(scan.board, s, EngineSide, OpponentKing);
+}
+
+static void ScoreOpponentBishop(Scan &scan, int s) {
+  Board &board = scan.board;
+  int32_t &positional = scan.state.positionalTerm;
+  scan.state.pieceSquareSum -= OpponentBishopTable[s];
+  scan.opponentBishops++;
+
+  if (s == 31 && board[42] == EnginePawn) {
+    positional += 20;
+  } else if (s == 38 && board[47] == EnginePawn) {
+    positional += 20;
+  } else if (s > 90) {
+    if (board[s - 9] != Empty && board[s - 11] != Empty)
+      positional += board[s - 9] == OpponentKnight || board[s - 11] == OpponentKnight ? 2 : 10;
+    if (s == 98 && board[76] == EnginePawn && (board[67] == EnginePawn || board[65] == EnginePawn))
+      positional += 30;
+    if (s == 91 && board[73] == EnginePawn && (board[62] == EnginePawn || board[64] == EnginePawn))
+      positional += 30;
+  }
+
+  int e1 = DiagonalReach(board, s, -11, EnginePawn), e2 = DiagonalReach(board, s, -9, EnginePawn);
+  positional -= std::max(OpponentPawnAdvance[e1], OpponentPawnAdvance[e2]);
+}
+
+static void ScoreOpponentQueen(Scan &scan, int s) {
+  Board &board = scan.board;
+  scan.state.pieceSquareSum -= 2 * OpponentQueenTable[s] - 50;
+  scan.opponentQueenPresent = true;
+  if (Distance[s][InwardSquare[board[EngineKingSquare]]] <= 2) scan.state.positionalTerm -= 30;
+  if (RankOf[s] == 2) scan.opponentHeavyOnSecondRow++;
+}
+
+static void ScoreOpponentPawn(Scan &scan, int s) {
+  Board &board = scan.board;
+  EvalState &state = scan.state;
+  if (scan.pawnsChanged && scan.opponentPawnFill < 8)
+    state.opponentPawnSquares[scan.opponentPawnFill++] = int8_t(s);
+  if (scan.engPhase <= 0)
+    scan.farthestEngineKingToOpponentPawn =
+        std::max<int>(scan.farthestEngineKingToOpponentPawn, Distance[s][board[EngineKingSquare]]);
+
+  state.positionalTerm +=
+      4 * (SquareColour[s] < 1 ? state.opponentBishopsOnColour0 : state.opponentBishopsOnColour1);
+
+  // An engine piece blocking the pawn on its start row (not on the rook files).
+  if (s > 80 && SideOf(board[s - 10]) == EngineSide && !RookFileFlag[s]) {
+    uint8_t blocker = board[s - 10];
+    if (blocker == EngineRook)
+      state.positionalTerm += 10;
+    else if (blocker != EnginePawn)
+      state.positionalTerm += 15;
+  }
+
+  if (s != scan.lastTo) {
+    for (int t : {s - 9, s - 11}) {
+      uint8_t target = board[t];
+      if (t != scan.lastTo && SideOf(target) == EngineSide && target != EnginePawn) state.threatTerm -= 150;
+    }
+  }
+}
+
+static void ScoreOpponentKing(Scan &scan, int s) {
+  Board &board = scan.board;
+  EvalState &state = scan.state;
+  if (scan.engPhase <= 0) {
+    state.opponentKingTerm += KingEndTerm(OpponentKingEndTable, s, scan.engPhase, state.enginePieceMaterial);
+  } else if (s < 80) {
+    state.opponentKingTerm -= 112;
+  } else if (board[OpponentRights] == 0) {
+    if (FileOf[s] < 5) {
+      if (board[s - 9] != OpponentPawn && (s < 90 || board[s - 18] != OpponentPawn))
+        state.opponentKingTerm -= 6;
+    } else if (board[s - 11] != OpponentPawn && (s < 90 || board[s - 22] != OpponentPawn)) {
+      state.opponentKingTerm -= 6;
+    }
+    if (!(FileAhead[s - 30] & state.opponentPawnBits))
+      state.opponentKingTerm -= board[s - 30] == OpponentPawn ? 24 : 48;
+  }
+
+  if (scan.kingSafety) {
+    state.opponentKingDanger = 0;
+    if (state.enginePieceMaterial > 480 && (scan.context.opponentCastleReady || board[OpponentRights] == 0)) {
+      state.opponentKingDanger = EscapeDanger(board, OpponentSide);
+      if (scan.engPhase < -799) state.opponentKingDanger /= 2;
+    }
+  }
+}
+
+// Rules that need the whole board seen.
+static void CloseScan(Scan &scan) {
+  Board &board = scan.board;
+  EvalState &state = scan.state;
+  int32_t &positional = state.positionalTerm;
+
+  if (scan.engineBishops > 1) positional += scan.oppPhase <= 0 ? 50 : 35;
+  if (scan.opponentBishops > 1) positional -= scan.engPhase <= 0 ? 50 : 35;
+
+  if (scan.opponentHeavyOnSecondRow > 1) positional -= board[EngineKingSquare] < 30 ? 36 : 18;
+
+  if (SideOf(board[43]) == EngineSide && board[43] != EnginePawn)
+    positional += scan.context.cPawnBlockPenalty;
+
+  // Without the enemy queen a king's shortcomings matter a quarter less.
+  if (state.engineKingTerm < 0 && scan.oppPhase > 0 && !scan.opponentQueenPresent)
+    state.engineKingTerm -= state.engineKingTerm / 4;
+  if (state.opponentKingTerm < 0 && scan.engPhase > 0 && !scan.engineQueenPresent)
+    state.opponentKingTerm -= state.opponentKingTerm / 4;
+
+  // In the endgame a king belongs near the enemy pawns.
+  if (scan.engPhase <= 0) {
+    int far = scan.farthestEngineKingToOpponentPawn;
+    positional -= state.enginePieceMaterial == 0 ? 32 * far - 32 : 8 * far - 8;
+  }
+  if (scan.oppPhase <= 0) {
+    int far = scan.farthestOpponentKingToEnginePawn;
+    positional += state.opponentPieceMaterial == 0 ? 32 * far - 32 : 8 * far - 8;
+  }
+}
+
+void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, bool pawnsChanged,
+              bool kingSafety, const EvalContext &context) {
+  state.runnerCount = 0;
+  state.passedPawnTerm = 0;
+  if (pawnsChanged) {
+    std::fill(std::begin(state.enginePawnSquares), std::end(state.enginePawnSquares), 0);
+    std::fill(std::begin(state.opponentPawnSquares), std::end(state.opponentPawnSquares), 0);
+    state.doubledTerm = 0;
+    state.enginePasserCount = 0;
+    state.opponentPasserEnd = 8;
+  }
+  state.engineKingTerm = state.opponentKingTerm = 0;
+  state.threatTerm = state.positionalTerm = state.pieceSquareSum = 0;
+
+  Scan scan{board,
+            state,
+            context,
+            lastMove.to,
+            pawnsChanged,
+            kingSafety,
+            state.opponentPieceMaterial - MiddleGamePieceMaterial,
+            state.enginePieceMaterial - MiddleGamePieceMaterial};
+
+  // Index 99 holds the sentinel: the scan ends there without a bound on the index.
+  for (int s = 21; board[s] != Sentinel; s++) {
+    switch (board[s]) {
+      case EngineRook:
+        ScoreEngineRook(scan, s);
+        break;
+      case EngineKnight:
+        ScoreEngineKnight(scan, s);
+        break;
+      case EngineBishop:
+        ScoreEngineBishop(scan, s);
+        break;
+      case EngineQueen:
+        ScoreEngineQueen(scan, s);
+        break;
+      case EnginePawn:
+        ScoreEnginePawn(scan, s);
+        break;
+      case EngineKing:
+        ScoreEngineKing(scan, s);
+        break;
+      case OpponentRook:
+        ScoreOpponentRook(scan, s);
+        break;
+      case OpponentKnight:
+        ScoreOpponentKnight(scan, s);
+        break;
+      case OpponentBishop:
+        ScoreOpponentBishop(scan, s);
+        break;
+      case OpponentQueen:
+        ScoreOpponentQueen(scan, s);
+        break;
+      case OpponentPawn:
+        ScoreOpponentPawn(scan, s);
+        break;
+      case OpponentKing:
+        ScoreOpponentKing(scan, s);
+        break;
+      default:
+        break;  // empty and border squares
+    }
+  }
+  CloseScan(scan);
+
+  if (pawnsChanged) EvaluatePawnStructure(board, state);
+  if (state.enginePasserCount > 0 || state.opponentPasserEnd > 8) {
+    PasserTotals totals =
+        EvaluatePassedPawns(board, state, engineToMove, lastMove, scan.oppPhase, scan.engPhase);
+    CombinePassedPawns(totals, scan.engineQueenPresent, scan.opponentQueenPresent, state);
+  }
+}

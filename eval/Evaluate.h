@@ -1,0 +1,27 @@
+// The static evaluation of a node, from the engine's side (the odd-coded pieces): a positive term is
+// good for the engine, a negative one for the opponent; a pawn is worth 95.
+//
+// Evaluate makes one pass over the squares 21 upwards to the sentinel and fills the term fields of
+// the node's EvalState (pieceSquareSum, the king terms, positionalTerm, threatTerm, and through the
+// pawn evaluation doubledTerm, pawnStructureTerm and passedPawnTerm); SumScore adds them up. The two
+// sides are not scored as mirror images: tables, values and whole rules differ on purpose.
+// Fields it is told not to recompute (the pawn terms when pawnsChanged is clear, the king danger
+// when kingSafety is clear) keep what the parent's copy held.
+#pragma once
+
+#include <cstdint>
+
+#include "board/Board.h"
+#include "eval/RootInputs.h"
+
+// The board is written during the call (single squares emptied and restored) and left as it was.
+void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, bool pawnsChanged,
+              bool kingSafety, const EvalContext &context);
+
+bool KnightHarassed(const Board &board, int square);           // an opponent bishop or rook looks at it
+bool BishopHarassed(const Board &board, int square);           // an opponent rook looks at it
+bool OpponentRookOnQueenFile(const Board &board, int square);  // opponent rook up the file, no pawn between
+int32_t OpponentHeavyOnFile(const Board &board, int square);   // 10 per opponent rook or queen up the file
+// 128, 96, 64, 32 or 0 for 0..4 safe squares around the side's king, looking from one step inside
+// the board; side is EngineSide or OpponentSide.
+int32_t EscapeDanger(Board &board, int side);

@@ -1,0 +1,96 @@
+#include "eval/RootInputs.h"
+
+#include "eval/Evaluate.h"
+#include "eval/Pawns.h"
+#include "eval/Score.h"
+
+EvalState ScanEvalState(Board &board) {
+  EvalState state{};
+  state.futilityMargin = NoFutilityMargin;
+  for (int s = 21; s <= 98; s++) {
+    uint8_t piece = board[s];
+    if (piece == Empty || SideOf(piece) == OffBoardSide) continue;
+    bool engine = SideOf(piece) == EngineSide;
+    int sign = engine ? 1 : -1;
+    switch (piece) {
+      case EngineKing:
+        board[EngineKingSquare] = uint8_t(s);
+        continue;
+      case OpponentKing:
+        board[OpponentKingSquare] = uint8_t(s);
+        continue;
+      case EnginePawn:
+        state.enginePawnMaterial += PieceValue[piece];
+        break;
+      case OpponentPawn:
+        state.opponentPawnMaterial += PieceValue[piece];
+        break;
+      case EngineQueen:
+      case OpponentQueen:
+        state.queenBalance += sign;
+        break;
+      case EngineRook:
+      case OpponentRook:
+        state.rookBalance += sign;
+        break;
+      case EngineKnight:
+      case OpponentKnight:
+        state.minorBalance += sign;
+        break;
+      case EngineBishop:
+      case OpponentBishop:
+        state.minorBalance += sign;
+        if (engine)
+          (SquareColour[s] > 0 ? state.engineBishopsOnColour1 : state.engineBishopsOnColour0)++;
+        else
+          (SquareColour[s] > 0 ? state.opponentBishopsOnColour1 : state.opponentBishopsOnColour0)++;
+        break;
+    }
+    (engine ? state.engineMaterial : state.opponentMaterial) += PieceValue[piece];
+  }
+  state.enginePieceMaterial = state.engineMaterial - state.enginePawnMaterial;
+  state.opponentPieceMaterial = state.opponentMaterial - state.opponentPawnMaterial;
+  return state;
+}
+
+bool EngineCastleReady(const Board &board) {
+  uint8_t rights = board[EngineRights];
+  bool kingSideClear = board[26] == Empty && board[27] == Empty;
+  bool queenSideClear = board[22] == Empty && board[23] == Empty && board[24] == Empty;
+  return ((rights & 1) && kingSideClear) || ((rights & 2) && queenSideClear);
+}
+
+bool OpponentCastleReady(const Board &board) {
+  uint8_t rights = board[OpponentRights];
+  bool kingSideClear = board[96] == Empty && board[97] == Empty;
+  bool queenSideClear = board[92] == Empty && board[93] == Empty && board[94] == Empty;
+  return ((rights & 1) && kingSideClear) || ((rights & 2) && queenSideClear);
+}
+
+// The engine's c-pawn still at home while its d-pawn has not reached the centre: a piece put in
+// front of the c-pawn (on 43) blocks it.
+int32_t CPawnBlockPenalty(const Board &board) {
+  return board[33] == EnginePawn && board[55] != EnginePawn ? -15 : 0;
+}
+
+uint8_t RootEngineRights(const Board &root) { return root[EngineRights]; }
+uint8_t RootOpponentRights(const Board &root) { return root[OpponentRights]; }
+
+void SetGameFlowFlags(EvalContext &context, const Board &gamePosition) {
+  context.engineCastleReady = EngineCastleReady(gamePosition);
+  context.opponentCastleReady = OpponentCastleReady(gamePosition);
+  context.cPawnBlockPenalty = CPawnBlockPenalty(gamePosition);
+}
+
+void SetRootValues(EvalContext &context, const Board &root, const EvalState &rootState) {
+  context.rootEngineRights = RootEngineRights(root);
+  context.rootOpponentRights = RootOpponentRights(root);
+  context.rootTotalMaterial = rootState.engineMaterial + rootState.opponentMaterial;
+}
+
+void EvaluateRoot(Board &root, EvalState &state, const EvalContext &context, Move lastMove) {
+  constexpr int RootDepth = 1, RootPly = 1;
+  BuildPawnBits(state, root);
+  Evaluate(root, state, true, lastMove, true, true, context);
+  SumScore(root, state, context, RootDepth, RootPly);
+}

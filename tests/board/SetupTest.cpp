@@ -1,0 +1,169 @@
+#include "board/Setup.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "board/MoveText.h"
+#include "tests/board/MovesFixture.h"
+
+namespace {
+
+using SetupTest = MovesTest;
+
+constexpr const char *StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+bool Reads(std::string_view fen, Board &board, bool &engineIsWhite) { return ReadFen(fen, board, engineIsWhite); }
+
+TEST_F(SetupTest, StartPositionFromEitherSide) {
+  Board board;
+  bool white = false;
+  ASSERT_TRUE(Reads(StartFen, board, white));
+  EXPECT_TRUE(white);
+  EXPECT_TRUE(SamePosition(board, StartBoard));
+  EXPECT_EQ(board[EngineKingSquare], 25);
+  EXPECT_EQ(board[OpponentKingSquare], 95);
+
+  // Black to move: Black's pieces take the odd codes and the bottom rows, files unchanged.
+  ASSERT_TRUE(Reads("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1", board, white));
+  EXPECT_FALSE(white);
+  EXPECT_TRUE(SamePosition(board, StartBoard));
+  EXPECT_EQ(board[25], EngineKing);
+  EXPECT_EQ(board[24], EngineQueen);
+  EXPECT_EQ(board[EngineKingSquare], 25);
+}
+
+TEST_F(SetupTest, CastlingLettersBelongToTheirColour) {
+  Board board;
+  bool white;
+  ASSERT_TRUE(Reads("r3k2r/8/8/8/8/8/8/R3K2R w KQ - 0 1", board, white));
+  EXPECT_EQ(board[EngineRights], 3);
+  EXPECT_EQ(board[OpponentRights], 0);
+  ASSERT_TRUE(Reads("r3k2r/8/8/8/8/8/8/R3K2R b KQ - 0 1", board, white));
+  EXPECT_EQ(board[EngineRights], 0);
+  EXPECT_EQ(board[OpponentRights], 3);
+  ASSERT_TRUE(Reads("r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", board, white));
+  EXPECT_EQ(board[EngineRights], 1);
+  EXPECT_EQ(board[OpponentRights], 2);
+  // A right without its rook or king on the start square is dropped.
+  ASSERT_TRUE(Reads("r3k3/8/8/8/8/8/8/R4K1R w KQkq - 0 1", board, white));
+  EXPECT_EQ(board[EngineRights], 0);
+  EXPECT_EQ(board[OpponentRights], 2);
+}
+
+TEST_F(SetupTest, EnPassantOnlyWhenACaptureIsPossible) {
+  Board board;
+  bool white;
+  ASSERT_TRUE(Reads("4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1", board, white));
+  EXPECT_EQ(board[EnPassantSquare], 65);
+  ASSERT_TRUE(Reads("4k3/8/8/4p3/8/8/8/4K3 w - e6 0 1", board, white));
+  EXPECT_EQ(board[EnPassantSquare], 0);
+  // Black to move: e3 behind White's e4 pawn, seen from Black's side.
+  ASSERT_TRUE(Reads("4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1", board, white));
+  EXPECT_EQ(board[EnPassantSquare], 65);
+  EXPECT_EQ(board[65], OpponentPawn);
+}
+
+TEST_F(SetupTest, SideMarkersAndEpdOperations) {
+  Board board = StartBoard, before = StartBoard;
+  bool white = false;
+  EXPECT_FALSE(Reads("4k3/8/8/8/8/8/8/4K3 bm w - - 0 1", board, white));  // the side marker is cut off
+  EXPECT_FALSE(Reads("4k3/8/8/8/8/8/8/4K3 - -", board, white));
+  EXPECT_EQ(std::memcmp(board.cell, before.cell, BoardSize), 0);
+  EXPECT_FALSE(white);
+  ASSERT_TRUE(Reads("4k3/8/8/8/8/8/8/4K3 w - - b - am Kh2; id \"q\";", board, white));
+  EXPECT_TRUE(white);  // " w " wins over " b "
+  EXPECT_EQ(board[EngineRights], 0);  // the K of the operation is cut off with it
+}
+
+TEST_F(SetupTest, MalformedPlacementStaysOnTheBoard) {
+  Board board;
+  bool white;
+  // Nine ranks and overlong ranks: the excess is ignored.
+  ASSERT_TRUE(Reads("4k3/8/8/8/8/8/8/4K3/QQQQQQQQ w - - 0 1", board, white));
+  EXPECT_EQ(ComputeKey(board), ComputeKey(FenBoard("4k3/8/8/8/8/8/8/4K3 w - - 0 1")));
+  ASSERT_TRUE(Reads("4k3NNNN/8/8/8/8/8/8/7K1rrrrrrrr b - - 0 1", board, white));
+  for (int index = 0; index < 120; index++) {
+    if (IsPlayingSquare(index)) continue;
+    EXPECT_EQ(board[index], EmptyBoard[index]) << index;
+  }
+  EXPECT_EQ(board[98], OpponentKing);  // h1 seen from Black
+  EXPECT_EQ(board[25], EngineKing);
+}
+
+TEST_F(SetupTest, KingsAndPawnCountsAreChecked) {
+  Board board = StartBoard;
+  bool white = false;
+  for (const char *fen : {"8/8/8/8/8/8/8/4K3 w - - 0 1", "4k3/8/8/8/8/8/8/8 b - - 0 1",
+                          "4k3/8/8/8/8/8/8/3KK3 w - - 0 1", "4k3/8/8/8/8/8/PPPPPPPP/P3K3 w - - 0 1"}) {
+    EXPECT_FALSE(Reads(fen, board, white)) << fen;
+    EXPECT_TRUE(SamePosition(board, StartBoard)) << fen;
+    EXPECT_FALSE(white);
+  }
+  EXPECT_TRUE(Reads("4k3/pppppppp/8/8/8/8/PPPPPPPP/4K3 w - - 0 1", board, white));
+}
+
+class PositionFileTest : public MovesTest {
+ protected:
+  std::string path = ::testing::TempDir() + "krelin_position_file_test.txt";
+  void TearDown() override {
+    std::remove(path.c_str());
+    MovesTest::TearDown();
+  }
+  bool ReadLines(const std::string &text, Board &board, bool &white) {
+    std::ofstream(path) << text;
+    return ReadPositionFile(path, board, white);
+  }
+};
+
+TEST_F(PositionFileTest, SquaresFollowTheColourChosenSoFar) {
+  Board board;
+  bool white = false;
+  ASSERT_TRUE(ReadLines("K1=E1\nK2=E8\nWT=1\n", board, white));
+  EXPECT_TRUE(white);
+  EXPECT_EQ(board[25], EngineKing);
+  EXPECT_EQ(board[95], OpponentKing);
+
+  ASSERT_TRUE(ReadLines("WT=0\nK1=E1\nK2=E8\n", board, white));
+  EXPECT_FALSE(white);
+  EXPECT_EQ(board[95], EngineKing);
+  EXPECT_EQ(board[25], OpponentKing);
+  EXPECT_EQ(board[EngineKingSquare], 95);
+}
+
+TEST_F(PositionFileTest, KeysAndUnusableLines) {
+  Board board;
+  bool white = false;
+  std::string text =
+      "/1=A1\n\\1=A1\nK1\nT1=a1\nt 1 = h1\nK1=E1\nK2=E8\nT2=H8\nB2=D5\nB1=E5\n"
+      "R1=3\nR2=1\nEP=D5\nX1=A3\nD1=I9\nL2=C8\nL2=F8\nP2=F8\n";
+  ASSERT_TRUE(ReadLines(text, board, white));
+  EXPECT_TRUE(white);
+  EXPECT_EQ(board[21], EngineRook);
+  EXPECT_EQ(board[28], EngineRook);
+  EXPECT_EQ(board[98], OpponentRook);
+  EXPECT_EQ(board[93], OpponentBishop);
+  EXPECT_EQ(board[96], OpponentKnight);  // a later line replaces an earlier one
+  EXPECT_EQ(board[EngineRights], 3);
+  EXPECT_EQ(board[OpponentRights], 1);
+  EXPECT_EQ(board[EnPassantSquare], 64);
+  int pieces = 0;
+  for (int square = 21; square <= 98; square++) pieces += board[square] != Empty && IsPlayingSquare(square);
+  EXPECT_EQ(pieces, 9);
+}
+
+TEST_F(PositionFileTest, RefusedFilesChangeNothing) {
+  Board board = StartBoard;
+  bool white = true;
+  EXPECT_FALSE(ReadPositionFile(path + ".missing", board, white));
+  EXPECT_FALSE(ReadLines("WT=0\nK1=E1\n", board, white));  // no opponent king
+  EXPECT_TRUE(SamePosition(board, StartBoard));
+  EXPECT_TRUE(white);
+  // An en passant square without the pawn that just moved, and castling without the rook, are dropped.
+  ASSERT_TRUE(ReadLines("K1=E1\nK2=E8\nEP=E8\nR1=1\nR2=7\n", board, white));
+  EXPECT_EQ(board[EnPassantSquare], 0);
+  EXPECT_EQ(board[EngineRights], 0);
+  EXPECT_EQ(board[OpponentRights], 0);
+}
+
+}  // namespace
