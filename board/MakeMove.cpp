@@ -25,9 +25,7 @@ static void CountBishop(EvalState &state, bool engine, int square, int change) {
     (colour1 ? state.opponentBishopsOnColour1 : state.opponentBishopsOnColour0) += change;
 }
 
-// The balances and bishop counters after a piece of the given code leaves the board (change -1)
-// or appears on it (change +1). Pawns and kings have no balance.
-static void CountPieceChange(EvalState &state, uint8_t piece, int square, int change) {
+void CountPieceChange(EvalState &state, uint8_t piece, int square, int change) {
   int sign = SideOf(piece) == EngineSide ? change : -change;
   switch (piece) {
     case EngineQueen:

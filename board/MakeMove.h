@@ -21,3 +21,6 @@ void ApplyMove(Move move, Board &board);                   // the board only
 bool IsAttacked(const Board &board, int square, int attackingSide);        // side 1 engine, 2 opponent
 bool IsAttackedByCheaper(uint8_t piece, const Board &board, int square, int attackingSide);
 bool ThreatensHeavyPiece(const Board &board, Move move);  // board after the move
+// The queen, rook and minor balances and the bishop colour counters after the piece leaves the
+// square (change -1) or appears on it (change +1); pawns and kings change nothing here.
+void CountPieceChange(EvalState &state, uint8_t piece, int square, int change);

@@ -119,7 +119,8 @@ static void AppendEnPassant(const Board &board, bool engine, ListWriter &out) {
     if (board[from] == pawn) out.Append(Move{Square(from), Square(to), SpecialMove, 0});
 }
 
-static int Generate(const Board &board, bool engine, bool includeQuiet, bool enPassantAlways, MoveList &list) {
+static int Generate(const Board &board, bool engine, bool includeQuiet, bool enPassantAlways,
+                    MoveList &list) {
   ListWriter out{list, 0};
   list.slot[0] = EndMove;
   uint8_t side = engine ? EngineSide : OpponentSide;
@@ -218,7 +219,8 @@ static void TakeCapture(const Board &board, Move capture, const TriedMoves &trie
   if (WasTried(tried, capture)) return;
   int32_t score = 0;  // en passant
   if (capture.kind == CaptureMove)
-    score = PieceValue[board[capture.to]] * 64 - PieceValue[board[capture.from]] + PieceValue[capture.promotion];
+    score =
+        PieceValue[board[capture.to]] * 64 - PieceValue[board[capture.from]] + PieceValue[capture.promotion];
   InsertCapture(captures, capture, score);
 }
 
@@ -251,7 +253,8 @@ void CollectCaptures(const Board &board, MoveList &list, int top, int side, cons
     } else if (IsRayRecord(kind)) {
       uint8_t target = board[record.to];
       if (target == Empty) continue;
-      if (SideOf(target) == enemy) TakeCapture(board, Move{record.from, record.to, CaptureMove, 0}, tried, captures);
+      if (SideOf(target) == enemy)
+        TakeCapture(board, Move{record.from, record.to, CaptureMove, 0}, tried, captures);
       ShortenRay(record);
     }
   }
@@ -361,25 +364,24 @@ Move NextCheckCapture(const Board &board, MoveList &list, int &top) {
   }
 }
 
+// Runs one pass of the recognition list until a move with the wanted from and to comes out.
+template <typename Next>
+static bool FindInPass(Move &move, Next next) {
+  for (Move candidate = next(); candidate.kind != EndOfList; candidate = next()) {
+    if (candidate.from == move.from && candidate.to == move.to) {
+      move = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
 void FindOpponentMove(const Board &board, Move &move) {
   MoveList list;
   int saved = GenerateOpponentCheckList(board, true, list);
-  auto matches = [&move](Move candidate) { return candidate.from == move.from && candidate.to == move.to; };
   int top = saved;
-  for (Move candidate = NextCheckCapture(board, list, top); candidate.kind != EndOfList;
-       candidate = NextCheckCapture(board, list, top)) {
-    if (matches(candidate)) {
-      move = candidate;
-      return;
-    }
-  }
+  if (FindInPass(move, [&] { return NextCheckCapture(board, list, top); })) return;
   top = saved;
-  for (Move candidate = NextCheckQuiet(board, list, top); candidate.kind != EndOfList;
-       candidate = NextCheckQuiet(board, list, top)) {
-    if (matches(candidate)) {
-      move = candidate;
-      return;
-    }
-  }
+  if (FindInPass(move, [&] { return NextCheckQuiet(board, list, top); })) return;
   move = NullMove;
 }

@@ -41,24 +41,33 @@ uint8_t TypedPromotionPiece(std::string_view text) {
   std::string squeezed = SqueezeUpper(text);
   if (squeezed.size() <= 4) return OpponentQueen;
   switch (squeezed[4]) {
-    case 'L': return OpponentBishop;
-    case 'P': return OpponentKnight;
-    case 'T': return OpponentRook;
-    default: return OpponentQueen;
+    case 'L':
+      return OpponentBishop;
+    case 'P':
+      return OpponentKnight;
+    case 'T':
+      return OpponentRook;
+    default:
+      return OpponentQueen;
   }
 }
 
 static std::string PromotionLetter(uint8_t piece) {
   switch (piece) {
     case EngineKnight:
-    case OpponentKnight: return "P";
+    case OpponentKnight:
+      return "P";
     case EngineBishop:
-    case OpponentBishop: return "L";
+    case OpponentBishop:
+      return "L";
     case EngineRook:
-    case OpponentRook: return "T";
+    case OpponentRook:
+      return "T";
     case EngineQueen:
-    case OpponentQueen: return "D";
-    default: return "";
+    case OpponentQueen:
+      return "D";
+    default:
+      return "";
   }
 }
 
@@ -81,7 +90,8 @@ static Move ResolveTextMove(const Board &board, Move move) {
   if (board[move.to] != Empty) move.kind = CaptureMove;
   uint8_t piece = board[move.from];
   bool changesFile = FileOf[move.from] != FileOf[move.to];
-  if ((piece == EngineKing || piece == OpponentKing) && (move.to - move.from == 2 || move.from - move.to == 2)) {
+  if ((piece == EngineKing || piece == OpponentKing) &&
+      (move.to - move.from == 2 || move.from - move.to == 2)) {
     move.kind = CastlingMove;
   } else if (piece == EnginePawn) {
     if (move.kind == QuietMove && changesFile)

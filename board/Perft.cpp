@@ -18,12 +18,8 @@ bool MakeLegalChild(const Board &board, const EvalState &state, Move move, bool 
 
 uint64_t Perft(const Board &board, const EvalState &state, int depth, bool engineToMove) {
   if (depth == 0) return 1;
-  bool inCheck = SideToMoveInCheck(board, engineToMove);
   uint64_t leaves = 0;
-  ForEachNodeMove(board, engineToMove, [&](Move move) {
-    Board child;
-    EvalState childState;
-    if (!MakeLegalChild(board, state, move, engineToMove, inCheck, child, childState)) return;
+  ForEachLegalChild(board, state, engineToMove, [&](Move, const Board &child, const EvalState &childState) {
     leaves += depth == 1 ? 1 : Perft(child, childState, depth - 1, !engineToMove);
   });
   return leaves;

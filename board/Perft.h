@@ -23,7 +23,8 @@ void ForEachNodeMove(const Board &board, bool engineToMove, Visit &&visit) {
   for (Move move = NextCapture(captures, CaptureMode::All, 0); move.kind != EndOfList;
        move = NextCapture(captures, CaptureMode::All, 0))
     visit(move);
-  for (Move move = NextQuietMove(list, top, none); move.kind != EndOfList; move = NextQuietMove(list, top, none))
+  for (Move move = NextQuietMove(list, top, none); move.kind != EndOfList;
+       move = NextQuietMove(list, top, none))
     visit(move);
 }
 
@@ -31,5 +32,19 @@ bool SideToMoveInCheck(const Board &board, bool engineToMove);
 // Makes the move on child (a copy of board and state); true when the move is legal.
 bool MakeLegalChild(const Board &board, const EvalState &state, Move move, bool engineToMove, bool inCheck,
                     Board &child, EvalState &childState);
+
+// Hands every legal move with the position after it to visit(move, child, childState), in the
+// order of ForEachNodeMove.
+template <typename Visit>
+void ForEachLegalChild(const Board &board, const EvalState &state, bool engineToMove, Visit &&visit) {
+  bool inCheck = SideToMoveInCheck(board, engineToMove);
+  ForEachNodeMove(board, engineToMove, [&](Move move) {
+    Board child;
+    EvalState childState;
+    if (MakeLegalChild(board, state, move, engineToMove, inCheck, child, childState))
+      visit(move, child, childState);
+  });
+}
+
 // Leaves at the given depth below the position (1 at depth 0).
 uint64_t Perft(const Board &board, const EvalState &state, int depth, bool engineToMove);

@@ -2,26 +2,17 @@
 
 uint64_t ZobristTable[ZobristPieceCount][ZobristSquareCount];
 
-// Square number 0..63 by mailbox index, -1 off the playing squares; filled by InitZobrist.
-static int8_t SquareNumberOf[BoardSize];
+// Piece codes by piece index 1..12: the engine's pawn to king, then the opponent's.
+constexpr uint8_t PieceOfIndex[13] = {
+    Empty,        EnginePawn,     EngineKnight,   EngineBishop, EngineRook,    EngineQueen, EngineKing,
+    OpponentPawn, OpponentKnight, OpponentBishop, OpponentRook, OpponentQueen, OpponentKing};
 
-int ZobristPieceIndex(uint8_t piece) {
-  switch (piece) {
-    case EnginePawn: return 1;
-    case EngineKnight: return 2;
-    case EngineBishop: return 3;
-    case EngineRook: return 4;
-    case EngineQueen: return 5;
-    case EngineKing: return 6;
-    case OpponentPawn: return 7;
-    case OpponentKnight: return 8;
-    case OpponentBishop: return 9;
-    case OpponentRook: return 10;
-    case OpponentQueen: return 11;
-    case OpponentKing: return 12;
-    default: return 0;
-  }
-}
+// Filled by InitZobrist: the square number 0..63 by mailbox index (-1 off the playing squares),
+// and the piece index by content byte (0 for anything that is not a piece).
+static int8_t SquareNumberOf[BoardSize];
+static uint8_t PieceIndexOf[PieceCodeCount];
+
+int ZobristPieceIndex(uint8_t piece) { return piece < PieceCodeCount ? PieceIndexOf[piece] : 0; }
 
 int ZobristSquareNumber(int square) {
   return square >= 0 && square < BoardSize ? SquareNumberOf[square] : -1;
@@ -36,6 +27,7 @@ uint64_t ZobristNumber(int square, uint8_t piece) {
 void InitZobrist() {
   constexpr uint64_t Multiplier = 6364136223846793005ULL;
   uint64_t state = 1001;
+  for (int index = 0; index <= 12; index++) PieceIndexOf[PieceOfIndex[index]] = uint8_t(index);
   for (int square = 0; square < BoardSize; square++)
     SquareNumberOf[square] = IsPlayingSquare(square) ? int8_t(8 * (square / 10 - 2) + (square % 10 - 1)) : -1;
   for (int piece = 0; piece < ZobristPieceCount; piece++)
@@ -62,7 +54,8 @@ uint64_t UpdateKey(uint64_t key, Move move, uint8_t movingPiece, uint8_t capture
     case QuietMove:
       return key ^ ZobristNumber(from, movingPiece) ^ ZobristNumber(to, arriving);
     case CaptureMove:
-      return key ^ ZobristNumber(to, capturedPiece) ^ ZobristNumber(from, movingPiece) ^ ZobristNumber(to, arriving);
+      return key ^ ZobristNumber(to, capturedPiece) ^ ZobristNumber(from, movingPiece) ^
+             ZobristNumber(to, arriving);
     case EnPassantMove: {
       // The captured pawn stands behind the destination as the capturer sees it.
       int captured = capturedPiece == EnginePawn ? to + 10 : to - 10;
@@ -72,10 +65,14 @@ uint64_t UpdateKey(uint64_t key, Move move, uint8_t movingPiece, uint8_t capture
     default: {  // castling: the king's two squares and the rook's jump
       key ^= ZobristNumber(from, movingPiece) ^ ZobristNumber(to, movingPiece);
       switch (to) {
-        case 23: return key ^ ZobristNumber(21, EngineRook) ^ ZobristNumber(24, EngineRook);
-        case 27: return key ^ ZobristNumber(28, EngineRook) ^ ZobristNumber(26, EngineRook);
-        case 93: return key ^ ZobristNumber(91, OpponentRook) ^ ZobristNumber(94, OpponentRook);
-        default: return key ^ ZobristNumber(98, OpponentRook) ^ ZobristNumber(96, OpponentRook);
+        case 23:
+          return key ^ ZobristNumber(21, EngineRook) ^ ZobristNumber(24, EngineRook);
+        case 27:
+          return key ^ ZobristNumber(28, EngineRook) ^ ZobristNumber(26, EngineRook);
+        case 93:
+          return key ^ ZobristNumber(91, OpponentRook) ^ ZobristNumber(94, OpponentRook);
+        default:
+          return key ^ ZobristNumber(98, OpponentRook) ^ ZobristNumber(96, OpponentRook);
       }
     }
   }

@@ -24,7 +24,7 @@ int ZobristSquareNumber(int square);
 // The number for a piece standing on a playing square; 0 for an empty square or a non-piece code.
 uint64_t ZobristNumber(int square, uint8_t piece);
 
-void InitZobrist();                     // draws the numbers; start-up, after the tables are sized
+void InitZobrist();                       // draws the numbers; start-up, after the tables are sized
 uint64_t ComputeKey(const Board &board);  // XOR over every occupied playing square
 // The key after the move, from the key before it: movingPiece is the content of the origin before
 // the move, capturedPiece the piece taken (the pawn itself for en passant, 0 otherwise). The null

@@ -61,17 +61,16 @@ static bool FinishPosition(Board &board) {
 // ---------------------------------------------------------------------------------------------
 // FEN / EPD.
 
-static uint8_t PieceFromLetter(char upper) {
-  switch (upper) {
-    case 'P': return EnginePawn;
-    case 'N': return EngineKnight;
-    case 'B': return EngineBishop;
-    case 'R': return EngineRook;
-    case 'Q': return EngineQueen;
-    case 'K': return EngineKing;
-    default: return Empty;
-  }
+// The engine's piece an upper-case letter names, in a notation given by its letters for pawn,
+// knight, bishop, rook, queen and king; Empty for any other letter.
+static uint8_t PieceFromLetter(char upper, std::string_view letters) {
+  constexpr uint8_t pieces[6] = {EnginePawn, EngineKnight, EngineBishop, EngineRook, EngineQueen, EngineKing};
+  size_t at = letters.find(upper);
+  return at == std::string_view::npos ? Empty : pieces[at];
 }
+
+constexpr std::string_view FenLetters = "PNBRQK";
+constexpr std::string_view DutchLetters = "BPLTDK";  // boer, paard, loper, toren, dame, koning
 
 static void CutAt(std::string &text, std::string_view marker) {
   size_t at = text.find(marker);
@@ -95,7 +94,7 @@ static void PlacePieces(std::string_view placement, bool engineIsWhite, Board &b
       continue;
     }
     bool upper = std::isupper(static_cast<unsigned char>(c)) != 0;
-    uint8_t piece = PieceFromLetter(char(std::toupper(static_cast<unsigned char>(c))));
+    uint8_t piece = PieceFromLetter(char(std::toupper(static_cast<unsigned char>(c))), FenLetters);
     if (piece == Empty) continue;
     column++;
     if (column > 8) continue;
@@ -153,18 +152,6 @@ bool ReadFen(std::string_view line, Board &board, bool &engineIsWhite) {
 // ---------------------------------------------------------------------------------------------
 // Position file: KEY=VALUE lines.
 
-static uint8_t PieceFromDutchLetter(char letter) {
-  switch (letter) {
-    case 'B': return EnginePawn;
-    case 'D': return EngineQueen;
-    case 'K': return EngineKing;
-    case 'L': return EngineBishop;
-    case 'P': return EngineKnight;
-    case 'T': return EngineRook;
-    default: return Empty;
-  }
-}
-
 // A castling byte is one digit 0..3; any other value is ignored.
 static void SetRights(std::string_view value, uint8_t &rights) {
   if (value.size() == 1 && value[0] >= '0' && value[0] <= '3') rights = uint8_t(value[0] - '0');
@@ -184,7 +171,7 @@ static void ApplyPositionLine(const std::string &line, Board &board, bool &white
   } else if (key == "EP") {
     board[EnPassantSquare] = uint8_t(ParseSquareAs(value, white));
   } else {
-    uint8_t piece = PieceFromDutchLetter(key[0]);
+    uint8_t piece = PieceFromLetter(key[0], DutchLetters);
     int square = ParseSquareAs(value, white);
     if (piece == Empty || square == 0) return;
     board[square] = key[1] == '1' ? piece : uint8_t(piece + 1);

@@ -93,7 +93,8 @@ static bool IsMarkerLine(const BookLine &line, char marker) {
 Move BookProbe(int gameRecordCount, uint64_t clockSeed) {
   int colour = Game.engineIsWhite ? 0 : 1;
   long long lineBytes = 4LL * gameRecordCount + (Game.engineIsWhite ? 2 : 4);
-  if (lineBytes > 60) return NullMove;
+  // Beyond 60 bytes the game is out of book; a negative count would index before the line.
+  if (lineBytes > 60 || lineBytes < 2) return NullMove;
   int length = int(lineBytes);
 
   Board saved = Game.currentBoard;

@@ -169,6 +169,7 @@ innerStart:
     // Clock bookkeeping and the record of the pair
     double elapsed = Signals.timedMode ? ElapsedTime() : 0;
     Clock.timeLeft -= elapsed;
+    Flow.lastSearchTime = elapsed;
     Flow.gameRecordCount++;
     if (Flow.gameRecordCount <= GameRecordLimit)
       Flow.gameRecord[Flow.gameRecordCount] = MovePair{opponentMove, engineMove, opponentCapture, engineCapture,

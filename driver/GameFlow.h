@@ -27,6 +27,7 @@ struct GameFlowState {
   int32_t engineMoveCount;  // engine moves in this game
   int32_t score;            // score of the engine's last search
   int32_t previousScore;    // score of the engine's previous move
+  double lastSearchTime;    // elapsed time of the last move computation (days)
 };
 extern GameFlowState Flow;
 

@@ -9,8 +9,10 @@
 #include "driver/GameFlow.h"
 #include "driver/Reports.h"
 #include "book/Book.h"
+#include "book/PgnTools.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
+#include "testsuite/Runner.h"
 
 // The value after "=" of a command such as /H=6; false when there is none or it is no number.
 static bool CommandValue(const std::string &command, int &value) {
@@ -31,6 +33,27 @@ static void TakeBackCommand() {
 static void PlayMoveNow() {
   Signals.commandText = "/R";
   PlayMove();
+}
+
+// /MW and /MZ: the opening variants of the listed players' games as White or as Black.
+static void BuildBookTextCommand(char colourLetter) {
+  std::string directory = PgnDirectory;
+  BuildBookText(directory + "xx2600u.txt", directory + colourLetter + "xxboek.txt", BookTextMoves, colourLetter == 'W',
+                Reports.messageLine);
+}
+
+// /V and a file name: ".txt" is added to a name without an extension.
+static void TestSuiteCommand(const std::string &c) {
+  std::string name = c.substr(2);
+  if (!name.empty() && c.size() < 250 && c.find('.') == std::string::npos) name += ".txt";
+  bool out = false;
+  RunTestSuite(name, out);
+}
+
+// /Z and a key: the games of xx.txt that contain the key go to yy.txt.
+static void FilterGamesCommand(const std::string &c) {
+  std::string directory = PgnDirectory;
+  FilterGamesByKey(directory + "xx.txt", directory + "yy.txt", std::string_view(c).substr(2, 200), Reports.messageLine);
 }
 
 static void RunSlashCommand(const std::string &c) {
@@ -63,6 +86,9 @@ static void RunSlashCommand(const std::string &c) {
       Clock.minTimeStopDepth = Clock.nominalDepth = std::clamp(n, 1, 99);
       BuildSettingsLine();
       break;
+    case 'M':
+      if (c == "/MW" || c == "/MZ") BuildBookTextCommand(c[2]);
+      break;
     case 'N':
       if (c != "/NIEUWSPEL") return;
       Game.engineIsWhite = !Game.engineIsWhite;
@@ -87,6 +113,9 @@ static void RunSlashCommand(const std::string &c) {
       Settings.testTimeLimit = n * SecondInDays;
       BuildSettingsLine();
       break;
+    case 'V':
+      TestSuiteCommand(c);
+      break;
     case 'W':
       if (c == "/WBNEW") {
         NewGame();
@@ -97,6 +126,9 @@ static void RunSlashCommand(const std::string &c) {
         }
         PlayMoveNow();
       }
+      break;
+    case 'Z':
+      if (c.size() > 2) FilterGamesCommand(c);
       break;
     default:
       break;

@@ -140,7 +140,11 @@ static void GoHandler() {
   int count = Protocol.forceCount;
   for (int i = 1; i <= count; i++) ReplayLog("fb= ", Protocol.forceMoves[i]);
   Game.engineIsWhite = count % 2 == 0;
+  // The interface has just told the clock (time, or level); the new game must not put it back
+  // to the base time, or the first move of a fast game would spend minutes it does not have.
+  double clockReading = Clock.timeLeft;
   CallInterpreter("\\WBNEW");
+  Clock.timeLeft = clockReading;
   Signals.commandText.clear();
   if (count == 0) {
     Signals.commandText = "\\R";

@@ -77,17 +77,13 @@ int DivideCommand(const std::vector<std::string> &args) {
   if (!ParseFenAndDepth(args, board, depth, timed)) return 1;
   if (depth < 1) depth = 1;
   auto start = std::chrono::steady_clock::now();
-  EvalState state{};
-  bool inCheck = SideToMoveInCheck(board, true);
   uint64_t total = 0;
-  ForEachNodeMove(board, true, [&](Move move) {
-    Board child;
-    EvalState childState;
-    if (!MakeLegalChild(board, state, move, true, inCheck, child, childState)) return;
-    uint64_t leaves = Perft(child, childState, depth - 1, false);
-    std::printf("%s %" PRIu64 "\n", CompactMoveText(move).c_str(), leaves);
-    total += leaves;
-  });
+  ForEachLegalChild(board, EvalState{}, true,
+                    [&](Move move, const Board &child, const EvalState &childState) {
+                      uint64_t leaves = Perft(child, childState, depth - 1, false);
+                      std::printf("%s %" PRIu64 "\n", CompactMoveText(move).c_str(), leaves);
+                      total += leaves;
+                    });
   std::printf("total %" PRIu64 "\n", total);
   if (timed) ReportSpeed(total, start);
   return 0;
@@ -102,9 +98,8 @@ int MovesCommand(const std::vector<std::string> &args) {
     return 1;
   }
   if (!SetUp(JoinFen(words), board)) return 1;
-  ForEachNodeMove(board, !opponent, [](Move move) {
-    std::printf("%s %d\n", CompactMoveText(move).c_str(), int(move.kind));
-  });
+  ForEachNodeMove(board, !opponent,
+                  [](Move move) { std::printf("%s %d\n", CompactMoveText(move).c_str(), int(move.kind)); });
   return 0;
 }
 
@@ -120,8 +115,10 @@ int KeyCommand(const std::vector<std::string> &args) {
 }
 
 DevCommand perftCommand("perft", "FEN DEPTH [--time]: leaf count of the search's move tree", PerftCommand);
-DevCommand divideCommand("divide", "FEN DEPTH [--time]: leaf count per root move, then the total", DivideCommand);
-DevCommand movesCommand("moves", "FEN [--opponent]: captures then quiet moves with their kinds", MovesCommand);
+DevCommand divideCommand("divide", "FEN DEPTH [--time]: leaf count per root move, then the total",
+                         DivideCommand);
+DevCommand movesCommand("moves", "FEN [--opponent]: captures then quiet moves with their kinds",
+                        MovesCommand);
 DevCommand keyCommand("key", "FEN: the position key in hexadecimal", KeyCommand);
 
 }  // namespace

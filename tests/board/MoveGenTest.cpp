@@ -1,7 +1,6 @@
-#include "board/MoveGen.h"
-
 #include <vector>
 
+#include "board/MoveGen.h"
 #include "board/MoveText.h"
 #include "tests/board/MovesFixture.h"
 
@@ -13,7 +12,8 @@ std::vector<Move> Records(const MoveList &list, int top) { return {list.slot + 1
 
 std::vector<Move> QuietMoves(MoveList &list, int top, const TriedMoves &tried = TriedMoves{}) {
   std::vector<Move> moves;
-  for (Move move = NextQuietMove(list, top, tried); move.kind != EndOfList; move = NextQuietMove(list, top, tried))
+  for (Move move = NextQuietMove(list, top, tried); move.kind != EndOfList;
+       move = NextQuietMove(list, top, tried))
     moves.push_back(move);
   return moves;
 }
@@ -67,7 +67,8 @@ TEST_F(MoveGenTest, QueenRaysWalkFromTheFarEndInward) {
   std::vector<Move> quiet = QuietMoves(list, top);
   ASSERT_EQ(quiet.size(), 27u);
   std::vector<Move> firstRay(quiet.begin(), quiet.begin() + 5);
-  std::vector<Move> expectedRay = {{54, 94, 10, 0}, {54, 84, 10, 0}, {54, 74, 10, 0}, {54, 64, 10, 0}, {54, 58, 10, 0}};
+  std::vector<Move> expectedRay = {
+      {54, 94, 10, 0}, {54, 84, 10, 0}, {54, 74, 10, 0}, {54, 64, 10, 0}, {54, 58, 10, 0}};
   EXPECT_EQ(firstRay, expectedRay);
 }
 
@@ -80,67 +81,6 @@ TEST_F(MoveGenTest, PromotionRecordsComeInGroupsOfFour) {
     for (uint8_t piece : {EngineBishop, EngineKnight, EngineRook, EngineQueen})
       expected.push_back(Move{82, Square(to), PawnMove, piece});
   EXPECT_EQ(Records(list, top), expected);
-
-  // The opponent's mirror image: capture to the right first, promotion below row 3.
-  board = PiecesBoard({{32, OpponentPawn}, {21, EngineRook}, {23, EngineKnight}});
-  top = GenerateOpponentMoves(board, true, list);
-  expected.clear();
-  for (int to : {22, 23, 21})
-    for (uint8_t piece : {OpponentBishop, OpponentKnight, OpponentRook, OpponentQueen})
-      expected.push_back(Move{32, Square(to), PawnMove, piece});
-  EXPECT_EQ(Records(list, top), expected);
-  // Without the quiet moves the push promotions are left out.
-  top = GenerateOpponentMoves(board, false, list);
-  EXPECT_EQ(top, 8);
-}
-
-TEST_F(MoveGenTest, CastlingRecordsAndConditions) {
-  Board board = PiecesBoard({{25, EngineKing}, {21, EngineRook}, {28, EngineRook}});
-  board[EngineRights] = 3;
-  MoveList list;
-  int top = GenerateEngineMoves(board, true, list);
-  EXPECT_EQ(list.slot[top - 1], EngineCastleLong);  // long first, then short
-  EXPECT_EQ(list.slot[top], EngineCastleShort);
-  EXPECT_EQ(GenerateEngineMoves(board, false, list), top - 2);  // no castling without quiet moves
-
-  board[22] = EngineKnight;  // blocks only the long side
-  top = GenerateEngineMoves(board, true, list);
-  EXPECT_EQ(list.slot[top], EngineCastleShort);
-  EXPECT_NE(list.slot[top - 1], EngineCastleLong);
-
-  board[EngineRights] = 2;  // only the long right, which is blocked
-  top = GenerateEngineMoves(board, true, list);
-  EXPECT_NE(list.slot[top].kind, SpecialMove);
-
-  Board opponent = PiecesBoard({{95, OpponentKing}, {91, OpponentRook}, {98, OpponentRook}});
-  opponent[OpponentRights] = 3;
-  top = GenerateOpponentMoves(opponent, true, list);
-  EXPECT_EQ(list.slot[top - 1], OpponentCastleLong);
-  EXPECT_EQ(list.slot[top], OpponentCastleShort);
-}
-
-TEST_F(MoveGenTest, EnPassantNeedsACapturingPawnBeside) {
-  Board board = PiecesBoard({{65, OpponentPawn}, {64, EnginePawn}, {66, EnginePawn}});
-  board[EnPassantSquare] = 65;
-  MoveList list;
-  int top = GenerateEngineMoves(board, false, list);  // en passant comes even without quiet moves
-  ASSERT_GE(top, 2);
-  EXPECT_EQ(list.slot[top - 1], (Move{64, 75, SpecialMove, 0}));
-  EXPECT_EQ(list.slot[top], (Move{66, 75, SpecialMove, 0}));
-
-  Board lonely = PiecesBoard({{65, OpponentPawn}, {63, EnginePawn}});
-  lonely[EnPassantSquare] = 65;
-  top = GenerateEngineMoves(lonely, true, list);
-  for (int slot = 1; slot <= top; slot++) EXPECT_NE(list.slot[slot].kind, SpecialMove);
-
-  // The opponent looks right first; the recognition list has en passant only with quiet moves.
-  Board opponent = PiecesBoard({{55, EnginePawn}, {54, OpponentPawn}, {56, OpponentPawn}});
-  opponent[EnPassantSquare] = 55;
-  top = GenerateOpponentMoves(opponent, true, list);
-  EXPECT_EQ(list.slot[top - 1], (Move{56, 45, SpecialMove, 0}));
-  EXPECT_EQ(list.slot[top], (Move{54, 45, SpecialMove, 0}));
-  top = GenerateOpponentCheckList(opponent, false, list);
-  EXPECT_NE(list.slot[top].kind, SpecialMove);
 }
 
 TEST_F(MoveGenTest, CapturesComeBestFirstAndEqualScoresByGenerationOrder) {

@@ -1,6 +1,5 @@
-#include "board/MoveText.h"
-
 #include "board/MoveGen.h"
+#include "board/MoveText.h"
 #include "tests/board/MovesFixture.h"
 
 namespace {
@@ -23,7 +22,8 @@ TEST_F(MoveTextTest, SquareNamesInBothOrientations) {
 }
 
 TEST_F(MoveTextTest, OnlyFilesAToHAndRanks1To8Parse) {
-  for (const char *bad : {"E22", "E", "", "I2", "E9", "E0", "@2", "K2", "U1", "e-"}) EXPECT_EQ(ParseSquare(bad), 0) << bad;
+  for (const char *bad : {"E22", "E", "", "I2", "E9", "E0", "@2", "K2", "U1", "e-"})
+    EXPECT_EQ(ParseSquare(bad), 0) << bad;
   EXPECT_EQ(ParseMove("e2e4q"), ParseMove("E2E4"));
   EXPECT_EQ(ParseMove("e2e4"), (Move{35, 55, QuietMove, 0}));
   EXPECT_EQ(ParseMove("e2"), NullMove);

@@ -1,10 +1,10 @@
-#include "board/Perft.h"
-
 #include <cctype>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "board/Perft.h"
 #include "tests/board/MovesFixture.h"
 
 namespace {
@@ -14,6 +14,8 @@ struct PerftCase {
   int depth;
   uint64_t leaves;
 };
+
+void PrintTo(const PerftCase &c, std::ostream *out) { *out << c.fen << " depth " << c.depth; }
 
 // Published counts.
 const PerftCase PublishedCases[] = {
@@ -51,7 +53,8 @@ std::string MirrorFen(const std::string &fen) {
   std::istringstream rankStream(placement);
   for (std::string rank; std::getline(rankStream, rank, '/');) ranks.insert(ranks.begin(), rank);
   auto swapCase = [](std::string text) {
-    for (char &c : text) c = char(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c));
+    for (char &c : text)
+      c = char(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c));
     return text;
   };
   std::string mirrored;
@@ -60,7 +63,8 @@ std::string MirrorFen(const std::string &fen) {
     mirrored += swapCase(rank);
   }
   if (enPassant != "-") enPassant[1] = enPassant[1] == '3' ? '6' : '3';
-  return mirrored + (side == "w" ? " b " : " w ") + (castling == "-" ? "-" : swapCase(castling)) + " " + enPassant + " 0 1";
+  return mirrored + (side == "w" ? " b " : " w ") + (castling == "-" ? "-" : swapCase(castling)) + " " +
+         enPassant + " 0 1";
 }
 
 uint64_t PerftOf(const char *fen, int depth) { return Perft(FenBoard(fen), EvalState{}, depth, true); }

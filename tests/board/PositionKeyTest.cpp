@@ -1,6 +1,5 @@
-#include "board/PositionKey.h"
-
 #include "board/MakeMove.h"
+#include "board/PositionKey.h"
 #include "tests/board/MovesFixture.h"
 
 namespace {

@@ -1,106 +1,84 @@
-#include "board/Setup.h"
-
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "board/MoveText.h"
+#include "board/Setup.h"
 #include "tests/board/MovesFixture.h"
 
 namespace {
 
 using SetupTest = MovesTest;
 
-constexpr const char *StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+// The state bytes a FEN line sets: castling letters go to the colour that owns them, a right
+// needs its king and rook at home, en passant needs a pawn that can take.
+struct FenState {
+  const char *fen;
+  bool engineIsWhite;
+  int engineRights, opponentRights, enPassant;
+};
 
-bool Reads(std::string_view fen, Board &board, bool &engineIsWhite) { return ReadFen(fen, board, engineIsWhite); }
+const FenState FenStates[] = {
+    {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", true, 3, 3, 0},
+    {"r3k2r/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, 3, 0, 0},
+    {"r3k2r/8/8/8/8/8/8/R3K2R b KQ - 0 1", false, 0, 3, 0},
+    {"r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", true, 1, 2, 0},
+    {"r3k3/8/8/8/8/8/8/R4K1R w KQkq - 0 1", true, 0, 2, 0},
+    {"4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1", true, 0, 0, 65},
+    {"4k3/8/8/4p3/8/8/8/4K3 w - e6 0 1", true, 0, 0, 0},
+    {"4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1", false, 0, 0, 65},              // e3 seen from Black
+    {"4k3/8/8/8/8/8/8/4K3 w - - b - am Kh2; id \"q\";", true, 0, 0, 0},  // " w " first; K cut off
+};
 
-TEST_F(SetupTest, StartPositionFromEitherSide) {
+TEST_F(SetupTest, StateBytesFromTheFenFields) {
+  for (const FenState &c : FenStates) {
+    Board board;
+    bool white = !c.engineIsWhite;
+    ASSERT_TRUE(ReadFen(c.fen, board, white)) << c.fen;
+    EXPECT_EQ(white, c.engineIsWhite) << c.fen;
+    EXPECT_EQ(board[EngineRights], c.engineRights) << c.fen;
+    EXPECT_EQ(board[OpponentRights], c.opponentRights) << c.fen;
+    EXPECT_EQ(board[EnPassantSquare], c.enPassant) << c.fen;
+  }
+}
+
+TEST_F(SetupTest, TheSideToMoveTakesTheOddCodesAndTheBottomRows) {
   Board board;
-  bool white = false;
-  ASSERT_TRUE(Reads(StartFen, board, white));
-  EXPECT_TRUE(white);
-  EXPECT_TRUE(SamePosition(board, StartBoard));
+  bool white;
+  ASSERT_TRUE(ReadFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1", board, white));
+  EXPECT_TRUE(SamePosition(board, StartBoard));  // queens on d, kings on e, whichever colour
   EXPECT_EQ(board[EngineKingSquare], 25);
   EXPECT_EQ(board[OpponentKingSquare], 95);
-
-  // Black to move: Black's pieces take the odd codes and the bottom rows, files unchanged.
-  ASSERT_TRUE(Reads("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1", board, white));
-  EXPECT_FALSE(white);
-  EXPECT_TRUE(SamePosition(board, StartBoard));
-  EXPECT_EQ(board[25], EngineKing);
-  EXPECT_EQ(board[24], EngineQueen);
-  EXPECT_EQ(board[EngineKingSquare], 25);
+  ASSERT_TRUE(ReadFen("4k3/8/8/8/8/8/8/R3K3 b - - 0 1", board, white));
+  EXPECT_EQ(board[91], OpponentRook);  // a1 seen from Black
 }
 
-TEST_F(SetupTest, CastlingLettersBelongToTheirColour) {
-  Board board;
-  bool white;
-  ASSERT_TRUE(Reads("r3k2r/8/8/8/8/8/8/R3K2R w KQ - 0 1", board, white));
-  EXPECT_EQ(board[EngineRights], 3);
-  EXPECT_EQ(board[OpponentRights], 0);
-  ASSERT_TRUE(Reads("r3k2r/8/8/8/8/8/8/R3K2R b KQ - 0 1", board, white));
-  EXPECT_EQ(board[EngineRights], 0);
-  EXPECT_EQ(board[OpponentRights], 3);
-  ASSERT_TRUE(Reads("r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", board, white));
-  EXPECT_EQ(board[EngineRights], 1);
-  EXPECT_EQ(board[OpponentRights], 2);
-  // A right without its rook or king on the start square is dropped.
-  ASSERT_TRUE(Reads("r3k3/8/8/8/8/8/8/R4K1R w KQkq - 0 1", board, white));
-  EXPECT_EQ(board[EngineRights], 0);
-  EXPECT_EQ(board[OpponentRights], 2);
-}
-
-TEST_F(SetupTest, EnPassantOnlyWhenACaptureIsPossible) {
-  Board board;
-  bool white;
-  ASSERT_TRUE(Reads("4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1", board, white));
-  EXPECT_EQ(board[EnPassantSquare], 65);
-  ASSERT_TRUE(Reads("4k3/8/8/4p3/8/8/8/4K3 w - e6 0 1", board, white));
-  EXPECT_EQ(board[EnPassantSquare], 0);
-  // Black to move: e3 behind White's e4 pawn, seen from Black's side.
-  ASSERT_TRUE(Reads("4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1", board, white));
-  EXPECT_EQ(board[EnPassantSquare], 65);
-  EXPECT_EQ(board[65], OpponentPawn);
-}
-
-TEST_F(SetupTest, SideMarkersAndEpdOperations) {
-  Board board = StartBoard, before = StartBoard;
-  bool white = false;
-  EXPECT_FALSE(Reads("4k3/8/8/8/8/8/8/4K3 bm w - - 0 1", board, white));  // the side marker is cut off
-  EXPECT_FALSE(Reads("4k3/8/8/8/8/8/8/4K3 - -", board, white));
-  EXPECT_EQ(std::memcmp(board.cell, before.cell, BoardSize), 0);
-  EXPECT_FALSE(white);
-  ASSERT_TRUE(Reads("4k3/8/8/8/8/8/8/4K3 w - - b - am Kh2; id \"q\";", board, white));
-  EXPECT_TRUE(white);  // " w " wins over " b "
-  EXPECT_EQ(board[EngineRights], 0);  // the K of the operation is cut off with it
+TEST_F(SetupTest, RefusedLinesChangeNothing) {
+  for (const char *fen :
+       {"4k3/8/8/8/8/8/8/4K3 bm w - - 0 1",  // the side marker is cut off
+        "4k3/8/8/8/8/8/8/4K3 - -", "8/8/8/8/8/8/8/4K3 w - - 0 1", "4k3/8/8/8/8/8/8/8 b - - 0 1",
+        "4k3/8/8/8/8/8/8/3KK3 w - - 0 1", "4k3/8/8/8/8/8/PPPPPPPP/P3K3 w - - 0 1"}) {
+    Board board = StartBoard;
+    bool white = false;
+    EXPECT_FALSE(ReadFen(fen, board, white)) << fen;
+    EXPECT_EQ(std::memcmp(board.cell, StartBoard.cell, BoardSize), 0) << fen;
+    EXPECT_FALSE(white);
+  }
 }
 
 TEST_F(SetupTest, MalformedPlacementStaysOnTheBoard) {
   Board board;
   bool white;
   // Nine ranks and overlong ranks: the excess is ignored.
-  ASSERT_TRUE(Reads("4k3/8/8/8/8/8/8/4K3/QQQQQQQQ w - - 0 1", board, white));
+  ASSERT_TRUE(ReadFen("4k3/8/8/8/8/8/8/4K3/QQQQQQQQ w - - 0 1", board, white));
   EXPECT_EQ(ComputeKey(board), ComputeKey(FenBoard("4k3/8/8/8/8/8/8/4K3 w - - 0 1")));
-  ASSERT_TRUE(Reads("4k3NNNN/8/8/8/8/8/8/7K1rrrrrrrr b - - 0 1", board, white));
+  ASSERT_TRUE(ReadFen("4k3NNNN/8/8/8/8/8/8/7K1rrrrrrrr b - - 0 1", board, white));
   for (int index = 0; index < 120; index++) {
     if (IsPlayingSquare(index)) continue;
     EXPECT_EQ(board[index], EmptyBoard[index]) << index;
   }
   EXPECT_EQ(board[98], OpponentKing);  // h1 seen from Black
   EXPECT_EQ(board[25], EngineKing);
-}
-
-TEST_F(SetupTest, KingsAndPawnCountsAreChecked) {
-  Board board = StartBoard;
-  bool white = false;
-  for (const char *fen : {"8/8/8/8/8/8/8/4K3 w - - 0 1", "4k3/8/8/8/8/8/8/8 b - - 0 1",
-                          "4k3/8/8/8/8/8/8/3KK3 w - - 0 1", "4k3/8/8/8/8/8/PPPPPPPP/P3K3 w - - 0 1"}) {
-    EXPECT_FALSE(Reads(fen, board, white)) << fen;
-    EXPECT_TRUE(SamePosition(board, StartBoard)) << fen;
-    EXPECT_FALSE(white);
-  }
-  EXPECT_TRUE(Reads("4k3/pppppppp/8/8/8/8/PPPPPPPP/4K3 w - - 0 1", board, white));
 }
 
 class PositionFileTest : public MovesTest {

@@ -145,6 +145,14 @@ TEST_F(ProtocolTest, ConsoleLogMirrorsEveryLine) {
   EXPECT_TRUE(Settings.kibitzEnabled);  // restored after the silent replay
 }
 
+TEST_F(ProtocolTest, GoKeepsTheClockTheInterfaceJustSent) {
+  // A minutes:seconds level falls back to five minutes; the time line before go still counts.
+  Run(Handshake + "new\nlevel 0 0:20 0\ntime 2000\ngo\nquit\n");
+  EXPECT_NEAR(Clock.baseTime / Second, 300.0, 1e-6);
+  EXPECT_NEAR(Clock.timeLeft / Second, 19.7, 1e-6);
+  EXPECT_TRUE(Game.engineIsWhite);
+}
+
 TEST_F(ProtocolTest, GoWithAnEvenNumberOfMovesMakesTheEngineWhite) {
   Run(Handshake + "force\ne2e4\ne7e5\ngo\nquit\n", "CLOG=1\n");
   EXPECT_TRUE(Game.engineIsWhite);

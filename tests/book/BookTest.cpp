@@ -1,0 +1,420 @@
+// The opening books: loading the record files, probing them for the engine's colour, and the
+// mkbook tool that builds them, down to the books shipped in data/.
+#include "book/Book.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/MoveText.h"
+#include "board/Perft.h"
+#include "board/PositionKey.h"
+#include "board/Setup.h"
+#include "support/Scratch.h"
+
+namespace {
+
+const std::string DataDir = std::string(KRELIN_SOURCE_DIR) + "/data/";
+
+void ClearBooks() {
+  for (auto &book : Books.line)
+    for (BookLine &line : book) line.length = 0;
+}
+
+class BookTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitBoardTables();
+    InitZobrist();
+    InitEvaluationMasks();
+    ResetGamePosition();
+    Game.engineIsWhite = true;
+    ClearBooks();
+    ClearBookRecord();
+  }
+  void TearDown() override {
+    ResetGamePosition();
+    Game.engineIsWhite = false;
+    ClearBooks();
+    ClearBookRecord();
+  }
+};
+
+// A book line from coordinate moves in the orientation of the given book (0 White, 1 Black), or
+// one of the one-byte markers "@" and "#".
+BookLine Line(const std::string &text, int colour) {
+  BookLine line{};
+  if (text == "@" || text == "#") {
+    line.length = 1;
+    line.bytes[1] = uint8_t(text[0]);
+    return line;
+  }
+  std::istringstream words(text);
+  for (std::string word; words >> word;) {
+    line.bytes[++line.length] = uint8_t(ParseSquareAs(word.substr(0, 2), colour == 0));
+    line.bytes[++line.length] = uint8_t(ParseSquareAs(word.substr(2, 2), colour == 0));
+  }
+  return line;
+}
+
+void SetBook(int colour, const std::vector<std::string> &lines) {
+  for (size_t i = 0; i < lines.size(); i++) Books.line[colour][i + 1] = Line(lines[i], colour);
+}
+
+// The game position after the given moves, with the engine on the given colour.
+void PlayGame(bool engineIsWhite, const std::string &moves) {
+  Game.engineIsWhite = engineIsWhite;
+  Game.currentBoard = StartBoard;
+  ASSERT_TRUE(PlayMoveString(moves)) << moves;
+}
+
+// Knight moves out and back, plies half-moves long: after every four the start position is back.
+std::string KnightShuffle(int plies) {
+  const char *cycle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+  std::string moves;
+  for (int k = 0; k < plies; k++) moves += std::string(k > 0 ? " " : "") + cycle[k % 4];
+  return moves;
+}
+
+std::vector<std::string> SlotTexts() {
+  std::vector<std::string> texts;
+  for (const Move &move : BookRecord.slot)
+    if (!move.IsNull()) texts.push_back(CompactMoveText(move));
+  return texts;
+}
+
+std::set<std::string> SlotSet() {
+  std::vector<std::string> texts = SlotTexts();
+  return {texts.begin(), texts.end()};
+}
+
+// Probes with a fresh record, as the search's root does, and checks the game board came back.
+Move Probe(int gameRecordCount, uint64_t seed = 1) {
+  Board before = Game.currentBoard;
+  ClearBookRecord();
+  Move move = BookProbe(gameRecordCount, seed);
+  EXPECT_EQ(std::memcmp(&before, &Game.currentBoard, sizeof(Board)), 0) << "the probe must restore the board";
+  return move;
+}
+
+TEST_F(BookTest, EngineWhiteAtTheStartTakesEveryLinesFirstMove) {
+  // With no move played nothing is replayed: a line with nonsense after its first move counts too.
+  SetBook(0, {"e2e4 e7e5 g1f3", "d2d4 d7d5", "e2e4 c7c5", "c2c4", "g1f3 a3a4"});
+  Move move = Probe(0);
+  EXPECT_EQ(move, BookRecord.slot[0]);
+  EXPECT_EQ(move.kind, QuietMove);
+  EXPECT_EQ(SlotSet(), (std::set<std::string>{"E2E4", "D2D4", "C2C4", "G1F3"}));
+  EXPECT_EQ(SlotTexts().size(), 4u) << "the same move from two lines is one candidate";
+  EXPECT_TRUE(BookRecord.noBonus) << "without a counted section the book move is played at once";
+}
+
+TEST_F(BookTest, EngineBlackReplaysWhitesFirstMoveAndAnswers) {
+  // The Black book is mirrored: its first move is White's, made by the opponent.
+  SetBook(1, {"e2e4 e7e5 g1f3", "d2d4 g8f6", "e2e4 c7c5", "e2e4", "c2c4 e7e5"});
+  PlayGame(false, "E2E4");
+  Move move = Probe(0);
+  EXPECT_EQ(SlotSet(), (std::set<std::string>{"E7E5", "C7C5"}));
+  EXPECT_FALSE(move.IsNull());
+  EXPECT_TRUE(IsBookCandidate(Move{35, 55, QuietMove, 0})) << "e7-e5 on the mirrored board";
+
+  // Two plies later (one full move pair in the game record) only the e5 line goes on.
+  SetBook(1, {"e2e4 e7e5 g1f3 b8c6", "e2e4 c7c5 g1f3 d7d6", "e2e4 e7e5 b1c3 g8f6"});
+  PlayGame(false, "E2E4 E7E5 G1F3");
+  EXPECT_EQ(CompactMoveText(Probe(1)), "B8C6");
+  EXPECT_EQ(SlotTexts(), (std::vector<std::string>{"B8C6"}));
+}
+
+TEST_F(BookTest, LinesBeyondSixtyBytesAreOutOfBook) {
+  // A full 60-byte line whose first 28 plies come back to the start position.
+  std::string shuffle = KnightShuffle(28);
+  SetBook(0, {shuffle + " b1c3 b8c6"});
+  SetBook(1, {shuffle + " b1c3 b8c6"});
+  EXPECT_EQ(CompactMoveText(Probe(14)), "B1C3");  // bytes 57 and 58
+  EXPECT_TRUE(Probe(15).IsNull());                // would be bytes 61 and 62
+  EXPECT_TRUE(Probe(1 << 29).IsNull());
+  EXPECT_TRUE(Probe(-1).IsNull()) << "a negative count must not index before the line";
+  PlayGame(false, shuffle + " b1c3");
+  EXPECT_EQ(CompactMoveText(Probe(14)), "B8C6");  // bytes 59 and 60, the last a record holds
+  EXPECT_TRUE(Probe(15).IsNull());
+}
+
+TEST_F(BookTest, TranspositionsCountOncePerLine) {
+  // Two move orders reach the same position; each line's next move is counted for that line.
+  SetBook(0, {"@", "d2d4 g8f6 c2c4 e7e6 b1c3", "c2c4 e7e6 d2d4 g8f6 b1c3", "d2d4 g8f6 c2c4 e7e6 g1f3"});
+  PlayGame(true, "D2D4 G8F6 C2C4 E7E6");
+  EXPECT_EQ(CompactMoveText(Probe(2)), "B1C3");
+  EXPECT_EQ(SlotTexts(), (std::vector<std::string>{"B1C3"})) << "the single G1F3 line is dropped";
+  EXPECT_FALSE(BookRecord.noBonus);
+}
+
+TEST_F(BookTest, CountedSectionNeedsTwoLinesUnlessAllAreSingleOrABlockEnds) {
+  struct Case {
+    std::vector<std::string> book;
+    std::set<std::string> slots;
+    bool noBonus;
+  };
+  const Case cases[] = {
+      {{"e2e4"}, {"E2E4"}, true},                                   // no "@": one line is enough
+      {{"#", "@", "e2e4"}, {}, false},                              // after "@" a single line is not
+      {{"@", "e2e4", "d2d4"}, {"E2E4", "D2D4"}, false},             // several, all once: all kept
+      {{"@", "e2e4", "d2d4", "e2e4", "c2c4"}, {"E2E4"}, false},     // counts 2, 1, 1: the 1s go
+      {{"@", "e2e4", "#", "d2d4", "d2d4"}, {"E2E4"}, false},        // "#" ends the section early
+      {{"@", "e2e4", "e2e4", "d2d4", "#"}, {"E2E4"}, true},         // "#" with a counted winner
+      {{"e2e4", "#", "d2d4"}, {"E2E4", "D2D4"}, true},              // "#" before "@" ends nothing
+      {{"d2d4", "@", "e2e4", "e2e4", "d2d4"}, {"E2E4", "D2D4"}, false},  // lines before "@" count
+  };
+  for (const Case &c : cases) {
+    ClearBooks();
+    SetBook(0, c.book);
+    std::string name = ::testing::PrintToString(c.book);
+    Move move = Probe(0);
+    EXPECT_EQ(SlotSet(), c.slots) << name;
+    EXPECT_EQ(move.IsNull(), c.slots.empty()) << name;
+    EXPECT_EQ(BookRecord.noBonus, c.noBonus) << name;
+  }
+}
+
+TEST_F(BookTest, RandomChoiceIsAmongTheSurvivorsOnly) {
+  SetBook(0, {"@", "e2e4", "c2c4", "d2d4", "e2e4", "d2d4", "e2e4"});
+  std::set<std::string> chosen;
+  for (uint64_t seed = 0; seed < 64; seed++) {
+    Move move = Probe(0, seed);
+    chosen.insert(CompactMoveText(move));
+    EXPECT_EQ(Probe(0, seed), move) << "the same seed gives the same choice";
+    EXPECT_EQ(SlotSet(), (std::set<std::string>{"E2E4", "D2D4"}));
+    EXPECT_EQ(SlotTexts().size(), 2u);
+  }
+  EXPECT_EQ(chosen, (std::set<std::string>{"E2E4", "D2D4"})) << "the count-1 move is never chosen";
+}
+
+TEST_F(BookTest, AtMostTwentyCandidatesFillTheSlots) {
+  // Twenty-two different first moves (the probe does not test them at L = 2).
+  std::vector<std::string> book;
+  for (char file = 'a'; file <= 'h'; file++) {
+    book.push_back(std::string{file, '2', file, '3'});
+    book.push_back(std::string{file, '2', file, '4'});
+  }
+  for (const char *move : {"b1a3", "b1c3", "g1f3", "g1h3", "a1a5", "h1h5"}) book.push_back(move);
+  SetBook(0, book);
+  Probe(0);
+  std::vector<std::string> slots = SlotTexts();
+  EXPECT_EQ(slots.size(), 20u);
+  EXPECT_EQ(SlotSet().count("A1A5"), 0u);
+  EXPECT_EQ(SlotSet().count("G1H3"), 1u);
+}
+
+TEST_F(BookTest, StoredSquaresOffTheBoardAreSkipped) {
+  BookLine offTarget = Line("e2e4", 0);
+  offTarget.bytes[2] = 99;  // the sentinel index
+  BookLine offOrigin = Line("d2d4", 0);
+  offOrigin.bytes[1] = 200;
+  BookLine badReplay = Line("e2e4 e7e5 g1f3", 0);
+  badReplay.bytes[1] = 255;  // replaying from a square far outside the mailbox
+  Books.line[0][1] = offTarget;
+  Books.line[0][2] = offOrigin;
+  Books.line[0][3] = Line("c2c4 e7e5", 0);
+  Books.line[0][4] = badReplay;
+  Books.line[0][5] = Line("e2e4 e7e5 b1c3", 0);
+  Probe(0);
+  EXPECT_EQ(SlotSet(), (std::set<std::string>{"C2C4", "E2E4"}));
+  PlayGame(true, "E2E4 E7E5");
+  EXPECT_EQ(CompactMoveText(Probe(1)), "B1C3");
+  EXPECT_EQ(SlotTexts().size(), 1u);
+}
+
+TEST_F(BookTest, ReplayBookLineMatchesTheGameAndFailsCleanly) {
+  // En passant, a recapture and castling on both sides, resolved from the bare squares.
+  Game.currentBoard = StartBoard;
+  ASSERT_TRUE(ReplayBookLine(Line("e2e4 g8f6 e4e5 d7d5 e5d6 e7d6 g1f3 f8e7 f1e2 e8g8 e1g1", 0), 22));
+  Board expected = EmptyBoard;
+  bool engineIsWhite = true;
+  ASSERT_TRUE(ReadFen("rnbq1rk1/ppp1bppp/3p1n2/8/8/5N2/PPPPBPPP/RNBQ1RK1 w - - 0 7", expected, engineIsWhite));
+  EXPECT_TRUE(SamePosition(Game.currentBoard, expected));
+
+  // A move from an empty square fails and leaves the board as it was; bytes beyond n are not read.
+  Game.currentBoard = StartBoard;
+  BookLine line = Line("e2e4 e2e4", 0);
+  EXPECT_FALSE(ReplayBookLine(line, 4));
+  EXPECT_TRUE(SamePosition(Game.currentBoard, StartBoard));
+  EXPECT_TRUE(ReplayBookLine(line, 2));
+  EXPECT_EQ(Game.currentBoard[55], EnginePawn);
+}
+
+TEST_F(BookTest, StoredSquaresResolveToTheGeneratedMove) {
+  // Every move the generators make, for either side, is what the two stored squares resolve to,
+  // except the under-promotions the book never stores.
+  const char *fens[] = {
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+      "r3k2r/1P6/8/3pP3/8/8/6p1/R3K2R w KQkq d6 0 1",
+      "r3k2r/1P6/8/3pP3/8/8/6p1/R3K2R b KQkq - 0 1",
+      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+  };
+  for (const char *fen : fens) {
+    Board board = EmptyBoard;
+    bool engineIsWhite = true;
+    ASSERT_TRUE(ReadFen(fen, board, engineIsWhite)) << fen;
+    int checked = 0;
+    for (bool engineToMove : {true, false}) {
+      ForEachNodeMove(board, engineToMove, [&](Move move) {
+        if (move.promotion != 0 && move.promotion != EngineQueen && move.promotion != OpponentQueen) return;
+        EXPECT_EQ(ResolveStoredMove(board, move.from, move.to), move) << fen << " " << int(move.from) << "-"
+                                                                       << int(move.to);
+        checked++;
+      });
+    }
+    EXPECT_GT(checked, 20) << fen;
+  }
+}
+
+// Raw records: the length byte and up to 60 bytes, padded to 61.
+std::string Record(const std::vector<uint8_t> &bytes, int length) {
+  std::string record(BookRecordSize, '\0');
+  record[0] = char(length);
+  for (size_t k = 0; k < bytes.size() && k + 1 < record.size(); k++) record[k + 1] = char(bytes[k]);
+  return record;
+}
+
+TEST_F(BookTest, LoadBookSkipsBadRecordsAndKeepsWhatWasRead) {
+  ScratchDirectory scratch;
+  std::string file = Record({35, 55, 85, 65}, 4) + Record({}, 0) + Record({35, 55}, 61) +
+                     Record({uint8_t('@')}, 1) + Record(std::vector<uint8_t>(60, 34), 60) +
+                     Record({34, 54}, 2).substr(0, 30);  // a short last record
+  scratch.Write("book.bk", file);
+  Books.line[0][5] = Line("e2e4", 0);  // left over from an earlier load
+  LoadBook(0, scratch.Path() + "/book.bk");
+  EXPECT_EQ(Books.line[0][1].length, 4);
+  EXPECT_EQ(Books.line[0][1].bytes[4], 65);
+  EXPECT_EQ(Books.line[0][2].length, 1) << "the empty and the over-long record are skipped";
+  EXPECT_EQ(Books.line[0][2].bytes[1], '@');
+  EXPECT_EQ(Books.line[0][3].length, 60);
+  EXPECT_EQ(Books.line[0][3].bytes[60], 34);
+  EXPECT_EQ(Books.line[0][4].length, 0);
+  EXPECT_EQ(Books.line[0][5].length, 0);
+  EXPECT_EQ(Books.line[1][1].length, 0) << "the other colour is untouched";
+
+  LoadBook(0, scratch.Path() + "/missing.bk");
+  EXPECT_EQ(Books.line[0][1].length, 0) << "a missing file leaves an empty book";
+}
+
+TEST_F(BookTest, LoadBookStopsAtEightThousandLines) {
+  ScratchDirectory scratch;
+  std::string file;
+  for (int k = 0; k < BookLineLimit + 2; k++) file += Record({35, uint8_t(k < BookLineLimit ? 55 : 45)}, 2);
+  scratch.Write("big.bk", file);
+  LoadBook(1, scratch.Path() + "/big.bk");
+  EXPECT_EQ(Books.line[1][BookLineLimit].length, 2);
+  EXPECT_EQ(Books.line[1][BookLineLimit].bytes[2], 55);
+  EXPECT_EQ(Books.line[1][0].length, 0) << "entry 0 is never used";
+}
+
+// ---------------------------------------------------------------------------------------------
+// mkbook
+
+ProcessResult MakeBook(const ScratchDirectory &scratch, const std::string &colour, const std::string &text,
+                       const std::string &out = "out.bk") {
+  scratch.Write("lines.txt", text);
+  return RunProgram({KRELIN_DEV_BINARY, "mkbook", colour, "lines.txt", out}, scratch.Path(), "", 30);
+}
+
+TEST_F(BookTest, MkbookRoundTripForBothColours) {
+  ScratchDirectory scratch;
+  ProcessResult white = MakeBook(scratch, "white",
+                                 "\\ a test book\n"
+                                 "e2e4 e7e5 g1f3   \\ king's pawn\n"
+                                 "\n"
+                                 "  D2D4\tD7D5 c2c4 \r\n"
+                                 "@\n"
+                                 "c2c4 e7e5\n"
+                                 "# \\ end of block\n"
+                                 "e2e4 c7c5 g1f3 d7d6 d2d4 c5d4 f3d4 g8f6 b1c3 a7a6 c1e3\n");
+  ASSERT_EQ(white.exitStatus, 0) << white.err;
+  EXPECT_EQ(white.out, "4 lines and 2 markers written to out.bk\n");
+  std::string bytes = scratch.Read("out.bk");
+  ASSERT_EQ(bytes.size(), 6u * BookRecordSize);
+  EXPECT_EQ(bytes.substr(0, 8), std::string("\x06\x23\x37\x55\x41\x1b\x2e\x00", 8));  // e2e4 = 35, 55
+  EXPECT_EQ(bytes.substr(2 * BookRecordSize, 2), "\x01@");
+  LoadBook(0, scratch.Path() + "/out.bk");
+  Probe(0);
+  EXPECT_EQ(SlotSet(), (std::set<std::string>{"E2E4", "D2D4", "C2C4"}));
+
+  ProcessResult black = MakeBook(scratch, "black", "e2e4 e7e5 g1f3 b8c6\nd2d4 g8f6\ne2e4 c7c5\n");
+  ASSERT_EQ(black.exitStatus, 0) << black.err;
+  EXPECT_EQ(scratch.Read("out.bk").substr(0, 3), "\x08\x55\x41") << "the Black book's e2e4 is 85, 65";
+  LoadBook(1, scratch.Path() + "/out.bk");
+  PlayGame(false, "E2E4");
+  Probe(0);
+  EXPECT_EQ(SlotSet(), (std::set<std::string>{"E7E5", "C7C5"}));
+  PlayGame(false, "D2D4");
+  EXPECT_EQ(CompactMoveText(Probe(0)), "G8F6");
+}
+
+TEST_F(BookTest, MkbookRejectsBadLinesWithoutWriting) {
+  const std::string thirtyOne = KnightShuffle(31);
+  struct Case {
+    const char *colour;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"white", "e2e4 e7e5 e2e5"},            // nothing on e2 any more
+      {"white", "e7e5 e2e4"},                 // not White's move
+      {"white", "e2e4 e7e5 d1h5 f7f6"},       // leaves the king in check from h5
+      {"white", "e2e4 e7e5 e1g1"},            // castling through pieces
+      {"white", "e2e4 e7e5 g1f3q"},           // five characters
+      {"white", "e2e4 e7e5 zz"},
+      {"white", thirtyOne},
+      {"black", "e7e5 e2e4"},                 // the Black book starts with White's move
+  };
+  for (const Case &c : cases) {
+    ScratchDirectory scratch;
+    scratch.Write("kept.bk", "old");
+    ProcessResult run = MakeBook(scratch, c.colour, "e2e4 e7e5\n\n" + c.line + "\n", "kept.bk");
+    EXPECT_EQ(run.exitStatus, 1) << c.line;
+    EXPECT_EQ(run.out, "") << c.line;
+    EXPECT_NE(run.err.find("lines.txt:3:"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.line), std::string::npos) << run.err;
+    EXPECT_EQ(scratch.Read("kept.bk"), "old") << "a bad source leaves the old book in place";
+  }
+  ScratchDirectory scratch;
+  ProcessResult fine = MakeBook(scratch, "white", KnightShuffle(30) + "\n");
+  EXPECT_EQ(fine.exitStatus, 0) << "thirty half-moves fill a record exactly: " << fine.err;
+  EXPECT_EQ(scratch.Read("out.bk")[0], char(60));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The shipped books
+
+TEST_F(BookTest, ShippedBooksAreBuiltFromTheirSources) {
+  ScratchDirectory scratch;
+  for (const char *colour : {"white", "black"}) {
+    std::string source = std::string(KRELIN_SOURCE_DIR) + "/data/books/" + colour + ".txt";
+    ProcessResult run = RunProgram({KRELIN_DEV_BINARY, "mkbook", colour, source, "built.bk"}, scratch.Path(), "", 30);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    std::ifstream shipped(DataDir + (colour[0] == 'w' ? "KrelinWhite.bk" : "KrelinBlack.bk"), std::ios::binary);
+    std::string shippedBytes((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(scratch.Read("built.bk") == shippedBytes) << colour << ": run `make books`";
+  }
+}
+
+TEST_F(BookTest, ShippedBooksGiveMovesInTheMainOpenings) {
+  LoadBooks(DataDir);
+  Move first = Probe(0);
+  EXPECT_FALSE(first.IsNull());
+  EXPECT_TRUE(SlotSet().count("E2E4") && SlotSet().count("D2D4")) << ::testing::PrintToString(SlotTexts());
+  EXPECT_TRUE(BookRecord.noBonus);
+
+  for (const char *opening : {"E2E4", "D2D4", "C2C4", "G1F3"}) {
+    PlayGame(false, opening);
+    EXPECT_FALSE(Probe(0).IsNull()) << opening;
+  }
+  // Deep in a main line the White book still answers.
+  PlayGame(true, "E2E4 C7C5 G1F3 D7D6 D2D4 C5D4 F3D4 G8F6 B1C3 A7A6");
+  EXPECT_FALSE(Probe(5).IsNull());
+}
+
+}  // namespace

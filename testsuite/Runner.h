@@ -1,0 +1,34 @@
+// The test-suite runner: searches every position of a test file, one after another, under the
+// current search settings and writes what the engine found, with node counts and times, into a
+// result file. It does not judge the answers: the "bm" and "am" operations of EPD lines are cut off
+// by the position set-up, and the result file carries the search log of each position instead.
+//
+// A test file is read line by line (at most 255 characters); everything from the first "\" on is a
+// comment. Kinds of line, judged on the squeezed text:
+//   empty, or "#..."   a comment
+//   "%..."             a FEN/EPD position: the line (without its comment) is set up as it is
+//   "P..."             a position file: FilePrefix + the squeezed line + ".txt"
+//   anything else      moves from the initial position in four-character groups (E2E4E7E5); the
+//                      engine plays the side to move: Black after an odd number of moves
+//
+// The result file is FilePrefix + "testresultaat_" + the test file's name up to its first "." +
+// ".txt", in CRLF lines: the test file's path, "maxh = " and the horizon, an empty line; per
+// position line the line, its search log and the "kn=" and table-statistics lines; per move line
+// the squeezed line and "\> k = NODES SECONDS sec" with the analysis line (" variant fout" when the
+// moves do not replay), then "kn=" and the statistics; at the end an empty line, "Gebruikte tijd: "
+// with the total seconds and "Aantal vars/posities: " with the count. The book is off during the
+// run and on again afterwards, also when it ends on an error; the game is left in the last
+// position searched.
+#pragma once
+
+#include <string>
+
+constexpr const char *ResultFilePrefix = "testresultaat_";
+
+// Runs the test file FilePrefix + fileName. out is true on return when the run did not start (an
+// empty name) or ended on an input or output error (a missing test file, an unwritable result
+// file); nothing is reported then.
+void RunTestSuite(const std::string &fileName, bool &out);
+// The result file's name for a test file name, without the prefix: SUITE.EPD gives
+// testresultaat_SUITE.txt.
+std::string ResultFileName(const std::string &fileName);
