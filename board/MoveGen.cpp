@@ -28,10 +28,6 @@ struct ListWriter {
   }
 };
 
-// How the opponent's generators differ: the search's generator always lists en passant, the
-// game flow's recognition list only with the quiet moves.
-enum class OpponentList { Search, Recognition };
-
 constexpr int8_t QueenDirections[8] = {-9, -11, 9, 11, -10, -1, 1, 10};
 constexpr int8_t RookDirections[4] = {-10, -1, 1, 10};
 constexpr int8_t BishopDirections[4] = {-9, -11, 9, 11};
@@ -119,6 +115,8 @@ static void AppendEnPassant(const Board &board, bool engine, ListWriter &out) {
     if (board[from] == pawn) out.Append(Move{Square(from), Square(to), SpecialMove, 0});
 }
 
+// Walks the board from 21 up to the sentinel on 99. The search's lists carry en passant even without
+// the quiet moves; the game flow's recognition list only with them.
 static int Generate(const Board &board, bool engine, bool includeQuiet, bool enPassantAlways,
                     MoveList &list) {
   ListWriter out{list, 0};

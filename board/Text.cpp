@@ -1,5 +1,7 @@
 #include "board/Text.h"
 
+#include <istream>
+
 std::string SqueezeUpper(std::string_view text) {
   std::string result;
   result.reserve(text.size());
@@ -25,4 +27,11 @@ int ParseNumber(std::string_view text, bool &error) {
     place *= 10;
   }
   return error ? 0 : value;
+}
+
+bool ReadTextLine(std::istream &file, std::string &line) {
+  if (!std::getline(file, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (line.size() > MaxTextLength) line.resize(MaxTextLength);
+  return true;
 }

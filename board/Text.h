@@ -2,6 +2,7 @@
 // text, and the short decimal number reader of the command language.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -10,3 +11,6 @@ constexpr size_t MaxTextLength = 255;  // texts are cut, never rejected
 std::string SqueezeUpper(std::string_view text);  // drops codes <= 32, upper-cases a..z
 // 1 to 7 decimal digits after normalisation; otherwise error is set and the value is 0.
 int ParseNumber(std::string_view text, bool &error);
+// The next line of a text file, as the engine reads text: cut to 255 characters, without its line
+// end (the carriage return of a DOS line end included). False at the end of the file.
+bool ReadTextLine(std::istream &file, std::string &line);

@@ -6,15 +6,6 @@
 
 #include "board/Text.h"
 
-// One line of a text file as the engine reads text: at most 255 characters, without the line end
-// (a carriage return of a DOS line end included).
-static bool ReadTextLine(std::istream &file, std::string &line) {
-  if (!std::getline(file, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  if (line.size() > MaxTextLength) line.resize(MaxTextLength);
-  return true;
-}
-
 static void WriteTextLine(std::ostream &file, const std::string &line) { file << line << "\r\n"; }
 
 static bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
@@ -27,6 +18,15 @@ static std::string_view Part(std::string_view text, size_t from, size_t count) {
 }
 
 static std::string Progress(int count) { return "  >> " + std::to_string(count); }
+
+// Opens the input and creates the output; nothing is created when the input cannot be read.
+static bool OpenFiles(const std::string &inputPath, const std::string &outputPath, std::ifstream &input,
+                      std::ofstream &output) {
+  input.open(inputPath, std::ios::binary);
+  if (!input) return false;
+  output.open(outputPath, std::ios::binary);
+  return bool(output);
+}
 
 // ---------------------------------------------------------------------------------------------
 // The game filter.
@@ -53,10 +53,9 @@ static void FlushGame(GameFilter &filter, std::ostream &output, std::string &mes
 
 bool FilterGamesByKey(const std::string &inputPath, const std::string &outputPath, std::string_view key,
                       std::string &messageLine) {
-  std::ifstream input(inputPath, std::ios::binary);
-  if (!input) return false;
-  std::ofstream output(outputPath, std::ios::binary);
-  if (!output) return false;
+  std::ifstream input;
+  std::ofstream output;
+  if (!OpenFiles(inputPath, outputPath, input, output)) return false;
   GameFilter filter;
   filter.key = SqueezeUpper(key);
   std::string line;
@@ -77,7 +76,9 @@ bool PlayerMatches(std::string_view squeezedTagLine) {
   std::string_view value = squeezedTagLine.substr(open + 1);
   std::string_view surname = value.substr(0, value.find_first_of("\","));
   if (surname.empty()) return false;
-  return Contains(PlayerList, "#" + std::string(surname) + "#");
+  std::string entry(1, '#');
+  entry.append(surname).push_back('#');
+  return Contains(PlayerList, entry);
 }
 
 std::string StripTagChars(std::string_view text) {
@@ -152,10 +153,9 @@ static void ReadMoveLine(BookText &book, const std::string &raw, std::string &me
 
 bool BuildBookText(const std::string &inputPath, const std::string &outputPath, int moveCount, bool white,
                    std::string &messageLine) {
-  std::ifstream input(inputPath, std::ios::binary);
-  if (!input) return false;
-  std::ofstream output(outputPath, std::ios::binary);
-  if (!output) return false;
+  std::ifstream input;
+  std::ofstream output;
+  if (!OpenFiles(inputPath, outputPath, input, output)) return false;
   BookText book;
   book.moveCount = moveCount < 0 ? 1 : std::min(moveCount, BookTextMoves);
   book.white = white;

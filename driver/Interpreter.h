@@ -5,7 +5,7 @@
 //   /H=n search horizon      /L=n minimum depth      /NIEUWSPEL new game, other colour
 //   /P toggle pondering      /R move now (/R;E2E4: play E2E4)
 //   /T=n seconds per move in test mode               /WBNEW new game   /WBWHITE play White
-//   /VNAME run the test suite NAME (NAME.TXT without an extension)
+//   /VNAME run the test suite NAME (NAME.txt when it has no extension)
 //   /MW, /MZ opening variants of a game collection for White, Black   /ZKEY filter games by KEY
 // A backslash in front is the same as the slash. Unrecognised commands change nothing.
 #pragma once

@@ -180,8 +180,8 @@ static int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move 
   } else if (inCheck && state.extensionCount < 11) {
     if (capture && !IsPawn(captured))
       x = 2;
-    else if (IsPawn(piece) && capture && ply > 2 && move.to == previous.to)
-      x = 2;
+    else if (capture && IsPawn(captured) && ply > 2 && move.to == previous.to)
+      x = 2;  // a pawn taken back on the square the previous move went to
     else if ((piece == EngineQueen || piece == OpponentQueen) && Distance[move.to][enemyKing] <= 1)
       x = 2;
     else if (FlightSquaresAtMost(board, moverEngine ? OpponentSide : EngineSide, 1, true))
@@ -457,7 +457,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
 
   // Path bonus terms and the king chase (the engine has just moved)
   bool kingChase = false;
-  if (ply % 2 == 0 && !nullMove) {
+  if (ply % 2 == 0 && !nullMove && Tree.selectiveMode) {
     if (Limits.openingGuidance) state.positionalAdjust += OpeningGuidanceBonus(board, ply, move, piece, captured);
     if (ply > 7 && piece == EngineKing && Tree.plyInCheck[ply - 1] == 1 && Tree.plyInCheck[ply - 3] == 1 &&
         Tree.plyInCheck[ply - 5] == 1 && Tree.plyPiece[ply - 3] == EngineKing &&
@@ -517,7 +517,8 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
         value = 0;
         return;
       }
-      if (piece == EngineKing && move.kind == QuietMove && !inCheck && state.opponentPieceMaterial > 1650 &&
+      if (Tree.selectiveMode && piece == EngineKing && move.kind == QuietMove && !inCheck &&
+          state.opponentPieceMaterial > 1650 &&
           ((move.to >= 21 && move.to <= 28) || move.to == 32 || move.to == 37))
         state.positionalAdjust -= 3;
     }

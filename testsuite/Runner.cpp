@@ -25,15 +25,6 @@ struct SuiteRun {
 };
 }  // namespace
 
-// One line of a text file as the engine reads text: at most 255 characters, without the line end
-// (a carriage return of a DOS line end included).
-static bool ReadTextLine(std::istream &file, std::string &line) {
-  if (!std::getline(file, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  if (line.size() > MaxTextLength) line.resize(MaxTextLength);
-  return true;
-}
-
 static void WriteLine(SuiteRun &run, const std::string &line) { run.result << line << "\r\n"; }
 
 static std::string SecondsText(double days) {

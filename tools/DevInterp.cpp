@@ -27,7 +27,8 @@ std::string shownMessage;
 void ShowMessageLine() {
   if (Reports.messageLine == shownMessage) return;
   shownMessage = Reports.messageLine;
-  std::printf("%s\n", shownMessage.c_str());
+  std::string shown = shownMessage.substr(0, shownMessage.find_last_not_of(' ') + 1);  // empty slots
+  std::printf("%s\n", shown.c_str());
   std::fflush(stdout);
 }
 

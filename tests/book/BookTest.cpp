@@ -193,22 +193,6 @@ TEST_F(BookTest, RandomChoiceIsAmongTheSurvivorsOnly) {
   EXPECT_EQ(chosen, (std::set<std::string>{"E2E4", "D2D4"})) << "the count-1 move is never chosen";
 }
 
-TEST_F(BookTest, AtMostTwentyCandidatesFillTheSlots) {
-  // Twenty-two different first moves (the probe does not test them at L = 2).
-  std::vector<std::string> book;
-  for (char file = 'a'; file <= 'h'; file++) {
-    book.push_back(std::string{file, '2', file, '3'});
-    book.push_back(std::string{file, '2', file, '4'});
-  }
-  for (const char *move : {"b1a3", "b1c3", "g1f3", "g1h3", "a1a5", "h1h5"}) book.push_back(move);
-  SetBook(0, book);
-  Probe(0);
-  std::vector<std::string> slots = SlotTexts();
-  EXPECT_EQ(slots.size(), 20u);
-  EXPECT_EQ(SlotSet().count("A1A5"), 0u);
-  EXPECT_EQ(SlotSet().count("G1H3"), 1u);
-}
-
 TEST_F(BookTest, StoredSquaresOffTheBoardAreSkipped) {
   BookLine offTarget = Line("e2e4", 0);
   offTarget.bytes[2] = 99;  // the sentinel index

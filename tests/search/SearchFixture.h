@@ -96,7 +96,8 @@ inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
 // The move of side with this engine move text ("G1F3") among the moves generated for board.
 inline Move FindMove(const Board &board, int side, std::string_view text) {
   MoveList list;
-  int top = side == EngineSide ? GenerateEngineMoves(board, true, list) : GenerateOpponentMoves(board, true, list);
+  int top =
+      side == EngineSide ? GenerateEngineMoves(board, true, list) : GenerateOpponentMoves(board, true, list);
   CaptureList captures;
   CollectCaptures(board, list, top, side, TriedMoves{}, captures);
   for (Move move = NextCapture(captures, CaptureMode::All, 0); move.kind != EndOfList;

@@ -1,0 +1,161 @@
+// The game-collection tools: the game filter and the book-text builder, on small PGN files written
+// for each case, and the interpreter commands that reach them through the fixed directory.
+#include "book/PgnTools.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "driver/Interpreter.h"
+#include "driver/Reports.h"
+#include "search/SearchControl.h"
+#include "support/Scratch.h"
+
+namespace {
+
+// Fourteen full moves in coordinates and the start of the fifteenth: 112 characters of variant.
+const std::string CoordinateGame =
+    "1. e2e4 e7e5 2. g1f3 b8c6 3. f1b5 a7a6 4. b5a4 g8f6 5. e1g1 f8e7 6. f1e1 b7b5 7. a4b3 d7d6 "
+    "8. c2c3 e8g8 9. h2h3 c6a5 10. b3c2 c7c5 11. d2d4 d8c7 12. b1d2 c5d4 13. c3d4 a5c6 14. d2b3 a6a5 "
+    "15. c1e3 a5a4 1-0";
+const std::string CoordinateVariant =
+    "e2e4e7e5g1f3b8c6f1b5a7a6b5a4g8f6e1g1f8e7f1e1b7b5a4b3d7d6c2c3e8g8h2h3c6a5b3c2c7c5d2d4d8c7b1d2c5d4c3d4a5c6d2b3a6a5";
+
+std::string PgnGame(const std::string &white, const std::string &black, const std::string &result,
+                    const std::string &site, const std::string &moves, const std::string &event = "Open") {
+  return "[Event \"" + event + "\"]\n[Site \"" + site + "\"]\n[Date \"2001.01.01\"]\n[Round \"1\"]\n[White \"" +
+         white + "\"]\n[Black \"" + black + "\"]\n[Result \"" + result + "\"]\n\n" + moves + "\n\n";
+}
+
+std::string Header(bool white, int variants) {
+  return std::string(white ? "\\ Wit" : "\\ Zwart") + "  Spelers: " + PlayerList + "\r\n\\ " +
+         std::to_string(variants) + "  varianten\r\n";
+}
+
+class PgnToolsTest : public ::testing::Test {
+ protected:
+  // The book text that BuildBookText writes for this PGN text.
+  std::string Book(const std::string &pgn, bool white, int moves = BookTextMoves) {
+    scratch.Write("in.pgn", pgn);
+    EXPECT_TRUE(BuildBookText("in.pgn", "out.txt", moves, white, message));
+    return scratch.Read("out.txt");
+  }
+  std::string Filter(const std::string &pgn, const std::string &key) {
+    scratch.Write("in.pgn", pgn);
+    EXPECT_TRUE(FilterGamesByKey("in.pgn", "out.pgn", key, message));
+    return scratch.Read("out.pgn");
+  }
+  ScratchDirectory scratch;
+  std::string message;
+};
+
+TEST_F(PgnToolsTest, ACompleteCoordinateGameGivesOneVariantOf112Characters) {
+  ASSERT_EQ(CoordinateVariant.size(), 112u);
+  std::string pgn = PgnGame("Tarlov, Ivan", "Someone, Else", "1-0", "Hoogeveen NED", CoordinateGame);
+  EXPECT_EQ(Book(pgn, true), Header(true, 1) + CoordinateVariant + "\\TARLOV,IVAN 1-0 HOOGEVEENNED\r\n");
+  EXPECT_EQ(message, "  >> 1");
+  // A win by White is no material for the Black book, and Black is no listed player.
+  EXPECT_EQ(Book(pgn, false), Header(false, 0));
+  // Fewer moves: the variant stops where move N + 1 begins.
+  EXPECT_EQ(Book(pgn, true, 9), Header(true, 1) + CoordinateVariant.substr(0, 72) + "\\TARLOV,IVAN 1-0 HOOGEVEENNED\r\n");
+  EXPECT_EQ(Book(pgn, true, 40), Book(pgn, true, 14));
+}
+
+TEST_F(PgnToolsTest, GamesThatGiveNoVariant) {
+  const std::string san =
+      "1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Ba4 Nf6 5. O-O Be7 6. Re1 b5 7. Bb3 d6 8. c3 O-O 9. h3 Na5 "
+      "10. Bc2 c5 11. d4 Qc7 12. Nbd2 cxd4 13. cxd4 Nc6 14. Nb3 a5 15. Be3 a4 1-0";
+  const std::string commented = "1. e2e4 {best by test} e7e5 " + CoordinateGame.substr(13);
+  const std::string tooShort = "1. e2e4 e7e5 2. g1f3 b8c6 1-0";
+  std::string pgn = PgnGame("Tarlov, I", "X", "1-0", "Wijk", san) + PgnGame("Tarlov, I", "X", "1-0", "Wijk", commented) +
+                    PgnGame("Tarlov, I", "X", "1-0", "Wijk", tooShort) +
+                    PgnGame("Tarlov, I", "X", "1-0", "Rapid and Blitz", CoordinateGame) +
+                    PgnGame("Tarlov, I", "X", "1-0", "Monaco blind", CoordinateGame) +
+                    PgnGame("Tarlov, I", "X", "0-1", "Wijk", CoordinateGame) +
+                    PgnGame("Someone", "Tarlov, I", "1-0", "Wijk", CoordinateGame) +
+                    PgnGame("Tarlova, I", "X", "1-0", "Wijk", CoordinateGame);
+  EXPECT_EQ(Book(pgn, true), Header(true, 0));
+}
+
+TEST_F(PgnToolsTest, DrawsServeBothBooksAndVariantsAreSortedByBytes) {
+  std::string drawn = CoordinateGame.substr(0, CoordinateGame.size() - 3) + "1/2-1/2";
+  std::string pgn = PgnGame("Ostravik, O", "Keldix, K", "1/2-1/2", "Leiden", drawn) +
+                    PgnGame("Merdolt, M", "X", "1-0", "Apeldoorn", "1. d2d4" + CoordinateGame.substr(7)) +
+                    PgnGame("Ostravik, O", "X", "1-0", "Leiden", CoordinateGame) +
+                    PgnGame("X", "Keldix, K", "0-1", "Zwolle", drawn);
+  std::string moves = CoordinateVariant.substr(4);
+  EXPECT_EQ(Book(pgn, true), Header(true, 3) + "d2d4" + moves + "\\MERDOLT,M 1-0 APELDOORN\r\n" +
+                                 CoordinateVariant + "\\OSTRAVIK,O 1-0 LEIDEN\r\n" + CoordinateVariant +
+                                 "\\OSTRAVIK,O 1/2-1/2 LEIDEN\r\n");
+  EXPECT_EQ(Book(pgn, false), Header(false, 2) + CoordinateVariant + "\\KELDIX,K 0-1 ZWOLLE\r\n" + CoordinateVariant +
+                                  "\\KELDIX,K 1/2-1/2 LEIDEN\r\n");
+}
+
+TEST_F(PgnToolsTest, TheVariantTableKeepsTheFirst6000) {
+  // The 6001st variant would sort first, but the table is full by then.
+  std::string pgn;
+  for (int i = 1; i <= VariantLimit; i++) {
+    std::string site(1, 'S');
+    pgn += PgnGame("Siranov, S", "X", "1-0", site.append(std::to_string(i)), CoordinateGame);
+  }
+  pgn += PgnGame("Siranov, S", "X", "1-0", "Last", "1. a2a3" + CoordinateGame.substr(7));
+  std::vector<std::string> lines = SplitLines(Book(pgn, true));
+  ASSERT_EQ(lines.size(), size_t(VariantLimit + 2));
+  EXPECT_EQ(lines[1], "\\ 6000  varianten");
+  EXPECT_EQ(message, "  >> 6000");
+  EXPECT_EQ(lines[2], CoordinateVariant + "\\SIRANOV,S 1-0 S1");
+  EXPECT_TRUE(std::is_sorted(lines.begin() + 2, lines.end()));
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string &line) { return line.find("LAST") != std::string::npos; }), 0);
+}
+
+TEST_F(PgnToolsTest, TheFilterCopiesMatchingGamesAsRead) {
+  std::string first = PgnGame("Vankris, P", "X", "1-0", "Assen", "1. e4 e5 1-0");
+  std::string second = PgnGame("Y", "X", "0-1", "Emmen", "1. d4 d5 0-1");
+  std::string last = PgnGame("Z", "Van Kris, Piet", "1/2-1/2", "Assen", "1. c4 c5 1/2-1/2");
+  // The key is squeezed and found in the squeezed lines; the last game is examined too. The blank
+  // lines between games belong to the game before them.
+  EXPECT_EQ(SplitLines(Filter(first + second + last, "vankris")), SplitLines(first + last));
+  EXPECT_EQ(message, "  >> 2");
+  EXPECT_EQ(Filter(first + second + last, "nowhere"), "");
+  // A game of more than 100 lines is judged and written on its first 100.
+  std::string longGame = "[Event \"Marathon\"]\n";
+  for (int i = 2; i <= 120; i++) longGame += "{line " + std::to_string(i) + "}\n";
+  std::vector<std::string> lines = SplitLines(Filter(longGame + second, "line50}"));
+  ASSERT_EQ(lines.size(), 100u);
+  EXPECT_EQ(lines.back(), "{line 100}");
+  EXPECT_EQ(Filter(longGame + second, "line110}"), "");
+}
+
+TEST_F(PgnToolsTest, MissingInputWritesNothing) {
+  EXPECT_FALSE(FilterGamesByKey("none.pgn", "out.pgn", "KEY", message));
+  EXPECT_FALSE(BuildBookText("none.pgn", "out.txt", BookTextMoves, true, message));
+  EXPECT_FALSE(scratch.Exists("out.pgn"));
+  EXPECT_FALSE(scratch.Exists("out.txt"));
+}
+
+TEST_F(PgnToolsTest, InterpreterCommandsUseTheFixedDirectory) {
+  std::filesystem::create_directory("pgnextract");
+  std::string pgn = PgnGame("Tarlov, I", "Keldix, K", "1/2-1/2", "Hengelo", CoordinateGame);
+  scratch.Write("pgnextract/xx.txt", pgn + PgnGame("A", "B", "1-0", "C", "1. e4 1-0"));
+  scratch.Write("pgnextract/xx2600u.txt", pgn);
+  auto run = [](const std::string &command) {
+    Signals.commandText = command;
+    RunCommand();
+  };
+  run("/Z");
+  run("/MX");
+  EXPECT_FALSE(scratch.Exists("pgnextract/yy.txt"));
+  EXPECT_FALSE(scratch.Exists("pgnextract/Xxxboek.txt"));
+  run("/z hengelo");
+  EXPECT_EQ(SplitLines(scratch.Read("pgnextract/yy.txt")), SplitLines(pgn));
+  EXPECT_EQ(Reports.messageLine, "  >> 1");
+  run("/MW");
+  run("\\mz");
+  EXPECT_EQ(scratch.Read("pgnextract/Wxxboek.txt"), Header(true, 1) + CoordinateVariant + "\\TARLOV,I 1/2-1/2 HENGELO\r\n");
+  EXPECT_EQ(scratch.Read("pgnextract/Zxxboek.txt"), Header(false, 1) + CoordinateVariant + "\\KELDIX,K 1/2-1/2 HENGELO\r\n");
+}
+
+}  // namespace
