@@ -62,12 +62,14 @@ void ReplayGame(int pairs) {
   Game.gameHistory.count = 0;
   Game.fiftyMoveCount = 0;
   Flow.previousScore = 0;
+  ResetSearchForNewGame();  // the draw pull and the line start again with the game
   PushGamePosition(board, 0);
   for (int i = 1; i <= pairs; i++) {
     const MovePair &pair = Flow.gameRecord[i];
     if (!(i == 1 && pair.opponentMove.IsNull())) ReplayPly(board, pair.opponentMove, 1);
-    ReplayPly(board, pair.engineMove, 0);
     Flow.score = pair.score;
+    UpdateDrawishCap(pair.depth, pair.engineMove, pair.score);
+    ReplayPly(board, pair.engineMove, 0);
   }
   Game.currentBoard = board;
 }

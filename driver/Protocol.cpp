@@ -182,13 +182,18 @@ static std::string MoveTextOf(const std::string &s) {
   return ToEngineMoveText(s.size() > 8 ? std::string_view(s).substr(8, 5) : "");
 }
 
-// Acts on one normalised line of the main loop.
-static void HandleLine(std::string s) {
+// Acts on one normalised line of the main loop. False when the line was a level or set-up line,
+// whose handlers consume it themselves: a command that stopped the set-up search stays pending.
+static bool HandleLine(std::string s) {
   if (StartsWith(s, "LEVEL")) {
     HandleLevel(Console.inputLine);
-  } else if (StartsWith(s, "SETBOARD")) {
+    return false;
+  }
+  if (StartsWith(s, "SETBOARD")) {
     SetUpWait();
-  } else if (s == "QUIT") {
+    return false;
+  }
+  if (s == "QUIT") {
     Protocol.quitRequested = true;
   } else if (StartsWith(s, "USERMOVE") || IsCoordinateMove(s)) {
     if (!Protocol.forceMode) {
@@ -229,6 +234,7 @@ static void HandleLine(std::string s) {
   } else if (StartsWith(s, "HARD")) {
     Settings.ponderEnabled = true;
   }
+  return true;
 }
 
 void RunProtocolLoop() {
@@ -237,8 +243,7 @@ void RunProtocolLoop() {
   if (Settings.consoleLogEnabled) OpenConsoleLog();
   Handshake();
   while (!Protocol.quitRequested) {
-    if (ReadInputLine(false)) {
-      HandleLine(SqueezeUpper(Console.inputLine));
+    if (ReadInputLine(false) && HandleLine(SqueezeUpper(Console.inputLine))) {
       Console.inputLine.clear();
       if (!Signals.commandText.empty()) RunCommand();
     }

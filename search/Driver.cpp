@@ -22,9 +22,13 @@ void NoAnalysisLine(int, bool) {}
 void NoSearchLogLine(int) {}
 }  // namespace
 
+SearchHooks SilentHooks() {
+  return SearchHooks{NoInput,     NoAction,       NothingPending,  NoTime, NoAction, NoTime,
+                     NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr};
+}
+
 // Until the driver fills them in, the search runs silent and untimed.
-SearchHooks Hooks = {NoInput, NoAction, NothingPending, NoTime, NoAction, NoTime, NoPostLine, NoAnalysisLine,
-                     NoSearchLogLine, nullptr};
+SearchHooks Hooks = SilentHooks();
 
 void ResetSearchForNewGame() {
   Tree.drawishCap = 0;

@@ -75,7 +75,14 @@ bool IsGeneratedMove(const Board &board, int side, Move wanted) {
 bool PollAndTestTime() {
   Tree.pollCounter++;
   if (Tree.pollCounter % PollInterval != 0) return false;
-  if (!Signals.stopSearch && !Tree.rootScoringPass && Hooks.inputWaiting()) Hooks.pollInput();
+  // Every line that has arrived is handled now: a move, its clock lines and a command come
+  // together, and a ponder hit must not wait for further polls.
+  constexpr int LinesPerPoll = 8;
+  if (!Signals.stopSearch && !Tree.rootScoringPass && Hooks.inputWaiting()) {
+    int lines = 0;
+    do Hooks.pollInput();
+    while (++lines < LinesPerPoll && !Signals.stopSearch && Signals.commandText.empty() && Hooks.inputWaiting());
+  }
   if (Tree.rootScoringPass) return Signals.stopSearch;
   if (Limits.testMode) {
     if (Limits.testTimed && Hooks.elapsedTime() >= Limits.testTimeLimit) {
@@ -104,7 +111,9 @@ bool PollAndTestTime() {
                            Tree.iterationScore[Tree.horizon - 1] >= Tree.iterationScore[Tree.horizon - 2] - 20 &&
                            Tree.ponderTimeCredit > Limits.softTimeLimit / 2;
       Hooks.restartClock();
-      if (soleMoveDeepEnough || enoughAlready) {
+      // The clock may have run out while the engine pondered: then the move is due at once.
+      bool outOfTime = Tree.ponderTimeCredit >= Limits.hardTimeLimit;
+      if (soleMoveDeepEnough || enoughAlready || outOfTime) {
         Signals.stopSearch = Signals.stoppedByTime = true;
         return true;
       }
@@ -728,7 +737,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
         }
         Tree.bestLine = line;
         if (Tree.horizon >= 4 || Tree.rootBest >= MateThreshold) Hooks.postLine(20);
-        if (Limits.testMode && Tree.horizon > 4) Hooks.searchLogLine(Tree.rootMovesDone + 1);
+        if (Limits.testMode && Tree.horizon > 4) Hooks.searchLogLine(Tree.rootMovesDone);
       }
       bool anotherBefore = Tree.rootMovesDone > 0;
       Tree.rootMovesDone++;

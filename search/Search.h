@@ -50,6 +50,7 @@ struct SearchHooks {
   void (*iterationDone)();       // after every completed iteration (may be null)
 };
 extern SearchHooks Hooks;
+SearchHooks SilentHooks();  // no input, no clock, no reports: the search alone
 
 // Limits and switches the driver sets before each search.
 struct SearchLimits {

@@ -16,7 +16,7 @@ dir=$(mktemp -d "${TMPDIR:-/tmp}/krelin-xboard-XXXXXX")
 trap 'rm -rf "$dir"' EXIT
 printf 'HASH=4\nQUIT=0\nKIBS=0\nCLOG=1\n' > "$dir/krelininit.txt"
 
-timeout 900 xvfb-run -a xboard -fcp "$engine" -fd "$dir" -scp fairymax -sd "$dir" -mg 2 -tc 0:30 -inc 0 \
+timeout 900 xvfb-run -a xboard -fcp "$engine" -fd "$dir" -scp fairymax -sd "$dir" -mg 2 -tc 0:30 -inc 0.3 -autoFlag true \
   -ponder -noGUI -xexit -saveSettingsOnExit false -sgf "$dir/games.pgn" \
   -debug -nameOfDebugFile "$dir/debug.txt" > "$dir/xboard.out" 2>&1
 status=$?

@@ -58,8 +58,9 @@ TEST_F(GameFlowTest, IllegalMovesAreRefusedAndChangeNothing) {
   EXPECT_EQ(lines[3], "Illegal move: Z9");
   EXPECT_EQ(lines[4].substr(0, 5), "move ");
 
-  // Black's king shuttles as above; Black's pawn on e2 covers d1 and f1, so White may neither
-  // step there nor castle through f1. After the refusals White's king and rook are where they were.
+  // Black's king shuttles between a8 and b8 (the a6-pawn and the knights cover b7, c7 and c8; its
+  // other pieces are walled in); its pawn on e2 covers d1 and f1, so White may neither step there
+  // nor castle through f1. After the refusals White's king and rook are where they were.
   lines = Play(FromPosition("k5br/p4p1p/P2N1P1P/1N6/8/8/4p2P/4K2R b K - 0 1") +
                UserMoves({"e1g1", "e1f1", "e1d1", "e1e3", "h1g1", "e1e2"}));
   EXPECT_EQ(lines, (std::vector<std::string>{"move a8b8", "Illegal move: E1G1", "Illegal move: E1F1",
@@ -194,8 +195,10 @@ TEST_F(GameFlowTest, CommandsWhileTheEngineThinks) {
     }
     if (c.movePrinted) {
       // The move is the best one found so far: the first of the last thinking line.
+      ASSERT_EQ(moves.size(), 1u) << c.command;
       ThinkingLine last;
       ASSERT_TRUE(ParseThinkingLine(lines[lines.size() - 2], last)) << c.command;
+      ASSERT_FALSE(last.moves.empty());
       EXPECT_EQ(moves[0], "move " + ProtocolMove(last.moves[0])) << c.command;
     }
   }
@@ -211,6 +214,7 @@ TEST_F(GameFlowTest, MoveNowOverPipes) {
   ASSERT_TRUE(engine.ReadUntil("move ", lines));
   ThinkingLine last;
   ASSERT_TRUE(ParseThinkingLine(lines[lines.size() - 2], last)) << lines[lines.size() - 2];
+  ASSERT_FALSE(last.moves.empty());
   EXPECT_EQ(lines.back(), "move " + ProtocolMove(last.moves[0]));
   for (size_t i = 0; i + 1 < lines.size(); i++) EXPECT_TRUE(IsThinkingLine(lines[i])) << lines[i];
 
@@ -224,11 +228,10 @@ TEST_F(GameFlowTest, MoveNowOverPipes) {
   EXPECT_EQ(engine.Wait(), 0);
 }
 
-TEST_F(GameFlowTest, DISABLED_CommandsThatStopASetUpSearchAreKept) {
+TEST_F(GameFlowTest, CommandsThatStopASetUpSearchAreKept) {
   // After setboard and go the engine thinks inside the set-up wait. A command that stops that
-  // search stays pending for the protocol loop, which must act on it; the loop clears it instead,
-  // so new and quit are lost: the next game starts from the set-up position ("Illegal move: E2E4")
-  // and the engine goes on running until its input closes.
+  // search stays pending for the protocol loop, which acts on it: new starts a game from the
+  // initial position (e2e4 is legal again) and quit ends the engine.
   const std::string afterE4 = "setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1\ngo\n";
   for (const char *command : {"new", "quit"}) {
     EngineSession engine(KRELIN_BINARY, scratch.Path());
@@ -288,10 +291,10 @@ TEST_F(GameFlowTest, KibitzAndSpeedFollowTheMove) {
   EXPECT_EQ(move[-2].substr(0, 10), "uit: move ");
 }
 
-TEST_F(GameFlowTest, DISABLED_TakeBackRestartsTheDrawPull) {
+TEST_F(GameFlowTest, TakeBackRestartsTheDrawPull) {
   // A take-back rebuilds the game from its record, and with it the draw pull: the replayed pairs
-  // (searched to depth 3 here) leave no pull and an empty score window. The engine keeps the pull
-  // of the abandoned line instead.
+  // (searched to depth 3 here) leave no pull and an empty score window, whatever the abandoned
+  // line had built.
   PlayHere(GameStart + "time 0\nusermove e2e4\ntime 0\nusermove d2d4\nquit\n");
   ASSERT_EQ(Flow.gameRecordCount, 2);
   Tree.drawishCap = 60;  // as a long stretch of steady scores would have built
@@ -306,10 +309,9 @@ TEST_F(GameFlowTest, DISABLED_TakeBackRestartsTheDrawPull) {
   for (int32_t score : Tree.recentScores) EXPECT_EQ(score, -32000);
 }
 
-TEST_F(GameFlowTest, DISABLED_SearchLogMarksTheFirstLineOfEachDepth) {
+TEST_F(GameFlowTest, SearchLogMarksTheFirstLineOfEachDepth) {
   // In test mode the search log gets a line for every improving root move from depth 5 on; the
-  // first root move of an iteration carries the depth in front, the others two blanks. The engine
-  // passes the count of root moves including the current one, so no line ever shows its depth.
+  // first root move of an iteration carries the depth in front, the others two blanks.
   PlayHere(GameStart + "quit\n");
   {
     QuietConsole console;

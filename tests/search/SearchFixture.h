@@ -35,6 +35,7 @@ class SearchTest : public ::testing::Test {
     ResetSearchState();
     ClearSearchSignals();
     savedHooks_ = Hooks;
+    Hooks = SilentHooks();  // an earlier test may have installed the engine's console hooks
     Books.useBook = false;
     ClearBookRecord();
     BookRecord.forcedReply.clear();

@@ -37,7 +37,8 @@ inline bool IsThinkingLine(const std::string &line) {
 inline std::string KibitzAfter(const ThinkingLine &last) {
   char pawns[32];
   std::snprintf(pawns, sizeof pawns, "%.2f", last.score / 100.0);
-  std::string text = "[" + std::to_string(last.depth) + "] " + pawns + " " + (last.pondered.empty() ? "" : " ");
+  std::string text("[");
+  text += std::to_string(last.depth) + "] " + pawns + (last.pondered.empty() ? " " : "  ");
   for (const std::string &move : last.moves) text += move + " ";
   return text;
 }
