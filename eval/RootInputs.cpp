@@ -1,5 +1,6 @@
 #include "eval/RootInputs.h"
 
+#include "board/MakeMove.h"
 #include "eval/Evaluate.h"
 #include "eval/Pawns.h"
 #include "eval/Score.h"
@@ -11,7 +12,6 @@ EvalState ScanEvalState(Board &board) {
     uint8_t piece = board[s];
     if (piece == Empty || SideOf(piece) == OffBoardSide) continue;
     bool engine = SideOf(piece) == EngineSide;
-    int sign = engine ? 1 : -1;
     switch (piece) {
       case EngineKing:
         board[EngineKingSquare] = uint8_t(s);
@@ -25,25 +25,8 @@ EvalState ScanEvalState(Board &board) {
       case OpponentPawn:
         state.opponentPawnMaterial += PieceValue[piece];
         break;
-      case EngineQueen:
-      case OpponentQueen:
-        state.queenBalance += sign;
-        break;
-      case EngineRook:
-      case OpponentRook:
-        state.rookBalance += sign;
-        break;
-      case EngineKnight:
-      case OpponentKnight:
-        state.minorBalance += sign;
-        break;
-      case EngineBishop:
-      case OpponentBishop:
-        state.minorBalance += sign;
-        if (engine)
-          (SquareColour[s] > 0 ? state.engineBishopsOnColour1 : state.engineBishopsOnColour0)++;
-        else
-          (SquareColour[s] > 0 ? state.opponentBishopsOnColour1 : state.opponentBishopsOnColour0)++;
+      default:
+        CountPieceChange(state, piece, s, +1);  // the balances and the bishops' colours
         break;
     }
     (engine ? state.engineMaterial : state.opponentMaterial) += PieceValue[piece];
