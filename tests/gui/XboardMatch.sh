@@ -16,7 +16,7 @@ dir=$(mktemp -d "${TMPDIR:-/tmp}/krelin-xboard-XXXXXX")
 trap 'rm -rf "$dir"' EXIT
 printf 'HASH=4\nQUIT=0\nKIBS=0\nCLOG=1\n' > "$dir/krelininit.txt"
 
-timeout 900 xvfb-run -a xboard -fcp "$engine" -fd "$dir" -scp fairymax -sd "$dir" -mg 2 -tc 0:30 -inc 0.3 -autoFlag true \
+timeout 900 xvfb-run -a xboard -fcp "$engine" -fd "$dir" -scp fairymax -sd "$dir" -mg 2 -tc 0:30 -inc 0.3 -autoCallFlag true \
   -ponder -noGUI -xexit -saveSettingsOnExit false -sgf "$dir/games.pgn" \
   -debug -nameOfDebugFile "$dir/debug.txt" > "$dir/xboard.out" 2>&1
 status=$?
@@ -42,6 +42,8 @@ fi
 grep -E '^\[(White|Black|Result) ' "$dir/games.pgn" 2>/dev/null
 grep -E '\{[^}]*\} *(1-0|0-1|1/2-1/2)$' "$dir/games.pgn" 2>/dev/null
 if [ "$failed" -ne 0 ]; then
+  echo "--- xboard's own output"
+  grep -v -e ALSA -e aplay "$dir/xboard.out" 2>/dev/null | tail -10
   echo "--- last lines of the xboard debug log"
   tail -40 "$dir/debug.txt" 2>/dev/null
   exit 1
