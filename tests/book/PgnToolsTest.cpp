@@ -5,13 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "driver/Interpreter.h"
-#include "driver/Reports.h"
-#include "search/SearchControl.h"
 #include "support/Scratch.h"
 
 namespace {
@@ -61,7 +57,6 @@ TEST_F(PgnToolsTest, ACompleteCoordinateGameGivesOneVariantOf112Characters) {
   EXPECT_EQ(Book(pgn, false), Header(false, 0));
   // Fewer moves: the variant stops where move N + 1 begins.
   EXPECT_EQ(Book(pgn, true, 9), Header(true, 1) + CoordinateVariant.substr(0, 72) + "\\TARLOV,IVAN 1-0 HOOGEVEENNED\r\n");
-  EXPECT_EQ(Book(pgn, true, 40), Book(pgn, true, 14));
 }
 
 TEST_F(PgnToolsTest, GamesThatGiveNoVariant) {
@@ -127,35 +122,6 @@ TEST_F(PgnToolsTest, TheFilterCopiesMatchingGamesAsRead) {
   ASSERT_EQ(lines.size(), 100u);
   EXPECT_EQ(lines.back(), "{line 100}");
   EXPECT_EQ(Filter(longGame + second, "line110}"), "");
-}
-
-TEST_F(PgnToolsTest, MissingInputWritesNothing) {
-  EXPECT_FALSE(FilterGamesByKey("none.pgn", "out.pgn", "KEY", message));
-  EXPECT_FALSE(BuildBookText("none.pgn", "out.txt", BookTextMoves, true, message));
-  EXPECT_FALSE(scratch.Exists("out.pgn"));
-  EXPECT_FALSE(scratch.Exists("out.txt"));
-}
-
-TEST_F(PgnToolsTest, InterpreterCommandsUseTheFixedDirectory) {
-  std::filesystem::create_directory("pgnextract");
-  std::string pgn = PgnGame("Tarlov, I", "Keldix, K", "1/2-1/2", "Hengelo", CoordinateGame);
-  scratch.Write("pgnextract/xx.txt", pgn + PgnGame("A", "B", "1-0", "C", "1. e4 1-0"));
-  scratch.Write("pgnextract/xx2600u.txt", pgn);
-  auto run = [](const std::string &command) {
-    Signals.commandText = command;
-    RunCommand();
-  };
-  run("/Z");
-  run("/MX");
-  EXPECT_FALSE(scratch.Exists("pgnextract/yy.txt"));
-  EXPECT_FALSE(scratch.Exists("pgnextract/Xxxboek.txt"));
-  run("/z hengelo");
-  EXPECT_EQ(SplitLines(scratch.Read("pgnextract/yy.txt")), SplitLines(pgn));
-  EXPECT_EQ(Reports.messageLine, "  >> 1");
-  run("/MW");
-  run("\\mz");
-  EXPECT_EQ(scratch.Read("pgnextract/Wxxboek.txt"), Header(true, 1) + CoordinateVariant + "\\TARLOV,I 1/2-1/2 HENGELO\r\n");
-  EXPECT_EQ(scratch.Read("pgnextract/Zxxboek.txt"), Header(false, 1) + CoordinateVariant + "\\KELDIX,K 1/2-1/2 HENGELO\r\n");
 }
 
 }  // namespace

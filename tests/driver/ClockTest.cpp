@@ -18,42 +18,26 @@ class ClockTest : public ::testing::Test {
   }
 };
 
-TEST_F(ClockTest, LevelWithPeriods) {
-  HandleLevel("level 40 5 0");
-  EXPECT_EQ(Clock.movesPerPeriod, 40);
-  EXPECT_NEAR(Clock.baseTime / Second, 298.0, 1e-6);
-  EXPECT_DOUBLE_EQ(Clock.timeLeft, Clock.baseTime);
-  EXPECT_EQ(Clock.increment, 0);
-  HandleLevel("level 40 5 3");
-  EXPECT_EQ(Clock.increment, 0);  // ignored with periods
-}
-
-TEST_F(ClockTest, LevelWithIncrement) {
-  HandleLevel("level 0 2 12");
-  EXPECT_EQ(Clock.movesPerPeriod, 0);
-  EXPECT_NEAR(Clock.baseTime / Second, 118.0, 1e-6);
-  EXPECT_NEAR(Clock.increment / Second, 12.0, 1e-9);
-  HandleLevel("level 0 1 0.5\r");
-  EXPECT_NEAR(Clock.increment / Second, 0.5, 1e-9);
-}
-
-TEST_F(ClockTest, LevelMinutesAndSecondsFallBackToFiveMinutes) {
-  HandleLevel("level 40 0:30 0");
-  EXPECT_NEAR(Clock.baseTime / Second, 300.0, 1e-6);
-  EXPECT_EQ(Clock.movesPerPeriod, 40);
-  HandleLevel("level");
-  EXPECT_NEAR(Clock.baseTime / Second, 300.0, 1e-6);
-  EXPECT_EQ(Clock.movesPerPeriod, 0);
-  EXPECT_EQ(Clock.increment, 0);
-}
-
-TEST_F(ClockTest, TimeCommand) {
-  HandleTime("6000");
-  EXPECT_NEAR(Clock.timeLeft / Second, 59.7, 1e-9);
-  HandleTime("20");
-  EXPECT_EQ(Clock.timeLeft, 0);
-  HandleTime("abc");
-  EXPECT_EQ(Clock.timeLeft, 0);
+TEST_F(ClockTest, LevelAndTimeLines) {
+  struct Case {
+    const char *line;
+    int moves;
+    double base, increment;
+  };
+  // Two seconds of the base are held back; the increment counts only without periods, and a
+  // minutes:seconds base (or none) falls back to five minutes.
+  for (const Case &c : {Case{"level 40 5 0", 40, 298, 0}, Case{"level 40 5 3", 40, 298, 0}, Case{"level 0 2 12", 0, 118, 12},
+                        Case{"level 0 1 0.5\r", 0, 58, 0.5}, Case{"level 40 0:30 0", 40, 300, 0}, Case{"level", 0, 300, 0}}) {
+    HandleLevel(c.line);
+    EXPECT_EQ(Clock.movesPerPeriod, c.moves) << c.line;
+    EXPECT_NEAR(Clock.baseTime / Second, c.base, 1e-6) << c.line;
+    EXPECT_DOUBLE_EQ(Clock.timeLeft, Clock.baseTime) << c.line;
+    EXPECT_NEAR(Clock.increment / Second, c.increment, 1e-9) << c.line;
+  }
+  for (auto [centiseconds, left] : {std::pair{"6000", 59.7}, std::pair{"20", 0.0}, std::pair{"abc", 0.0}}) {
+    HandleTime(centiseconds);
+    EXPECT_NEAR(Clock.timeLeft / Second, left, 1e-9) << centiseconds;
+  }
 }
 
 TEST_F(ClockTest, SuddenDeathAllocation) {
@@ -73,10 +57,8 @@ TEST_F(ClockTest, SuddenDeathAllocation) {
   AllocateTime();
   EXPECT_NEAR(Clock.hardTimeLimit / Second, -0.2, 1e-9);
   EXPECT_NEAR(Clock.softTimeLimit / Second, -0.2, 1e-9);
-}
 
-TEST_F(ClockTest, IncrementAllocationIsCappedByTheClock) {
-  Clock.timeLeft = 3 * Second;
+  Clock.timeLeft = 3 * Second;  // an increment is capped by the clock
   Clock.increment = 10 * Second;
   AllocateTime();
   EXPECT_NEAR(Clock.softTimeLimit / Second, 1.8, 1e-9);  // min(0.8 T, T - 1.1 s) = 1.9, then hard 1.8
@@ -104,19 +86,11 @@ TEST_F(ClockTest, PeriodAllocationInTheOpeningAndAtThePeriodEnd) {
   Clock.timeLeft = 10 * Second;
   AllocateTime();
   EXPECT_NEAR(Clock.softTimeLimit / Second, 10.0 / 12, 1e-9);
-  Game.currentBoard[21] = Game.currentBoard[22] = Game.currentBoard[23] = Empty;
-  Game.currentBoard[24] = Game.currentBoard[25] = Game.currentBoard[26] = Empty;
+  for (int square = 21; square <= 26; square++) Game.currentBoard[square] = Empty;
   Flow.engineMoveCount = 5;  // only two back-row squares unmoved: no opening factor
   Clock.timeLeft = 100 * Second;
   AllocateTime();
   EXPECT_NEAR(Clock.softTimeLimit / Second, 100.0 / 37, 1e-9);
-}
-
-TEST_F(ClockTest, ElapsedTimeRunsFromTheMark) {
-  MarkStartTime();
-  double elapsed = ElapsedTime();
-  EXPECT_GE(elapsed, 0);
-  EXPECT_LT(elapsed, 1.0 / 24);
 }
 
 }  // namespace

@@ -63,25 +63,21 @@ TEST(DevEvalTest, StartPositionFromEitherSide) {
   EXPECT_EQ(white.exitStatus, 0) << white.err;
   EXPECT_EQ(white.out, StartPositionFields);
   // With Black to move the engine is Black and sees the same board from its side.
-  ProcessResult black = RunEval("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1");
-  EXPECT_EQ(black.out, StartPositionFields);
+  EXPECT_EQ(RunEval("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1").out, StartPositionFields);
+  ProcessResult refused = RunEval("8/8/8/8/8/8/8/8 x - - 0 1");
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_EQ(refused.out, "");
 }
 
 TEST(DevEvalTest, PassersPrintSignedAndTheBoardIsSeenFromTheSideToMove) {
   // A lone pawn a2 (White to move) and a7 (Black to move) are both the engine's pawn on 31, loose.
   for (const char *fen : {"4k3/8/8/8/8/8/P7/4K3 w - - 0 1", "4k3/p7/8/8/8/8/8/4K3 b - - 0 1"}) {
-    ProcessResult result = RunEval(fen);
-    EXPECT_EQ(result.exitStatus, 0) << fen;
-    EXPECT_NE(result.out.find("\nenginePawnSquares 31 0 0 0 0 0 0 0\n"), std::string::npos) << fen;
-    EXPECT_NE(result.out.find("\npasserList -31 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n"), std::string::npos) << fen;
-    EXPECT_NE(result.out.find("\nenginePawnBits 2\n"), std::string::npos) << fen;
+    std::string out = RunEval(fen).out;
+    for (const char *field : {"\nenginePawnSquares 31 0 0 0 0 0 0 0\n", "\npasserList -31 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n",
+                              "\nenginePawnBits 2\n"})
+      EXPECT_NE(out.find(field), std::string::npos) << fen << field;
   }
 }
 
-TEST(DevEvalTest, RefusedPosition) {
-  ProcessResult result = RunEval("8/8/8/8/8/8/8/8 x - - 0 1");
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(result.out, "");
-}
 
 }  // namespace

@@ -34,20 +34,10 @@ std::vector<Child> LegalChildren(const Board &board, const EvalState &state, boo
 
 // The fields MakeMove keeps up to date.
 constexpr int32_t EvalState::*MaterialFields[] = {
-    &EvalState::queenBalance,
-    &EvalState::rookBalance,
-    &EvalState::minorBalance,
-    &EvalState::enginePawnMaterial,
-    &EvalState::opponentPawnMaterial,
-    &EvalState::engineMaterial,
-    &EvalState::opponentMaterial,
-    &EvalState::enginePieceMaterial,
-    &EvalState::opponentPieceMaterial,
-    &EvalState::engineBishopsOnColour1,
-    &EvalState::engineBishopsOnColour0,
-    &EvalState::opponentBishopsOnColour1,
-    &EvalState::opponentBishopsOnColour0,
-};
+    &EvalState::queenBalance, &EvalState::rookBalance, &EvalState::minorBalance, &EvalState::enginePawnMaterial,
+    &EvalState::opponentPawnMaterial, &EvalState::engineMaterial, &EvalState::opponentMaterial,
+    &EvalState::enginePieceMaterial, &EvalState::opponentPieceMaterial, &EvalState::engineBishopsOnColour1,
+    &EvalState::engineBishopsOnColour0, &EvalState::opponentBishopsOnColour1, &EvalState::opponentBishopsOnColour0};
 
 void ExpectMaterialMatchesScan(const Board &board, const EvalState &kept) {
   Board copy = board;
@@ -88,8 +78,7 @@ int PlayRandomGames(Board start, int games, int maxPlies, std::mt19937 &random) 
                                                     : Empty;
       ExpectMaterialMatchesScan(child.board, child.state);
 
-      uint64_t parentEngineBits = child.state.enginePawnBits,
-               parentOpponentBits = child.state.opponentPawnBits;
+      uint64_t parentEngineBits = child.state.enginePawnBits, parentOpponentBits = child.state.opponentPawnBits;
       UpdatePawnBits(move, captured, child.state, child.board);
       EvalState built{};
       BuildPawnBits(built, child.board);

@@ -2,7 +2,7 @@
 // squares, with the EvalState a search would start from, and the evaluation of its root.
 #pragma once
 
-#include <initializer_list>
+#include <vector>
 
 #include "board/Board.h"
 #include "eval/Evaluate.h"
@@ -27,7 +27,7 @@ inline void InitEvalTables() {
 }
 
 // Castling rights 0 unless given; king squares, material and the root context from the pieces.
-inline Position MakePosition(std::initializer_list<Placement> pieces, uint8_t engineRights = 0,
+inline Position MakePosition(const std::vector<Placement> &pieces, uint8_t engineRights = 0,
                              uint8_t opponentRights = 0) {
   Position position{};
   position.board = EmptyBoard;
@@ -40,7 +40,6 @@ inline Position MakePosition(std::initializer_list<Placement> pieces, uint8_t en
   return position;
 }
 
-// The root evaluation with no move behind it, or with lastMove when the test needs one.
 inline EvalState EvaluatedRoot(Position position, Move lastMove = NullMove) {
   EvaluateRoot(position.board, position.state, position.context, lastMove);
   return position.state;

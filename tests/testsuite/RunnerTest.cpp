@@ -6,13 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "board/Board.h"
-#include "board/MoveText.h"
 #include "book/Book.h"
 #include "driver/Console.h"
 #include "driver/GameFlow.h"
@@ -95,16 +93,6 @@ TEST_F(RunnerTest, ErrorsEndTheRunSilentlyWithTheBookOn) {
   EXPECT_TRUE(out);
   EXPECT_TRUE(Books.useBook);
   EXPECT_FALSE(scratch.Exists("testresultaat_MISSING.txt"));
-  // The result file cannot be created where a directory of that name stands.
-  scratch.Write("blocked.txt", "E2E4\n");
-  std::filesystem::create_directory("testresultaat_BLOCKED.txt");
-  Books.useBook = false;
-  RunTestSuite("blocked.txt", out);
-  EXPECT_TRUE(out);
-  EXPECT_TRUE(Books.useBook);
-  // An empty name does not start a run.
-  RunTestSuite(" ", out);
-  EXPECT_TRUE(out);
 }
 
 TEST_F(RunnerTest, MoveLinesAreSearchedFromTheInitialPosition) {
@@ -132,11 +120,6 @@ TEST_F(RunnerTest, MoveLinesAreSearchedFromTheInitialPosition) {
   EXPECT_EQ(lines[8].substr(0, 6), "\\> k =");
   ExpectStatistics(lines, 9, Tree.nodeCount);
   ExpectTotals(lines, 2);
-  // The game left behind is the last position searched, as a game of its own.
-  Game.currentBoard = StartBoard;
-  ASSERT_TRUE(PlayMoveString("E2E4E7E5"));
-  EXPECT_TRUE(SameBoard(Game.gameStartBoard, Game.currentBoard));
-  EXPECT_EQ(Flow.gameRecordCount, 1);
 }
 
 TEST_F(RunnerTest, MoveLinesThatDoNotReplayAreReportedAndChangeNothing) {
@@ -169,14 +152,7 @@ TEST_F(RunnerTest, PositionLinesWriteTheLineAndItsSearchLog) {
   while (at < lines.size() && std::regex_match(lines[at], logLine)) at++;
   EXPECT_GT(at, 4u);
   EXPECT_EQ(lines[at].substr(0, 3), "kn=");
-  at += 2;
-  ASSERT_LT(at, lines.size());
-  EXPECT_EQ(lines[at], "Pos1");
-  size_t logStart = ++at;
-  while (at < lines.size() && std::regex_match(lines[at], logLine)) at++;
-  EXPECT_GT(at, logStart);
-  ExpectStatistics(lines, at, Tree.nodeCount);
-  EXPECT_EQ(at + 2, lines.size() - 3);
+  EXPECT_EQ(lines[at + 2], "Pos1");
   EXPECT_TRUE(Game.engineIsWhite);
   EXPECT_FALSE(bookUsedInSearch);
 }
