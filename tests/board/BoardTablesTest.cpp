@@ -45,16 +45,4 @@ TEST_F(BoardTablesTest, RepetitionCountsMatchSideMarkerKeyAndBoard) {
   EXPECT_FALSE(SameStateBytes(rights, board));
 }
 
-TEST_F(BoardTablesTest, FiftyMoveCountEmptiesHistoryOnIrreversiblePlies) {
-  HistoryPush(StartBoard, 0, 1, 1);
-  CountFiftyMoveRule(EngineKnight, QuietMove);
-  EXPECT_EQ(Game.fiftyMoveCount, 1);
-  EXPECT_EQ(Game.gameHistory.count, 1);
-  CountFiftyMoveRule(OpponentRook, CaptureMove);
-  EXPECT_EQ(Game.fiftyMoveCount, 0);
-  EXPECT_EQ(Game.gameHistory.count, 0);
-  CountFiftyMoveRule(EnginePawn, QuietMove);
-  EXPECT_EQ(Game.fiftyMoveCount, 0);
-}
-
 }  // namespace

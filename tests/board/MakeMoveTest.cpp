@@ -101,40 +101,4 @@ TEST_F(MakeMoveTest, IncrementalStateMatchesAFreshCountAcrossWholeTrees) {
   }
 }
 
-TEST_F(MakeMoveTest, DoubleStepSetsEnPassantOnlyBesideAnEnemyPawn) {
-  EvalState state{};
-  Board beside = PiecesBoard({{35, EnginePawn}, {54, OpponentPawn}});
-  MakeMove(Move{35, 55, QuietMove, 0}, beside, state);
-  EXPECT_EQ(beside[EnPassantSquare], 55);
-  Board apart = PiecesBoard({{35, EnginePawn}, {53, OpponentPawn}});
-  MakeMove(Move{35, 55, QuietMove, 0}, apart, state);
-  EXPECT_EQ(apart[EnPassantSquare], 0);
-}
-
-// Losing the last castling right against 1650 of pieces: castling earns 25, another loss costs 10.
-TEST_F(MakeMoveTest, CastlingTermsFollowTheOtherSidesPieces) {
-  Board board = PiecesBoard({{25, EngineKing}, {28, EngineRook}, {95, OpponentKing}, {91, OpponentRook}});
-  board[EngineRights] = 1;
-  board[OpponentRights] = 2;
-  auto adjustAfter = [&board](Move move, int32_t engineMaterial, int32_t opponentMaterial) {
-    Board child = board;
-    EvalState state{};
-    state.engineMaterial = engineMaterial;
-    state.opponentMaterial = opponentMaterial;
-    MakeMove(move, child, state);
-    return state.positionalAdjust;
-  };
-  EXPECT_EQ(adjustAfter(Move{25, 27, CastlingMove, 0}, 0, 1650), 25);
-  EXPECT_EQ(adjustAfter(Move{25, 35, QuietMove, 0}, 0, 1650), -10);
-  EXPECT_EQ(adjustAfter(Move{25, 35, QuietMove, 0}, 0, 1649), 0);
-  EXPECT_EQ(adjustAfter(Move{95, 93, CastlingMove, 0}, 1650, 0), -25);
-  EXPECT_EQ(adjustAfter(Move{91, 81, QuietMove, 0}, 1650, 0), 10);
-}
-
-TEST_F(MakeMoveTest, TheNullMoveIsRefusedOnlyToASideInCheck) {
-  Board board = FenBoard("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
-  EXPECT_TRUE(IsLegalAfterMove(board, NullMove, EngineSide, false));
-  EXPECT_FALSE(IsLegalAfterMove(board, NullMove, EngineSide, true));
-}
-
 }  // namespace

@@ -22,16 +22,6 @@ TEST_F(MoveTextTest, SquaresInBothOrientationsAndMalformedText) {
   EXPECT_EQ(CompactMoveText(Move{35, 55, QuietMove, 0}), "E7E5");
 }
 
-TEST_F(MoveTextTest, MoveTexts) {
-  const std::pair<Move, const char *> texts[] = {
-      {NullMove, "     "}, {EndMove, "*STOP*"}, {Move{35, 55, PawnMove, 0}, "E2?E4"},
-      {Move{25, 27, CastlingMove, 0}, "E1-G1"}, {Move{64, 75, EnPassantMove, 0}, "D5xE6"},
-      {Move{85, 94, CaptureMove, EngineQueen}, "E7xD8D"}};
-  for (auto [move, text] : texts) EXPECT_EQ(MoveText(move), text);
-  EXPECT_EQ(CompactMoveText(Move{85, 95, QuietMove, EngineKnight}), "E7E8P");
-  EXPECT_EQ(CompactMoveText(Move{85, 95, QuietMove, OpponentBishop}), "E7E8L");
-}
-
 TEST_F(MoveTextTest, TypedPromotionWithTheEnginePlayingBlack) {
   Board board = FenBoard("7k/P7/8/8/8/8/8/K7 b - - 0 1");  // a7 is index 31 from Black's side
   auto typed = [&board](const char *text) {

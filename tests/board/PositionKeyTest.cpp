@@ -16,20 +16,4 @@ TEST_F(PositionKeyTest, NumbersAreDrawnInAFixedOrder) {
   EXPECT_EQ(ZobristNumber(55, Empty), 0u);
 }
 
-TEST_F(PositionKeyTest, KeyCoversThePlacementOnly) {
-  Board board = StartBoard;
-  uint64_t start = ComputeKey(board);
-  board[EngineRights] = 0;
-  board[EnPassantSquare] = 55;
-  EXPECT_EQ(ComputeKey(board), start);
-  // The same placement gets the same key whichever colour the engine plays.
-  EXPECT_EQ(ComputeKey(FenBoard("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1")), start);
-  // A knight out and back restores the key; the null move leaves it alone.
-  Move out{27, 46, QuietMove, 0}, back{46, 27, QuietMove, 0};
-  uint64_t key = UpdateKey(start, out, EngineKnight, 0);
-  EXPECT_NE(key, start);
-  EXPECT_EQ(UpdateKey(key, back, EngineKnight, 0), start);
-  EXPECT_EQ(UpdateKey(start, NullMove, 0, 0), start);
-}
-
 }  // namespace

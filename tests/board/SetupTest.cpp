@@ -83,15 +83,6 @@ class PositionFileTest : public MovesTest {
   }
 };
 
-TEST_F(PositionFileTest, SquaresFollowTheColourChosenSoFar) {
-  Board board;
-  bool white = true;
-  ASSERT_TRUE(ReadLines("WT=0\nK1=E1\nK2=E8\n", board, white));
-  EXPECT_FALSE(white);
-  EXPECT_EQ(board[95], EngineKing);
-  EXPECT_EQ(board[EngineKingSquare], 95);
-}
-
 TEST_F(PositionFileTest, KeysAndUnusableLines) {
   Board board;
   bool white = false;

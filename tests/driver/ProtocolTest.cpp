@@ -67,8 +67,7 @@ TEST_F(ProtocolTest, ForceModeCollectsUpToTwoThousandMovesAndUndoesThem) {
   EXPECT_EQ(Protocol.forceCount, 2000);
   EXPECT_EQ(Protocol.forceMoves[1], "E2E4");
   EXPECT_EQ(Protocol.forceMoves[2000], "E7E8D");
-  for (auto [moves, left] : {std::pair{"force\ne2e4\ne7e5\nundo\n", 1}, std::pair{"force\ne2e4\nundo\nundo\n", 0},
-                             std::pair{"undo\n", 0}}) {
+  for (auto [moves, left] : {std::pair{"force\ne2e4\ne7e5\nundo\n", 1}, std::pair{"force\ne2e4\nundo\nundo\n", 0}}) {
     Run(Handshake + moves + "quit\n");
     EXPECT_EQ(Protocol.forceCount, left) << moves;
   }
@@ -142,20 +141,6 @@ class InterpreterTest : public ProtocolTest {
   }
 };
 
-TEST_F(InterpreterTest, HorizonAndDepthLimits) {
-  Run("");
-  Command("/H=80");
-  EXPECT_TRUE(Settings.maxHorizon == 50 && !Settings.testMode);
-  EXPECT_NEAR(Clock.timeLeft, 0.9930555, 1e-12);
-  Command("/h=0");
-  EXPECT_TRUE(Settings.maxHorizon == 1 && Settings.testMode && !Settings.ponderEnabled);
-  EXPECT_EQ(Reports.settingsLine, " TEST 120 E0 L12 O11 C0");
-  Command("/L=0");
-  EXPECT_EQ(Clock.minTimeStopDepth, 1);
-  Command("/L=150");
-  EXPECT_EQ(Clock.nominalDepth, 99);
-  EXPECT_EQ(Reports.settingsLine, " TEST 120 E0 L99 O11 C0");
-}
 
 TEST_F(InterpreterTest, BadValuesChangeNothing) {
   Run("");
@@ -170,13 +155,5 @@ TEST_F(InterpreterTest, BadValuesChangeNothing) {
   EXPECT_EQ(Reports.settingsLine, " P- E1 L12 O11 C40");
 }
 
-TEST_F(InterpreterTest, NewGameCommands) {
-  Run("");
-  for (auto [command, white] : {std::pair{"/NIEUWSPEL", true}, std::pair{"/NIEUWSPELX", true},
-                                std::pair{"/NIEUWSPEL", false}, std::pair{"/WBWHITE", true}}) {
-    Command(command);
-    EXPECT_EQ(Game.engineIsWhite, white) << command;
-  }
-}
 
 }  // namespace

@@ -85,8 +85,6 @@ TEST_F(ReportsTest, PostLine) {
   Tree.rootBest = -Infinite;  // no score yet in this iteration: the previous one, never with a plus
   Tree.previousBest = 20;
   EXPECT_EQ(PostLine(), "7 20 T 4000 e2-e4 e7-e5 g1-f3 \n");
-  Set(7, 35, 4000, 0.011);  // the time takes at least two places
-  EXPECT_EQ(PostLine(), "7 +35  T 4000 e2-e4 e7-e5 g1-f3 \n");
   Set(12, -31999, 123456789012345678u, 1234567890.125);  // the head is cut at 40 characters
   EXPECT_EQ(PostLine(), "12 -31999 T 12345678901234567 e2-e4 e7-e5 g1-f3 \n");
   Set(7, 35, 4000);
@@ -110,10 +108,6 @@ TEST_F(ReportsTest, PostLineWhilePonderingAndItsKibitz) {
   Shuttle(14, &fourteen);
   EXPECT_EQ(PostLine(), "7 +35 T 4000 [ e7-e5 ] " + fourteen + "\n");
   EXPECT_EQ(Reports.kibitzText, "[7] 0.35  " + fourteen);
-  Settings.kibitzEnabled = false;
-  Reports.kibitzText.clear();
-  PostLine();
-  EXPECT_EQ(Reports.kibitzText, "");
 }
 
 TEST_F(ReportsTest, PostLineOfABookMove) {
@@ -122,22 +116,8 @@ TEST_F(ReportsTest, PostLineOfABookMove) {
   for (int i = 0; i < 3; i++) BookRecord.slot[i] = M(std::vector{"E2E4", "D2D4", "C2C4"}[i]);
   EXPECT_EQ(PostLine(2), "7 0 T 4000 e2-e4 e7-e5  (book check e2-e4 d2-d4 c2-c4)\n");
   EXPECT_EQ(Reports.kibitzText, "[7]  e2-e4 e7-e5  (book check e2-e4 d2-d4 c2-c4)");
-  BookRecord.noBonus = true;
-  EXPECT_EQ(PostLine(2), "7 0 T 4000 e2-e4  (book e2-e4 d2-d4 c2-c4)\n");
 }
 
-TEST_F(ReportsTest, AnalysisLine) {
-  Tree.rootBest = 31996;
-  BuildAnalysisLine(2, true);
-  EXPECT_EQ(Reports.messageLine, " Mat in 3  E2-E4 E7-E5 ");
-  // The easy move is starred; empty slots show as blanks, up to 16 moves.
-  Tree.rootBest = -150;
-  Tree.easyMove = M("E2E4");
-  Signals.pondering = true;
-  Signals.ponderDisplayMove = "E7-E5";
-  BuildAnalysisLine(45, true);
-  EXPECT_EQ(Reports.messageLine, " e = - 1.50  * [ E7-E5 ] E2-E4 E7-E5 G1-F3 " + std::string(11 * 6, ' '));
-}
 
 TEST_F(ReportsTest, SearchLogKeepsTwoHundredLines) {
   AddSearchLogLine(0);
@@ -160,20 +140,5 @@ TEST_F(ReportsTest, SearchLogKeepsTwoHundredLines) {
                                       "     --  --  --  - 1.50  E2-E4 E7-E5 G1-F3"}));
 }
 
-TEST_F(ReportsTest, ConsoleLogHeadAndSpeedLine) {
-  Settings.ponderEnabled = false;
-  BuildSettingsLine();
-  OpenConsoleLog();
-  Clock.startMark = ClockDays() + SecondInDays;  // no time has passed yet
-  Tree.ponderHitTime = 0;
-  WriteSpeedLine();
-  Tree.ponderHitTime = 2 * SecondInDays;
-  Tree.nodeCount = 10;
-  MarkStartTime();
-  WriteSpeedLine();
-  CloseConsoleLog();
-  EXPECT_EQ(SplitLines(scratch.Read("conlogbestand.txt")),
-            (std::vector<std::string>{"KrelinChess 070525 P- E0 L12 O11 C0", "Kibitz uit", "k/s: -", "k/s: 5"}));
-}
 
 }  // namespace

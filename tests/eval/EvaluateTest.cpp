@@ -54,8 +54,6 @@ TEST_F(EvaluateTest, KingEndTableWeightFollowsTheOpponentsPieces) {
     int32_t expected;
   } cases[] = {
       {{{91, OpponentRook}}, 10},
-      {{{91, OpponentQueen}}, 20},
-      {{{91, OpponentRook}, {92, OpponentBishop}}, 20},
       {{{91, OpponentRook}, {92, OpponentRook}, {93, OpponentBishop}}, 5},
       {{{91, OpponentQueen}, {92, OpponentRook}, {93, OpponentBishop}}, -112},
       {{{91, OpponentRook}, {92, OpponentRook}, {93, OpponentBishop}, {94, OpponentBishop}, {96, OpponentKnight}},

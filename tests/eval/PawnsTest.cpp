@@ -69,22 +69,4 @@ TEST_F(PawnsTest, RunnersAndTheFreePath) {
   EXPECT_EQ(TotalsOf(p, Move{42, 32, QuietMove, 0}).opponentPasserSum, 88);
 }
 
-TEST_F(PawnsTest, CombinationTruncatesAndCaps) {
-  const struct {
-    PasserTotals totals;
-    bool engineQueen, opponentQueen;
-    int32_t expected;
-  } cases[] = {
-      {{100, 50, 300, 100}, true, false, 450},
-      {{0, 0, 0, 3}, false, false, -2},  // -3 / 2 = -1 (a shift would give -2)
-      {{800, 0, 0, 0}, false, false, 750},
-      {{0, 700, 0, 200}, false, true, -750},
-  };
-  for (const auto &c : cases) {
-    EvalState s{};
-    CombinePassedPawns(c.totals, c.engineQueen, c.opponentQueen, s);
-    EXPECT_EQ(s.passedPawnTerm, c.expected);
-  }
-}
-
 }  // namespace

@@ -7,10 +7,8 @@
 #include <vector>
 
 #include "board/Board.h"
-#include "board/MoveText.h"
 #include "driver/Console.h"
 #include "driver/GameFlow.h"
-#include "search/Search.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -37,10 +35,6 @@ class PonderTest : public EngineFixture {
     Board board = Game.currentBoard;
     ReplayGame(Flow.gameRecordCount);
     EXPECT_EQ(std::memcmp(&board, &Game.currentBoard, sizeof(Board)), 0);
-  }
-  std::string RecordMove(int pair, bool engine) {
-    const auto &entry = Flow.gameRecord[pair];
-    return ToProtocolMoveText(CompactMoveText(engine ? entry.engineMove : entry.opponentMove));
   }
 };
 
@@ -76,31 +70,6 @@ TEST_F(PonderTest, PonderingThroughAGame) {
   EXPECT_GE(game.moves.size(), 10u);
 }
 
-TEST_F(PonderTest, HitAndMissLeaveTheGameInStep) {
-  // The predicted reply is the second move of the line a run without pondering leaves.
-  PlayHere(GameStart + "time 0\nusermove e2e4\nquit\n");
-  std::string first = "move " + RecordMove(1, true);
-  std::string predicted = ToProtocolMoveText(CompactMoveText(Tree.bestLine.move[2]));
-  std::string other = predicted == "g1f3" ? "b1c3" : "g1f3";
-  PlayHere(GameStart + "time 0\nusermove e2e4\ntime 0\nusermove " + other + "\nquit\n");
-  std::string unpondered = "move " + RecordMove(2, true);
-  // force ends the next pondering, which takes its predicted pair back.
-  for (const std::string &reply : {predicted, other}) {
-    Lines lines = PlayHere(GameStart + "new\nhard\ntime 0\nusermove e2e4\nusermove " + reply + "\notim 0\nforce\n");
-    ASSERT_EQ(Flow.gameRecordCount, 2);
-    EXPECT_EQ(RecordMove(2, false), reply);
-    Lines moves;
-    for (const std::string &line : lines)
-      if (!IsThinkingLine(line)) moves.push_back(line);
-    // A hit goes on with the search on the predicted move; a miss answers as without pondering.
-    EXPECT_EQ(moves, (Lines{first, reply == other ? unpondered : "move " + RecordMove(2, true)}));
-    ThinkingLine pondered;
-    if (reply == predicted) {
-      EXPECT_TRUE(ParseThinkingLine(lines.at(1), pondered) && ProtocolMove(pondered.pondered) == predicted);
-    }
-    ExpectBoardFromRecord();
-  }
-}
 
 TEST_F(PonderTest, CommandsWhilePondering) {
   // The predicted pair is taken back and nothing more is written.

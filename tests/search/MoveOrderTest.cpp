@@ -60,25 +60,4 @@ TEST_F(MoveOrderTest, KillerMustStillBePlayableHere) {
   EXPECT_TRUE(PickKiller(board, 4, 1, tried).IsNull());  // not twice in one node
 }
 
-TEST_F(MoveOrderTest, EvasionFilterPassesBlocksCapturesAndKingMovesOnly) {
-  // The engine's king on e1 in check at ply 3; rooks on a1, h1, h3, h4, h5 and a knight on g1.
-  Board board = PiecesBoard({{25, EngineKing}, {21, EngineRook}, {28, EngineRook}, {48, EngineRook},
-                             {58, EngineRook}, {68, EngineRook}, {27, EngineKnight}, {98, OpponentKing}});
-  board[55] = OpponentRook;
-  Tree.plyMove[2] = Move{51, 55, QuietMove, 0};  // a rook from a4 to e4
-  struct Case {
-    Move move;
-    bool passes;
-  };
-  const Case rookCheck[] = {{Quiet(48, 45), true},  {Quiet(27, 35), true},  {Quiet(48, 44), false},
-                            {Quiet(68, 65), false}, {Quiet(25, 34), true},  {Move{58, 55, CaptureMove, 0}, true},
-                            {Move{25, 27, CastlingMove, 0}, false}};
-  for (const Case &c : rookCheck) EXPECT_EQ(PassesEvasionFilter(board, 3, c.move), c.passes) << MoveText(c.move);
-  board[55] = Empty;
-  board[44] = OpponentKnight;
-  Tree.plyMove[2] = Move{63, 44, QuietMove, 0};  // a knight check cannot be blocked
-  EXPECT_FALSE(PassesEvasionFilter(board, 3, Quiet(48, 45)));
-  EXPECT_TRUE(PassesEvasionFilter(board, 3, Move{48, 44, CaptureMove, 0}));
-}
-
 }  // namespace

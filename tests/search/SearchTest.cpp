@@ -7,11 +7,7 @@
 
 namespace {
 
-struct MateCase {
-  const char *fen;
-  const char *move;
-  int32_t score;  // 32002 - 2N for a mate in N
-};
+struct MateCase { const char *fen, *move; int32_t score; };  // 32002 - 2N for a mate in N
 
 class MateTest : public SearchTest, public ::testing::WithParamInterface<MateCase> {};
 
@@ -35,22 +31,6 @@ INSTANTIATE_TEST_SUITE_P(
                       MateCase{"2rr2k1/5ppp/8/8/8/4Q3/4RPPP/4R1K1 w - - 0 1", "E3E8", 31996},
                       MateCase{"4r1k1/4rppp/4q3/8/8/8/5PPP/2RR2K1 b - - 0 1", "E6E1", 31996}));
 
-TEST_F(SearchTest, RootWithoutMovesOrWithOne) {
-  struct Case {
-    const char *fen, *move;
-    int legal;
-    bool inCheck;
-  };
-  for (const Case &c : {Case{"6k1/5ppp/8/8/8/8/5PPP/3r2K1 w - - 0 1", "", 0, true},
-                        Case{"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "", 0, false},
-                        Case{"R6k/8/5K2/8/8/8/8/8 b - - 0 1", "H8H7", 1, true}}) {
-    EXPECT_EQ(SearchFen(c.fen, 5).move, c.move) << c.fen;
-    EXPECT_EQ(Tree.legalRootMoves, c.legal) << c.fen;
-    EXPECT_EQ(Tree.rootInCheck, c.inCheck) << c.fen;
-  }
-  EXPECT_EQ(Tree.rootBest, -31996);  // the only move is mated at ply 5
-}
-
 const char *const MiddleGame = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 3 8";
 const char *const MateIn3 = "2rr2k1/5ppp/8/8/8/4Q3/4RPPP/4R1K1 w - - 0 1";
 
@@ -61,23 +41,6 @@ TEST_F(SearchTest, IdenticalSearchesCountTheSameNodes) {
   EXPECT_EQ(again.nodes, first.nodes);
   EXPECT_EQ(again.move, first.move);
   EXPECT_EQ(again.score, first.score);
-  Board board = StartFen(MiddleGame);  // the same game, the table cleared between searches
-  RunChooseMove(board, 6);
-  TTClear();
-  RunChooseMove(board, 6);
-  EXPECT_EQ(Outcome().nodes, first.nodes);
-}
-
-TEST_F(SearchTest, StoredMateIsPlayedFromTheTable) {
-  Board board = StartFen(MateIn3);
-  RunChooseMove(board, 7);
-  ASSERT_EQ(Outcome().score, 31996);
-  int16_t age = TT.hashAge;
-  RunChooseMove(board, 7);
-  EXPECT_EQ(BookRecord.status, BookStoredMate);
-  EXPECT_EQ(Outcome().move, "E3E8");
-  EXPECT_EQ(Outcome().score, 31000);
-  EXPECT_EQ(TT.hashAge, age);
 }
 
 const Move OpponentKingG8{98, 97, QuietMove, 0};  // the opponent's move into the root
@@ -106,11 +69,7 @@ TEST_F(SearchTest, RootMoveToAPositionSeenTwiceIsADraw) {
 }
 
 // The deepening loop, watched after every iteration.
-struct Iteration {
-  int horizon;
-  int32_t low, high, rootBest;
-  int researchCount;
-};
+struct Iteration { int horizon, low, high, rootBest, researchCount; };
 
 std::vector<Iteration> Iterations;
 void (*AfterIteration)() = nullptr;
@@ -143,10 +102,7 @@ TEST_F(DeepeningTest, FailuresWidenOneSideUntilTheFifthAttemptTakesTheFullWindow
   };
   RunChooseMove(StartFen(MiddleGame), 6);
   ASSERT_GE(Iterations.size(), 6u);
-  struct Window {
-    int horizon;
-    int32_t low, high;
-  };
+  struct Window { int horizon, low, high; };
   const int32_t best1 = Iterations[1].rootBest, best2 = Iterations[2].rootBest;
   const Window expected[] = {{5, Iterations[0].rootBest - 50, Iterations[0].rootBest + 50},
                              {5, best1 - 100, Infinite},
@@ -163,9 +119,7 @@ TEST_F(DeepeningTest, FailuresWidenOneSideUntilTheFifthAttemptTakesTheFullWindow
 
 // A search stopped by a command posts what the full search posts up to the stop and returns the last.
 struct Post {
-  int horizon;
-  Move move;
-  int32_t score;
+  int horizon; Move move; int32_t score;
   bool operator==(const Post &) const = default;
 };
 

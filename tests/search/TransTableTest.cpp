@@ -75,20 +75,6 @@ TEST_F(TransTableTest, DeeperSlotZeroOfThisSearchIsKept) {
   EXPECT_EQ(bucket.slot[0].age, 6);
 }
 
-TEST_F(TransTableTest, CastlingRightsAndEnPassantFileMustMatch) {
-  board_[EngineRights] = 2;
-  board_[OpponentRights] = 1;
-  board_[EnPassantSquare] = 54;  // file 4
-  Store(KeyA, 1, 100, 4);
-  const Board stored = board_;
-  const std::pair<int, int> changes[] = {{OpponentRights, 3}, {EnPassantSquare, 55}, {EnPassantSquare, 64}};
-  for (auto [index, value] : changes) {
-    board_ = stored;
-    board_[index] = uint8_t(value);
-    EXPECT_EQ(Probe(KeyA, 1, 4, 100).first, value == 64 ? MoveA : NullMove) << index;  // 64: same file
-  }
-}
-
 TEST_F(TransTableTest, StoredScoreIsALowerBoundAtOddPliesAndAnUpperBoundAtEvenPlies) {
   Store(KeyA, 3, 100, 4);
   Store(KeyA, 4, -100, 4, MoveB);
@@ -103,28 +89,6 @@ TEST_F(TransTableTest, StoredScoreIsALowerBoundAtOddPliesAndAnUpperBoundAtEvenPl
     EXPECT_EQ(margin, c.margin) << c.ply << " " << c.depth << " " << c.bound;
     EXPECT_EQ(move, c.ply == 3 ? MoveA : MoveB);  // the hash move even without a cut-off
   }
-}
-
-TEST_F(TransTableTest, ScoresOutsideTheWindowOrInsideAProbeKeepOnlyTheMove) {
-  const TTSlot &odd = Bucket(KeyA).slot[1];  // slot 1 always takes the newest store
-  const TTSlot &even = Bucket(KeyA, false).slot[1];
-  Tree.aspirationLow = 0;
-  Tree.aspirationHigh = 50;
-  Store(KeyA, 1, -5, 4);
-  EXPECT_EQ(odd.score, -32001);
-  EXPECT_EQ(Probe(KeyA, 1, 0, -Infinite), std::make_pair(MoveA, -Infinite));
-  Store(KeyA, 1, 0, 4);
-  EXPECT_EQ(odd.score, 0);
-  Store(KeyA, 2, 51, 4);
-  EXPECT_EQ(even.score, 32001);
-  Store(KeyA, 2, 50, 4);
-  EXPECT_EQ(even.score, 50);
-  Tree.probeCounter[1] = 1;  // the parent of ply 2 is inside a null-window probe
-  Store(KeyA, 2, 20, 5);
-  EXPECT_EQ(even.score, 32001);
-  Tree.probeCounter[2] = 100;
-  Store(KeyA, 3, 20, 5);
-  EXPECT_EQ(odd.score, -32001);
 }
 
 }  // namespace

@@ -22,17 +22,14 @@ EngineSession::EngineSession(const std::string &binary, const std::string &direc
   int in[2], out[2];
   if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   signal(SIGPIPE, SIG_IGN);  // a write to an engine that has ended must fail, not kill the test
-  pid_ = fork();
-  if (pid_ == 0) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    if (chdir(directory.c_str()) == 0) execl(binary.c_str(), binary.c_str(), static_cast<char *>(nullptr));
+  if ((pid_ = fork()) == 0) {
+    if (dup2(in[0], 0) == 0 && dup2(out[1], 1) == 1 && chdir(directory.c_str()) == 0)
+      execl(binary.c_str(), binary.c_str(), static_cast<char *>(nullptr));
     _exit(127);
   }
   close(in[0]);
   close(out[1]);
-  in_ = in[1];
-  out_ = out[0];
+  in_ = in[1], out_ = out[0];
 }
 
 void EngineSession::Send(const std::string &lines) {
@@ -99,7 +96,7 @@ QuietConsole::QuietConsole() {
   dup2(outFd, 1);
   close(silence[0]);
   close(outFd);
-  pipeWrite_ = silence[1];
+  pipeWrite_ = silence[1];  // kept open: reads wait instead of seeing the end of input
 }
 
 QuietConsole::~QuietConsole() {
@@ -113,9 +110,7 @@ QuietConsole::~QuietConsole() {
 std::string QuietConsole::Text() const {
   std::fflush(stdout);
   std::ifstream file(path_, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 bool ParseThinkingLine(const std::string &line, ThinkingLine &parsed) {
