@@ -88,11 +88,20 @@ std::string ToProtocolMoveText(std::string_view engineMove) {
   return result;
 }
 
+std::string MoveTextOfUserMove(const std::string &line) {
+  return ToEngineMoveText(line.size() > 8 ? std::string_view(line).substr(8, 5) : "");
+}
+
+bool PendingLineIsNewOrQuit() {
+  std::string pending = SqueezeUpper(Console.inputLine);
+  return pending == "NEW" || pending == "QUIT";
+}
+
 void PollInput() {
   std::string s = SqueezeUpper(Console.inputLine);
   bool keep = false;
   if (s.compare(0, 8, "USERMOVE") == 0 || IsCoordinateMove(s)) {
-    Signals.commandText = ToEngineMoveText(s.size() > 8 ? std::string_view(s).substr(8, 5) : "");
+    Signals.commandText = MoveTextOfUserMove(s);
   } else if (s.compare(0, 4, "TIME") == 0) {
     HandleTime(s.substr(4));
   } else if (s == "?") {

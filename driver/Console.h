@@ -28,3 +28,5 @@ bool IsCoordinateMove(std::string &text);      // bare E2E4...: rewritten as USE
 std::string ToEngineMoveText(std::string_view protocolMove);  // e7e8q -> E7E8D
 std::string ToProtocolMoveText(std::string_view engineMove);  // E7E8D -> e7e8Q
 void PollInput();                              // acts on inputLine while the search runs
+std::string MoveTextOfUserMove(const std::string &line);  // USERMOVEE7E8Q -> E7E8D (normalised line)
+bool PendingLineIsNewOrQuit();                 // the line kept for the main loop is new or quit

@@ -101,11 +101,6 @@ static void EndOfMoveSearch() {
   if (Settings.testMode) WriteSearchLog();
 }
 
-static bool NewOrQuitPending() {
-  std::string pending = SqueezeUpper(Console.inputLine);
-  return pending == "NEW" || pending == "QUIT";
-}
-
 void PlayMove() {
   Board backup;
   GameHistoryRecord backupHistory;
@@ -153,7 +148,7 @@ innerStart:
   EvalState state = SetUpSearchInputs(working);
   SetSearchLimits();
   bool legal = ChooseMove(working, state, opponentMove);
-  if (Signals.stopSearch && Signals.commandPending && NewOrQuitPending()) return;
+  if (Signals.stopSearch && Signals.commandPending && PendingLineIsNewOrQuit()) return;
   Flow.score = Tree.rootBest;
 
   Move engineMove = Tree.bestLine.move[1];

@@ -27,17 +27,13 @@ void ResetProtocol() {
 }
 
 static bool InputLineWaiting() { return ReadInputLine(true); }
-static bool NewOrQuitLinePending() {
-  std::string pending = SqueezeUpper(Console.inputLine);
-  return pending == "NEW" || pending == "QUIT";
-}
 static void AnalysisLine(int moves, bool withScore) { BuildAnalysisLine(moves, withScore); }
 
 // The search reaches the console, the clock and the reports only through these.
 static void InstallSearchHooks() {
   Hooks.inputWaiting = InputLineWaiting;
   Hooks.pollInput = PollInput;
-  Hooks.newOrQuitPending = NewOrQuitLinePending;
+  Hooks.newOrQuitPending = PendingLineIsNewOrQuit;
   Hooks.elapsedTime = ElapsedTime;
   Hooks.restartClock = MarkStartTime;
   Hooks.clockDays = ClockDays;
@@ -178,10 +174,6 @@ static void GoHandler() {
   Protocol.forceCount = 0;
 }
 
-static std::string MoveTextOf(const std::string &s) {
-  return ToEngineMoveText(s.size() > 8 ? std::string_view(s).substr(8, 5) : "");
-}
-
 // Acts on one normalised line of the main loop. False when the line was a level or set-up line,
 // whose handlers consume it themselves: a command that stopped the set-up search stays pending.
 static bool HandleLine(std::string s) {
@@ -197,9 +189,9 @@ static bool HandleLine(std::string s) {
     Protocol.quitRequested = true;
   } else if (StartsWith(s, "USERMOVE") || IsCoordinateMove(s)) {
     if (!Protocol.forceMode) {
-      Signals.commandText = MoveTextOf(s);
+      Signals.commandText = MoveTextOfUserMove(s);
     } else if (Protocol.forceCount < ForceMoveLimit) {
-      Protocol.forceMoves[++Protocol.forceCount] = MoveTextOf(s).substr(0, 5);
+      Protocol.forceMoves[++Protocol.forceCount] = MoveTextOfUserMove(s).substr(0, 5);
     }
   } else if (s == "FORCE") {
     Protocol.forceMode = true;

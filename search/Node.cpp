@@ -57,11 +57,10 @@ void ClearLine(PrincipalLine &line) {
 bool IsGeneratedMove(const Board &board, int side, Move wanted) {
   if (wanted.from < 21 || wanted.from > 98 || SideOf(board[wanted.from]) != side) return false;
   MoveList list;
-  Board copy = board;
-  int top = side == EngineSide ? GenerateEngineMoves(copy, true, list) : GenerateOpponentMoves(copy, true, list);
+  int top = side == EngineSide ? GenerateEngineMoves(board, true, list) : GenerateOpponentMoves(board, true, list);
   TriedMoves none{};
   CaptureList captures;
-  CollectCaptures(copy, list, top, side, none, captures);
+  CollectCaptures(board, list, top, side, none, captures);
   for (Move move = NextCapture(captures, CaptureMode::All, 0); move.kind != EndOfList;
        move = NextCapture(captures, CaptureMode::All, 0))
     if (move == wanted) return true;
