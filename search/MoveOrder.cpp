@@ -66,6 +66,6 @@ bool PassesEvasionFilter(const Board &board, int ply, Move move) {
   int line = RayDirection(move.to - king);
   if (line == 0) return false;
   int checker = check.to;
-  if (RayDirection(checker - king) == line && std::abs(move.to - king) < std::abs(checker - king)) return true;
+  if (RayDirection(checker - king) == line && Distance[king][move.to] < Distance[king][checker]) return true;
   return RayDirection(check.from - king) == line;  // a discovered check
 }

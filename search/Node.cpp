@@ -27,6 +27,7 @@ enum class Stage { PreMove, GoodCapture, Killer, OtherKiller, Capture, Quiet, De
 bool IsCapture(Move move) { return move.kind == CaptureMove || move.kind == EnPassantMove; }
 bool IsPawn(uint8_t piece) { return piece == EnginePawn || piece == OpponentPawn; }
 bool IsKing(uint8_t piece) { return piece == EngineKing || piece == OpponentKing; }
+bool IsQueen(uint8_t piece) { return piece == EngineQueen || piece == OpponentQueen; }
 int KingSquareOf(const Board &board, int side) {
   return board[side == EngineSide ? EngineKingSquare : OpponentKingSquare];
 }
@@ -171,7 +172,7 @@ static int32_t OpeningGuidanceBonus(const Board &board, int ply, Move move, uint
 
 // The depth adjustment of a real move at depth < horizon: the extension amount X, the credit and
 // the quiet-move reduction. Returns the new depth.
-static int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
+int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
                        uint8_t captured, bool inCheck, int32_t &pathBonusChange) {
   int moverSide = MoverSide(ply);
   bool moverEngine = moverSide == EngineSide;
@@ -190,8 +191,8 @@ static int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move 
       x = 2;
     else if (capture && IsPawn(captured) && ply > 2 && move.to == previous.to)
       x = 2;  // a pawn taken back on the square the previous move went to
-    else if ((piece == EngineQueen || piece == OpponentQueen) && Distance[move.to][enemyKing] <= 1)
-      x = 2;
+    else if (IsQueen(board[move.to]) && Distance[move.to][enemyKing] <= 1)
+      x = 2;  // the piece on the target square: a pawn just promoted to a queen is a queen here
     else if (FlightSquaresAtMost(board, moverEngine ? OpponentSide : EngineSide, 1, true))
       x = 2;
   } else if (state.extensionCredit >= 0 || depth <= Tree.horizonLess2) {
@@ -228,7 +229,7 @@ static int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move 
           if (state.enginePieceMaterial == 0 && state.opponentPieceMaterial == 0) x = 1;
           break;
         case EnginePawn: case OpponentPawn:
-          if (move.kind == EnPassantMove || PassedPawnTest(board, move.to)) x = 1;
+          if (move.kind == EnPassantMove || PassedPawnTest(board, move.to, moverSide)) x = 1;
           break;
         default:
           break;
@@ -682,6 +683,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   Move deferred[PreMoveLimit + 1];
   int deferredCount = 0;
   bool searchedAnyLegal = false;
+  int killerSlot = -1;  // the slot of this ply's killer being searched
 
   // Runs one child; true when the node must return now (a cut-off or a stop).
   auto tryMove = [&](Move m, Stage stage, int childDepth, bool &wasLegal) -> bool {
@@ -750,7 +752,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
     if (cutoff) {
       bool killerStage = stage == Stage::PreMove || stage == Stage::Quiet || stage == Stage::Deferred ||
                          stage == Stage::OtherKiller ||
-                         (stage == Stage::Killer && !(m == Tree.killerTable[ply][3].move));
+                         (stage == Stage::Killer && killerSlot != 3);
       if (killerStage && line.move[1].kind == QuietMove && ply <= 45)
         UpdateKillers(ply, line.move[1], board[line.move[1].from]);
       bool store = !(stage == Stage::CapturesOnly && Tree.rootScoringPass && depth > Tree.horizon);
@@ -869,6 +871,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
           if (m.IsNull()) continue;
           if (inCheck && !PassesEvasionFilter(board, ply, m)) continue;
           bool wasLegal;
+          killerSlot = slot;
           if (tryMove(m, pass == 0 ? Stage::Killer : Stage::OtherKiller, depth, wasLegal)) return;
           if (futile()) return;
         }

@@ -141,6 +141,11 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove);
 // Draw pull after each move: the depth reached and the move played.
 void UpdateDrawishCap(int32_t depth, Move move, int32_t score);
 
+// The depth adjustment of a real move below the horizon, made on board by the mover at ply (piece
+// moved, captured taken, inCheck: it gives check): extensions with their credit and count in
+// state, and the quiet-move reduction with its path-bonus change. Returns the new depth.
+int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece, uint8_t captured,
+                bool inCheck, int32_t &pathBonusChange);
 // The node procedure; ply and depth are the parent's.
 void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtParent, int32_t bound,
                 int32_t init, const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value,

@@ -41,8 +41,8 @@ bool EscapeTest(Board &board, Move move, int moverSide) {
   return escaped;
 }
 
-bool PassedPawnTest(const Board &board, int square) {
-  if (board[square] == OpponentPawn) {
+bool PassedPawnTest(const Board &board, int square, int pawnSide) {
+  if (pawnSide == OpponentSide) {
     for (int s = square - 10; s >= 30; s -= 10)
       if (board[s] == EnginePawn || board[s - 1] == EnginePawn || board[s + 1] == EnginePawn) return false;
     return true;

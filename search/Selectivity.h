@@ -13,7 +13,9 @@ bool KingAttackCountReaches4(const Board &board, int kingSquare, int attackingSi
 // The moved piece (on move.to) fled a threat: with it lifted, its origin is attacked by the side
 // now to move, by a cheaper piece or undefended by the mover's side.
 bool EscapeTest(Board &board, Move move, int moverSide);
-bool PassedPawnTest(const Board &board, int square);    // the pawn on square has no pawn in front
+// The pawn of pawnSide that moved to square (it may have promoted there) has no enemy pawn ahead
+// of it on its own or a neighbouring file.
+bool PassedPawnTest(const Board &board, int square, int pawnSide);
 bool AdvancedPawnTest(const Board &board, int square);  // a pawn deep in the enemy half, unblocked
 int ZoneCentre(int kingSquare);                         // one step towards the centre from the edge
 // The moved piece on square comes near the zone centre of the enemy king.

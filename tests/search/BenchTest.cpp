@@ -2,6 +2,10 @@
 // anything but the code (no clock, no leftovers of an earlier position or run).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 
 #include "support/Scratch.h"
@@ -24,6 +28,19 @@ TEST(BenchTest, TwoRunsGiveTheSameNodeTotal) {
   std::string first = BenchTotal("5");
   EXPECT_NE(first, "bench: 0");
   EXPECT_EQ(BenchTotal("5"), first);
+}
+
+// The total the README quotes is the one the engine gives: a change of play cannot land unnoticed.
+TEST(BenchTest, DepthEightGivesTheTotalInTheReadme) {
+  std::ifstream readme(std::string(KRELIN_SOURCE_DIR) + "/README.md");
+  std::stringstream text;
+  text << readme.rdbuf();
+  std::smatch quoted;
+  std::string content = text.str();
+  ASSERT_TRUE(std::regex_search(content, quoted, std::regex("depth 8: ([0-9,]+) nodes")));
+  std::string total = quoted[1];
+  total.erase(std::remove(total.begin(), total.end(), ','), total.end());
+  EXPECT_EQ(BenchTotal("8"), "bench: " + total);
 }
 
 }  // namespace
