@@ -279,6 +279,26 @@ bool SamePosition(const Board &a, const Board &b) {
   return std::memcmp(&a.cell[21], &b.cell[21], 98 - 21 + 1) == 0 && SameStateBytes(a, b);
 }
 
+// Row r becomes row 11 - r; files stay. Engine codes are odd, the opponent's the next even code.
+static int MirroredSquare(int square) { return square == 0 ? 0 : (11 - square / 10) * 10 + square % 10; }
+
+Board SeenFromOtherSide(const Board &board) {
+  Board seen = board;
+  for (int square = 21; square <= 98; square++) {
+    if (!IsPlayingSquare(square)) continue;
+    uint8_t piece = board[MirroredSquare(square)];
+    seen[square] = SideOf(piece) == EngineSide     ? uint8_t(piece + 1)
+                   : SideOf(piece) == OpponentSide ? uint8_t(piece - 1)
+                                                   : piece;
+  }
+  seen[EngineRights] = board[OpponentRights];
+  seen[OpponentRights] = board[EngineRights];
+  seen[EnPassantSquare] = uint8_t(MirroredSquare(board[EnPassantSquare]));
+  seen[EngineKingSquare] = uint8_t(MirroredSquare(board[OpponentKingSquare]));
+  seen[OpponentKingSquare] = uint8_t(MirroredSquare(board[EngineKingSquare]));
+  return seen;
+}
+
 void HistoryPush(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh) {
   GameHistoryRecord &history = Game.gameHistory;
   history.count++;

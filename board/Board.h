@@ -243,6 +243,9 @@ void InitEvaluationMasks();          // the evaluation masks and tables (start-u
 void ResetGamePosition();            // CurrentBoard := StartBoard, history and counters empty
 
 bool SamePosition(const Board &a, const Board &b);    // squares 21..98 and bytes 120..122
+// The same position seen from the other side: rows mirrored, the sides' codes, castling rights and
+// king squares swapped, the en passant pawn's square mirrored with the board.
+Board SeenFromOtherSide(const Board &board);
 bool SameStateBytes(const Board &a, const Board &b);  // bytes 120..122 only
 void HistoryPush(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh);
 bool IsRepeated(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh);

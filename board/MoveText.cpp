@@ -27,15 +27,17 @@ int ParseSquareAs(std::string_view text, bool engineIsWhite) {
 
 int ParseSquare(std::string_view text) { return ParseSquareAs(text, Game.engineIsWhite); }
 
-Move ParseMove(std::string_view text) {
+Move ParseMoveAs(std::string_view text, bool engineIsWhite) {
   std::string squeezed = SqueezeUpper(text);
   if (squeezed.size() < 4) return NullMove;
-  int from = ParseSquare(squeezed.substr(0, 2));
+  int from = ParseSquareAs(squeezed.substr(0, 2), engineIsWhite);
   if (from == 0) return NullMove;
-  int to = ParseSquare(squeezed.substr(2, 2));
+  int to = ParseSquareAs(squeezed.substr(2, 2), engineIsWhite);
   if (to == 0) return NullMove;
   return Move{Square(from), Square(to), QuietMove, 0};
 }
+
+Move ParseMove(std::string_view text) { return ParseMoveAs(text, Game.engineIsWhite); }
 
 uint8_t TypedPromotionPiece(std::string_view text) {
   std::string squeezed = SqueezeUpper(text);

@@ -18,6 +18,7 @@ int ParseSquare(std::string_view text);
 int ParseSquareAs(std::string_view text, bool engineIsWhite);
 // From and to of the first four characters, kind QuietMove; NullMove if either does not parse.
 Move ParseMove(std::string_view text);
+Move ParseMoveAs(std::string_view text, bool engineIsWhite);  // as the side given sees the board
 // The opponent's promotion piece a typed move asks for by its fifth character: L bishop, P knight,
 // T rook, anything else or nothing the queen. The game flow puts it on a move FindOpponentMove
 // recognised as a promotion.

@@ -45,11 +45,16 @@ void WriteProtocolLine(std::string_view text) {
   ConsoleLogLine("uit: " + line);
 }
 
-bool IsCoordinateMove(std::string &text) {
+// Two squares, upper case: A..H and 1..8 twice; what follows is not examined.
+static bool StartsWithSquares(std::string_view text) {
   if (text.size() < 4) return false;
   auto isFile = [](char c) { return c >= 'A' && c <= 'H'; };
   auto isRank = [](char c) { return c >= '1' && c <= '8'; };
-  if (!isFile(text[0]) || !isRank(text[1]) || !isFile(text[2]) || !isRank(text[3])) return false;
+  return isFile(text[0]) && isRank(text[1]) && isFile(text[2]) && isRank(text[3]);
+}
+
+bool IsCoordinateMove(std::string &text) {
+  if (!StartsWithSquares(text)) return false;
   text = "USERMOVE" + text.substr(0, 200);
   return true;
 }
@@ -88,8 +93,14 @@ std::string ToProtocolMoveText(std::string_view engineMove) {
   return result;
 }
 
-std::string MoveTextOfUserMove(const std::string &line) {
-  return ToEngineMoveText(line.size() > 8 ? std::string_view(line).substr(8, 5) : "");
+bool AcceptUserMove(const std::string &line, std::string &moveText) {
+  std::string_view text = line.size() > 8 ? std::string_view(line).substr(8) : "";
+  if (StartsWithSquares(text)) {
+    moveText = ToEngineMoveText(text.substr(0, 5));
+    return true;
+  }
+  if (!text.empty()) WriteProtocolLine("Illegal move: " + std::string(text));
+  return false;
 }
 
 bool PendingLineIsNewOrQuit() {
@@ -100,8 +111,9 @@ bool PendingLineIsNewOrQuit() {
 void PollInput() {
   std::string s = SqueezeUpper(Console.inputLine);
   bool keep = false;
+  std::string move;
   if (s.compare(0, 8, "USERMOVE") == 0 || IsCoordinateMove(s)) {
-    Signals.commandText = MoveTextOfUserMove(s);
+    if (AcceptUserMove(s, move)) Signals.commandText = move;
   } else if (s.compare(0, 4, "TIME") == 0) {
     HandleTime(s.substr(4));
   } else if (s == "?") {

@@ -1,5 +1,6 @@
 #include "driver/GameFlow.h"
 
+#include "board/Legality.h"
 #include "board/MakeMove.h"
 #include "board/PositionKey.h"
 #include "board/Setup.h"
@@ -132,19 +133,18 @@ innerStart:
 
   Move opponentMove = NullMove;
   if (t != "/R") {
-    opponentMove = ParseMove(t);
-    if (!opponentMove.IsNull()) FindOpponentMove(working, opponentMove);
+    opponentMove = FindTypedOpponentMove(working, t, Game.engineIsWhite);
     if (opponentMove.IsNull()) {
       WriteProtocolLine("Illegal move: " + t);
       return;
     }
-    if (opponentMove.promotion != 0) opponentMove.promotion = TypedPromotionPiece(t);
   }
 
   // Search
   uint8_t opponentCapture = opponentMove.kind == CaptureMove ? working[opponentMove.to]
                             : opponentMove.kind == EnPassantMove ? EnginePawn : Empty;
-  ApplyMove(opponentMove, working);
+  // Without an opponent's move the position's en passant pawn stays capturable (a set-up position).
+  if (!opponentMove.IsNull()) ApplyMove(opponentMove, working);
   EvalState state = SetUpSearchInputs(working);
   SetSearchLimits();
   bool legal = ChooseMove(working, state, opponentMove);
@@ -209,9 +209,10 @@ innerStart:
     goto outerStart;
   }
 
-  // The move is final
+  // The move is final. Only an engine with a move resigns: a stalemate is a draw, and a mate
+  // the interface sees for itself.
   Flow.engineMoveCount++;
-  if (Flow.score < -1100 && Flow.previousScore < -1100) {
+  if (!engineMove.IsNull() && Flow.score < -1100 && Flow.previousScore < -1100) {
     WriteProtocolLine(Game.engineIsWhite ? "0-1 {White resigns}" : "1-0 {Black resigns}");
     return;
   }
@@ -247,6 +248,24 @@ innerStart:
       WriteProtocolLine(Game.engineIsWhite ? "1-0 {White mates}" : "0-1 {Black mates}");
   }
   EndOfMoveSearch();
+}
+
+Move FindTypedOpponentMove(const Board &board, std::string_view text, bool engineIsWhite) {
+  Move move = ParseMoveAs(text, engineIsWhite);
+  if (!move.IsNull()) FindOpponentMove(board, move);
+  if (move.promotion != 0) move.promotion = TypedPromotionPiece(text);
+  return move;
+}
+
+bool PlayTypedMoveOnward(Board &board, std::string_view text, bool engineIsWhite) {
+  Move move = FindTypedOpponentMove(board, text, engineIsWhite);
+  if (move.IsNull()) return false;
+  Board after = board;
+  ApplyMove(move, after);
+  // The full attack test on the mover's king, as the search's root makes it for the opponent's move.
+  if (!IsLegalAfterMove(after, move, OpponentSide, true)) return false;
+  board = SeenFromOtherSide(after);
+  return true;
 }
 
 EvalState SetUpSearchInputs(Board &board) {

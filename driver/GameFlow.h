@@ -40,6 +40,15 @@ void PushGamePosition(const Board &board, uint8_t sideMarker);  // with its key
 // The inputs of a search from this position (after the opponent's move): the EvalState scanned
 // from the board (king squares filled in) and the game-flow flags the search and evaluation read.
 EvalState SetUpSearchInputs(Board &board);
+// The opponent's generated move that a typed move names on a board seen from the engine's side
+// (which plays White when engineIsWhite): kind and promotion piece resolved, legality not tested.
+// NullMove when the text names none.
+Move FindTypedOpponentMove(const Board &board, std::string_view text, bool engineIsWhite);
+// A typed move of the side to move, on a board seen from the other side: recognised and tested as
+// the opponent's moves are in a game. When legal, the board becomes the position after it seen
+// from the side that made it (the next mover is then the "opponent" again) and true is returned;
+// otherwise nothing changes.
+bool PlayTypedMoveOnward(Board &board, std::string_view text, bool engineIsWhite);
 // A position as its own game: the only history entry, no moves played (set-up and the tools).
 void StartGameFrom(const Board &board, bool engineIsWhite);
 bool SetupFromFen(std::string_view line);              // false: rejected, nothing changed

@@ -56,23 +56,41 @@ bool FileExists(const std::string &path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), R_OK) == 0;
 }
 
-std::string ResolveFileName(const std::string &path) {
-  if (FileExists(path)) return path;
-  size_t slash = path.find_last_of('/');
-  std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string prefix = slash == std::string::npos ? "" : directory;
-  DIR *dir = opendir(directory.c_str());
-  if (dir == nullptr) return path;
-  std::string found = path;
+static bool IsDirectory(const std::string &path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The entry of directory (empty: the current one; else ending in a separator) whose name is part
+// or matches it case-insensitively, a folder or a file as asked; part itself when there is none.
+static std::string MatchEntry(const std::string &directory, const std::string &part, bool folder) {
+  auto fits = [&](const std::string &name) {
+    return folder ? IsDirectory(directory + name) : FileExists(directory + name);
+  };
+  if (fits(part)) return part;
+  DIR *dir = opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) return part;
+  std::string found = part;
   while (struct dirent *entry = readdir(dir)) {
-    if (strcasecmp(entry->d_name, name.c_str()) == 0 && FileExists(prefix + entry->d_name)) {
-      found = prefix + entry->d_name;
+    if (strcasecmp(entry->d_name, part.c_str()) == 0 && fits(entry->d_name)) {
+      found = entry->d_name;
       break;
     }
   }
   closedir(dir);
   return found;
+}
+
+std::string ResolveFileName(const std::string &path) {
+  if (FileExists(path)) return path;
+  std::string resolved;
+  size_t start = 0;
+  for (size_t slash; (slash = path.find('/', start)) != std::string::npos; start = slash + 1) {
+    std::string part = path.substr(start, slash - start);
+    if (!part.empty() && part != "." && part != "..") part = MatchEntry(resolved, part, true);
+    resolved += part + "/";
+  }
+  return start < path.size() ? resolved + MatchEntry(resolved, path.substr(start), false) : path;
 }
 
 std::string InstalledDataDirectory() {

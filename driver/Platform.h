@@ -12,7 +12,8 @@ bool InputBytesWaiting();                  // are bytes waiting on standard inpu
 void WriteOutputLine(const std::string &text);  // the text, one line feed, flush; failures ignored
 double ClockDays();                        // a monotonic clock in days (1.0 = 24 hours)
 bool FileExists(const std::string &path);  // a regular file that can be opened for reading
-// The path itself when it exists; otherwise a file of its directory whose name matches the last
-// component case-insensitively (names the engine upper-cased); otherwise the path unchanged.
+// The path itself when it exists; otherwise each of its parts that does not exist is replaced by
+// the folder or file beside it whose name matches case-insensitively (names the engine
+// upper-cased), and kept as it is when none matches.
 std::string ResolveFileName(const std::string &path);
 std::string InstalledDataDirectory();      // fallback directory of the configuration, with separator

@@ -1,5 +1,6 @@
 #include "driver/Protocol.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "board/Board.h"
@@ -105,41 +106,33 @@ static void Handshake() {
   WriteProtocolLine("feature done=1");
 }
 
-// setboard: the position is set up, then every line but time is discarded until go.
-static void SetUpWait() {
-  std::string raw = Console.inputLine.size() > 8 ? Console.inputLine.substr(8) : "";
-  SetupFromFen(raw.substr(0, MaxInputLength));  // a rejected position is not reported
-  Console.inputLine.clear();
-  for (;;) {
-    if (ReadInputLine(false)) {
-      std::string t = SqueezeUpper(Console.inputLine);
-      Console.inputLine.clear();
-      if (t == "GO") break;
-      if (StartsWith(t, "TIME")) HandleTime(t.substr(4));
-      if (Console.endOfInput) {
-        Protocol.quitRequested = true;
-        return;
-      }
-    }
-  }
-  Protocol.forceMode = false;
-  Console.inputLine.clear();
-  CallInterpreter("\\R");
-}
+// Where the moves played in the set-up wait start: the set-up position, seen from the side to move.
+struct SetUpStart {
+  Board board;
+  bool whiteToMove;
+};
 
-// go: the game is rebuilt from the initial position out of the moves collected in force mode,
-// silently, and the engine answers the last of them.
-static void GoHandler() {
+// go: the game is rebuilt out of the collected moves, silently, from the initial position (force
+// mode) or from the set-up position (the set-up wait). The engine takes the side to move after
+// them; the last of them is left in CommandText for the interpreter, which answers it. Without
+// collected moves CommandText is "\R": the engine moves first.
+static void ReplayCollectedMoves(const SetUpStart *setUp) {
   bool kibitz = Settings.kibitzEnabled, ponder = Settings.ponderEnabled;
   Settings.kibitzEnabled = Settings.ponderEnabled = false;
   double start = ClockDays();
   int count = Protocol.forceCount;
   for (int i = 1; i <= count; i++) ReplayLog("fb= ", Protocol.forceMoves[i]);
-  Game.engineIsWhite = count % 2 == 0;
+  bool engineMovesFirst = count % 2 == 0;
   // The interface has just told the clock (time, or level); the new game must not put it back
   // to the base time, or the first move of a fast game would spend minutes it does not have.
   double clockReading = Clock.timeLeft;
-  CallInterpreter("\\WBNEW");
+  if (setUp == nullptr) {
+    Game.engineIsWhite = engineMovesFirst;
+    CallInterpreter("\\WBNEW");
+  } else {
+    StartGameFrom(engineMovesFirst ? setUp->board : SeenFromOtherSide(setUp->board),
+                  setUp->whiteToMove == engineMovesFirst);
+  }
   Clock.timeLeft = clockReading;
   Signals.commandText.clear();
   if (count == 0) {
@@ -147,7 +140,7 @@ static void GoHandler() {
   } else {
     Console.outputMuted = true;
     int i = 1;
-    if (Game.engineIsWhite) {
+    if (engineMovesFirst) {
       Signals.commandText = "\\R;" + Protocol.forceMoves[1];
       ReplayLog("fb> ", Signals.commandText);
       RunCommand();
@@ -174,6 +167,61 @@ static void GoHandler() {
   Protocol.forceCount = 0;
 }
 
+// The set-up position with the first count collected moves played on it, seen from the side that
+// made the last of them (so the next mover is the "opponent").
+static void PlayCollectedMoves(const SetUpStart &setUp, int count, Board &board, bool &moverIsWhite) {
+  board = SeenFromOtherSide(setUp.board);
+  moverIsWhite = setUp.whiteToMove;
+  for (int i = 1; i <= count; i++, moverIsWhite = !moverIsWhite)
+    PlayTypedMoveOnward(board, Protocol.forceMoves[i], !moverIsWhite);  // each was legal when it came
+}
+
+// setboard: the position is set up and the wait for go begins. Moves that arrive meanwhile are
+// played on the set-up position, in order, and refused when illegal; undo and remove take them
+// back; time and level set the clock. new, result, quit and another setboard end the wait and
+// stay pending for the main loop. On go the engine takes the side to move after the moves and
+// moves. Every other line is discarded.
+static void SetUpWait() {
+  std::string raw = Console.inputLine.size() > 8 ? Console.inputLine.substr(8) : "";
+  bool setUp = SetupFromFen(raw.substr(0, MaxInputLength));  // a rejected position is not reported
+  SetUpStart start{Game.currentBoard, Game.engineIsWhite};
+  Board board;
+  bool moverIsWhite = true;
+  PlayCollectedMoves(start, 0, board, moverIsWhite);
+  Protocol.forceCount = 0;
+  Console.inputLine.clear();
+  for (;;) {
+    ReadInputLine(false);  // the end of input reads as quit
+    std::string t = SqueezeUpper(Console.inputLine), move;
+    if (t == "GO") break;
+    if (t == "QUIT" || t == "NEW" || StartsWith(t, "RESULT") || StartsWith(t, "SETBOARD")) return;
+    if (StartsWith(t, "LEVEL")) {
+      HandleLevel(Console.inputLine);
+    } else if (StartsWith(t, "TIME")) {
+      HandleTime(t.substr(4));
+    } else if ((StartsWith(t, "USERMOVE") || IsCoordinateMove(t)) && AcceptUserMove(t, move)) {
+      if (setUp && Protocol.forceCount < ForceMoveLimit && PlayTypedMoveOnward(board, move, !moverIsWhite)) {
+        Protocol.forceMoves[++Protocol.forceCount] = move;
+        moverIsWhite = !moverIsWhite;
+      } else {
+        WriteProtocolLine("Illegal move: " + move);
+      }
+    } else if (t == "UNDO" || t == "REMOVE") {
+      Protocol.forceCount = std::max(0, Protocol.forceCount - (t == "UNDO" ? 1 : 2));
+      PlayCollectedMoves(start, Protocol.forceCount, board, moverIsWhite);
+    }
+    Console.inputLine.clear();
+  }
+  Protocol.forceMode = false;
+  Console.inputLine.clear();
+  if (Protocol.forceCount == 0) {
+    CallInterpreter("\\R");
+  } else {
+    ReplayCollectedMoves(&start);
+    RunCommand();
+  }
+}
+
 // Acts on one normalised line of the main loop. False when the line was a level or set-up line,
 // whose handlers consume it themselves: a command that stopped the set-up search stays pending.
 static bool HandleLine(std::string s) {
@@ -188,16 +236,18 @@ static bool HandleLine(std::string s) {
   if (s == "QUIT") {
     Protocol.quitRequested = true;
   } else if (StartsWith(s, "USERMOVE") || IsCoordinateMove(s)) {
-    if (!Protocol.forceMode) {
-      Signals.commandText = MoveTextOfUserMove(s);
-    } else if (Protocol.forceCount < ForceMoveLimit) {
-      Protocol.forceMoves[++Protocol.forceCount] = MoveTextOfUserMove(s).substr(0, 5);
+    std::string move;
+    if (AcceptUserMove(s, move)) {
+      if (!Protocol.forceMode)
+        Signals.commandText = move;
+      else if (Protocol.forceCount < ForceMoveLimit)
+        Protocol.forceMoves[++Protocol.forceCount] = move;
     }
   } else if (s == "FORCE") {
     Protocol.forceMode = true;
     Protocol.forceCount = 0;
   } else if (s == "GO") {
-    GoHandler();
+    ReplayCollectedMoves(nullptr);
   } else if (s == "REMOVE") {
     Signals.commandText = "/B";
   } else if (s == "UNDO") {

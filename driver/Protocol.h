@@ -11,7 +11,8 @@ constexpr int ForceMoveLimit = 2000;
 struct ProtocolState {
   bool quitRequested;
   bool forceMode;                            // moves are recorded, not answered
-  std::string forceMoves[ForceMoveLimit + 1];  // engine move texts, used from index 1
+  // engine move texts collected in force mode or played in the set-up wait, used from index 1
+  std::string forceMoves[ForceMoveLimit + 1];
   int32_t forceCount;
   bool ignoreFirstNew;                       // start-up has already set up a game
 };

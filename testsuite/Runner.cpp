@@ -35,7 +35,9 @@ static std::string SecondsText(double days) {
 
 std::string ResultFileName(const std::string &fileName) {
   std::string name = SqueezeUpper(fileName);
-  return ResultFilePrefix + name.substr(0, name.find('.')) + ".txt";
+  size_t folder = name.find_last_of('/') + 1;  // 0 without a folder
+  std::string base = name.substr(folder);
+  return name.substr(0, folder) + ResultFilePrefix + base.substr(0, base.find('.')) + ".txt";
 }
 
 // Cuts the comment off the line and tells its kind by the squeezed rest.
@@ -135,7 +137,7 @@ void RunTestSuite(const std::string &fileName, bool &out) {
   out = false;
   SuiteRun run;
   std::ifstream input(ResolveFileName(inputPath), std::ios::binary);
-  if (input) run.result.open(Settings.filePrefix + ResultFileName(name), std::ios::binary);
+  if (input) run.result.open(ResolveFileName(Settings.filePrefix + ResultFileName(name)), std::ios::binary);
   if (!input || !run.result) {
     out = true;
     Books.useBook = true;

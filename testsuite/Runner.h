@@ -12,13 +12,13 @@
 //                      engine plays the side to move: Black after an odd number of moves
 //
 // The result file is FilePrefix + "testresultaat_" + the test file's name up to its first "." +
-// ".txt", in CRLF lines: the test file's path, "maxh = " and the horizon, an empty line; per
-// position line the line, its search log and the "kn=" and table-statistics lines; per move line
-// the squeezed line and "\> k = NODES SECONDS sec" with the analysis line (" variant fout" when the
-// moves do not replay), then "kn=" and the statistics; at the end an empty line, "Gebruikte tijd: "
-// with the total seconds and "Aantal vars/posities: " with the count. The book is off during the
-// run and on again afterwards, also when it ends on an error; the game is left in the last
-// position searched.
+// ".txt", in the test file's folder, in CRLF lines: the test file's path, "maxh = " and the
+// horizon, an empty line; per position line the line, its search log and the "kn=" and
+// table-statistics lines; per move line the squeezed line and "\> k = NODES SECONDS sec" with the
+// analysis line (" variant fout" when the moves do not replay), then "kn=" and the statistics; at
+// the end an empty line, "Gebruikte tijd: " with the total seconds and "Aantal vars/posities: "
+// with the count. The book is off during the run and on again afterwards, also when it ends on an
+// error; the game is left in the last position searched.
 #pragma once
 
 #include <string>
@@ -30,5 +30,5 @@ constexpr const char *ResultFilePrefix = "testresultaat_";
 // file); nothing is reported then.
 void RunTestSuite(const std::string &fileName, bool &out);
 // The result file's name for a test file name, without the prefix: SUITE.EPD gives
-// testresultaat_SUITE.txt.
+// testresultaat_SUITE.txt, SUB/SUITE.EPD gives SUB/testresultaat_SUITE.txt (beside the test file).
 std::string ResultFileName(const std::string &fileName);

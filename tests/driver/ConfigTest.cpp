@@ -49,6 +49,14 @@ TEST_F(ConfigTest, UpperCasedNamesAreFoundCaseInsensitively) {
   EXPECT_EQ(ResolveFileName("NONE.TXT"), "NONE.TXT");
   scratch.Write("WAC.TXT", "y");  // the exact name comes first
   EXPECT_EQ(ResolveFileName("WAC.TXT"), "WAC.TXT");
+  // Every part of a path: folders as well as the file.
+  std::filesystem::create_directories(scratch.Path() + "/Sub/deep");
+  scratch.Write("Sub/deep/Only2.epd", "z");
+  EXPECT_EQ(ResolveFileName("SUB/DEEP/ONLY2.EPD"), "Sub/deep/Only2.epd");
+  std::string root = scratch.Path();
+  EXPECT_EQ(ResolveFileName(root + "/SUB/./DEEP/ONLY2.EPD"), root + "/Sub/./deep/Only2.epd");
+  EXPECT_EQ(ResolveFileName("SUB/DEEP/NEW.TXT"), "Sub/deep/NEW.TXT");  // a file still to be written
+  EXPECT_EQ(ResolveFileName("SUB/NONE/ONLY2.EPD"), "Sub/NONE/ONLY2.EPD");
 }
 
 }  // namespace

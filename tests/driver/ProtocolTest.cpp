@@ -82,16 +82,30 @@ TEST_F(ProtocolTest, ResultQuitsOnlyWithQuitAfterResult) {
   EXPECT_NEAR(Clock.timeLeft / Second, 9.7, 1e-9);  // nothing after the result was read
 }
 
-TEST_F(ProtocolTest, SetUpWaitKeepsOnlyTimeLinesUntilGo) {
+TEST_F(ProtocolTest, SetUpWaitTakesTheClockAndDiscardsOtherCommands) {
   // Black to move with a single legal move: the engine answers it once go arrives.
-  std::vector<std::string> lines =
-      SplitLines(Run(Handshake + "setboard 7k/8/8/8/8/8/8/K5R1 b - - 0 1\nusermove e7e5\nlevel 40 5 0\ntime 6000\nforce\ngo\nquit\n"));
+  std::string wait = "usermove e7e5\nlevel 40 5 0\ntime 6000\nforce\ngo\nquit\n";
+  std::string setUp = "setboard 7k/8/8/8/8/8/8/K5R1 b - - 0 1\n";
+  std::vector<std::string> lines = SplitLines(Run(Handshake + setUp + wait));
+  EXPECT_EQ(lines.at(10), "Illegal move: E7E5");
   EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string &line) { return line.rfind("move", 0) == 0; }), 1);
   EXPECT_FALSE(Game.engineIsWhite);
-  EXPECT_NEAR(Clock.timeLeft / Second, 55, 4.7);  // the time line was read, the level line dropped
-  EXPECT_EQ(Clock.movesPerPeriod, 0);
+  EXPECT_NEAR(Clock.timeLeft / Second, 55, 4.7);  // the level and time lines were read
+  EXPECT_EQ(Clock.movesPerPeriod, 40);
   EXPECT_FALSE(Protocol.forceMode);
   EXPECT_EQ(Flow.gameRecord[1].engineMove, (Move{28, 38, QuietMove, 0}));  // h8h7: Black is at the bottom
+}
+
+TEST_F(ProtocolTest, TextThatIsNotAMoveNeverReachesTheInterpreter) {
+  // The interpreter's slash commands would run a test suite, switch to test mode or take back.
+  std::string input = "usermove /VTT\nusermove /H=3\nusermove \\R\nusermove\nforce\nusermove /B\n";
+  std::string refusals =
+      "Illegal move: /VTT\nIllegal move: /H=3\nIllegal move: \\R\nIllegal move: /B\nIllegal move: Z9\n";
+  EXPECT_EQ(Run(Handshake + input + "usermove z9\nquit\n"), Features(true) + refusals);
+  EXPECT_FALSE(scratch.Exists("testresultaat_TT.txt"));
+  EXPECT_FALSE(Settings.testMode);
+  EXPECT_EQ(Protocol.forceCount, 0);
+  EXPECT_EQ(Flow.gameRecordCount, 0);
 }
 
 TEST_F(ProtocolTest, ConsoleLogMirrorsEveryLine) {

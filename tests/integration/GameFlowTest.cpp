@@ -21,6 +21,7 @@ namespace {
 
 // Black's king shuttles between a8 and b8; White's knight can wander without disturbing it.
 const std::string ShuttleFen = "k7/p2K4/P7/8/8/8/8/6N1 b - - 0 1";
+const char *const LostFen = "k7/p2K4/P7/8/8/8/8/6Q1 b - - 0 1";  // Black has one move and is lost
 using Lines = std::vector<std::string>;
 
 class GameFlowTest : public EngineFixture {};
@@ -90,8 +91,11 @@ TEST_F(GameFlowTest, LinesThatEndAGame) {
       {"engine mated", "R6k/8/6K1/8/8/8/8/8 b - - 0 1", {}, {}},
       {"White mates", "7k/8/6K1/8/8/8/8/R7 w - - 0 1", {}, {"move a1a8", "1-0 {White mates}"}},
       {"Black mates", "r7/8/8/8/8/6k1/8/7K b - - 0 1", {}, {"move a8a1", "0-1 {Black mates}"}},
+      // After a lost score an engine without a move does not resign: stalemated, or mated.
+      {"stalemate when lost", LostFen, {"g1g2"}, {"move a8b8", "1/2-1/2 {Stalemate}"}},
+      {"mated when lost", LostFen, {"g1g8"}, {"move a8b8"}},
       // Mated in one whatever it does: the first lost score is played, the second resigns.
-      {"Black resigns", "k7/p2K4/P7/8/8/8/8/6Q1 b - - 0 1", {"g1f1"}, {"move a8b8", "1-0 {Black resigns}"}},
+      {"Black resigns", LostFen, {"g1f1"}, {"move a8b8", "1-0 {Black resigns}"}},
       {"White resigns", "6q1/8/8/8/8/p7/P2k4/K7 w - - 0 1", {"g8f8"}, {"move a1b1", "0-1 {White resigns}"}},
   };
   for (const Ending &e : endings) EXPECT_EQ(Play(FromPosition(e.fen) + UserMoves(e.opponentMoves)), e.output) << e.name;
@@ -150,6 +154,45 @@ TEST_F(GameFlowTest, CommandsThatStopASetUpSearchAreKept) {
     for (const std::string &line : lines)
       if (!IsThinkingLine(line)) moves.push_back(line.substr(0, 5));
     EXPECT_EQ(moves, (command == "new" ? Lines{"move "} : Lines{})) << command;
+  }
+}
+
+TEST_F(GameFlowTest, MovesInTheSetUpWait) {
+  // The moves that arrive between setboard and go are played on the set-up position; on go the
+  // engine takes the side to move after them. "move" alone stands for any move line.
+  const std::string shuttleWhite = "k7/p2K4/P7/8/8/8/8/6N1 w - - 0 1";
+  struct Case {
+    std::string name, fen, wait;
+    Lines output;
+  };
+  const Case cases[] = {
+      {"engine moves second", shuttleWhite, "usermove g1h3\n", {"move a8b8"}},
+      {"bare moves, engine moves first", ShuttleFen, "a8b8\ng1h3\n", {"move b8a8"}},
+      {"illegal moves change nothing", ShuttleFen, "g1h3\nusermove a8a7\na8b8\nusermove h3g1\ng1h3\n",
+       {"Illegal move: G1H3", "Illegal move: A8A7", "Illegal move: H3G1", "move b8a8"}},
+      {"undo", shuttleWhite, "g1h3\nundo\nundo\na8b8\ng1f3\n", {"Illegal move: A8B8", "move a8b8"}},
+      {"remove", shuttleWhite, "g1h3\na8b8\nh3g1\nremove\nb8a8\na8b8\nh3g1\n",
+       {"Illegal move: B8A8", "move b8a8"}},
+      {"en passant", "rnbqkbnr/pppp1ppp/8/8/3Pp3/8/PPP1PPPP/RNBQKBNR b KQkq d3 0 2", "e4d3\nd4d5\nc2d3\n",
+       {"Illegal move: D4D5", "move"}},
+      {"the engine's only move is en passant", "k7/p1K5/P7/8/3Pp3/4P3/8/8 b - d3 0 1", "", {"move e4d3"}},
+      {"castling", "r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1", "e1g1\ne8c8\nf1e1\n", {"move"}},
+      {"a second setboard replaces the first", shuttleWhite, "g1h3\nsetboard " + ShuttleFen + "\n",
+       {"move a8b8"}},
+      {"quit ends the engine", ShuttleFen, "a8b8\nquit\n", {}},
+  };
+  for (const Case &c : cases) {
+    Lines lines = Play(GameStart + "force\nsetboard " + c.fen + "\n" + c.wait + "time 0\ngo\nquit\n");
+    for (size_t i = 0; i < lines.size() && i < c.output.size(); i++)
+      if (c.output[i] == "move" && lines[i].rfind("move ", 0) == 0) lines[i] = "move";
+    EXPECT_EQ(lines, c.output) << c.name;
+  }
+  // new and result end the wait as they end a game: the set-up position and its moves are gone.
+  for (const char *command : {"new", "result 1-0"}) {
+    PlayHere(GameStart + "setboard " + shuttleWhite + "\ng1h3\n" + command + "\nquit\n");
+    EXPECT_EQ(std::memcmp(&Game.currentBoard, &StartBoard, sizeof(Board)), 0) << command;
+    EXPECT_EQ(Flow.gameRecordCount, 0) << command;
+    EXPECT_FALSE(Game.engineIsWhite) << command;
   }
 }
 

@@ -83,6 +83,13 @@ TEST_F(PonderTest, CommandsWhilePondering) {
     EXPECT_EQ(Flow.engineMoveCount, pairs) << command;
     ExpectBoardFromRecord();
   }
+  // Text that is not a move is refused and the pondering goes on; "/R" must not make the engine
+  // move without an opponent's move.
+  Lines lines = PlayHere(GameStart + "new\nhard\ntime 0\nusermove e2e4\nusermove /R\n"), moves;
+  for (const std::string &line : lines)
+    if (!IsThinkingLine(line)) moves.push_back(line.substr(0, 5) == "move " ? "move" : line);
+  EXPECT_EQ(moves, (Lines{"move", "Illegal move: /R"}));
+  EXPECT_EQ(Flow.gameRecordCount, 1);
 }
 
 TEST_F(PonderTest, NoResultLineAfterAMoveThatLeavesAPrediction) {

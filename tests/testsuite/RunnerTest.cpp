@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -111,6 +112,14 @@ TEST_F(RunnerTest, MoveLinesThatDoNotReplayAreReportedAndChangeNothing) {
                                              "Gebruikte tijd: 0.00 sec", "Aantal vars/posities: 3"}));
   EXPECT_FALSE(Game.engineIsWhite);
   EXPECT_TRUE(SameBoard(Game.currentBoard, searched));
+  // A test file in a folder: every part of the upper-cased name is found whatever its case, and
+  // the result goes beside the test file.
+  std::filesystem::create_directory(scratch.Path() + "/sub");
+  scratch.Write("sub/only2.epd", "E2E9\n");
+  Command("/Vsub/only2.epd");
+  EXPECT_EQ(SplitLines(scratch.Read("sub/testresultaat_ONLY2.txt")),
+            (std::vector<std::string>{"SUB/ONLY2.EPD", "maxh = 5", "", "E2E9", "\\> variant fout ", "",
+                                      "Gebruikte tijd: 0.00 sec", "Aantal vars/posities: 1"}));
 }
 
 TEST_F(RunnerTest, PositionLinesWriteTheLineAndItsSearchLog) {
