@@ -108,7 +108,8 @@ static void Handshake() {
 // setboard: the position is set up, then every line but time is discarded until go.
 static void SetUpWait() {
   std::string raw = Console.inputLine.size() > 8 ? Console.inputLine.substr(8) : "";
-  SetupFromFen(raw.substr(0, MaxInputLength));  // a rejected position is not reported
+  // A refused position leaves the game as it was; the interface shows the user why.
+  if (!SetupFromFen(raw.substr(0, MaxInputLength))) WriteProtocolLine("tellusererror Illegal position");
   Console.inputLine.clear();
   for (;;) {
     if (ReadInputLine(false)) {
