@@ -4,7 +4,7 @@
 JOBS ?= 2
 WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
-.PHONY: all run books test test-release test-sanitize format clean
+.PHONY: all run books test test-release test-sanitize test-fuzz fuzz fuzz-build format clean
 
 all:
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKRELIN_WERROR=$(WERROR)
@@ -23,7 +23,7 @@ books:
 	build/release/krelin-dev mkbook white data/books/white.txt data/KrelinWhite.bk
 	build/release/krelin-dev mkbook black data/books/black.txt data/KrelinBlack.bk
 
-test: test-deps test-release test-sanitize
+test: test-deps test-release test-sanitize test-fuzz
 
 # The real-GUI games need xboard, Xvfb and Fairy-Max: installed when run as root, otherwise that
 # test is skipped with its reason.
@@ -46,6 +46,32 @@ test-sanitize:
 	cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRELIN_SANITIZE=ON -DKRELIN_WERROR=$(WERROR)
 	cmake --build build/sanitize -j$(JOBS)
 	cd build/sanitize && ctest --output-on-failure -j$(JOBS)
+
+# Fuzz targets, one per outside input (fuzz/, clang's libFuzzer with AddressSanitizer and UBSan):
+# `make fuzz` runs each for FUZZ_SECONDS on one core, from its seed corpus in fuzz/corpus; what it
+# learns goes to build/fuzz/corpus, a crashing input to build/fuzz/crashes. `make test` runs each
+# for a few seconds when clang is installed, so that a broken target is noticed.
+FUZZ_TARGETS := Fen PositionFile MoveText Book Pgn Config Protocol
+FUZZ_SECONDS ?= 600
+
+fuzz-build:
+	cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DKRELIN_WERROR=$(WERROR)
+	cmake --build build/fuzz -j$(JOBS)
+
+fuzz: fuzz-build
+	@mkdir -p build/fuzz/crashes
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build/fuzz/corpus/$$t; \
+	  echo "fuzz $$t for $(FUZZ_SECONDS) s"; \
+	  build/fuzz/$${t}Fuzz build/fuzz/corpus/$$t fuzz/corpus/$$t -dict=fuzz/krelin.dict \
+	    -max_total_time=$(FUZZ_SECONDS) -timeout=60 -print_final_stats=1 \
+	    -artifact_prefix=build/fuzz/crashes/$$t- 2>build/fuzz/$$t.log || { tail -50 build/fuzz/$$t.log; exit 1; }; \
+	  grep -E "^stat::number_of_executed_units|^Done" build/fuzz/$$t.log; \
+	done
+
+test-fuzz:
+	@if command -v clang++ >/dev/null; then $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=5; \
+	else echo "clang++ is not installed: the fuzz targets are skipped"; fi
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

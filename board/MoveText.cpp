@@ -1,6 +1,6 @@
 #include "board/MoveText.h"
 
-#include "board/MakeMove.h"
+#include "board/Perft.h"
 #include "board/Text.h"
 
 std::string SquareNameAs(int square, bool engineIsWhite) {
@@ -86,36 +86,38 @@ std::string CompactMoveText(Move move) {
   return SquareName(move.from) + SquareName(move.to) + PromotionLetter(move.promotion);
 }
 
-// Resolves a parsed from-to pair by what stands on the board: capture, castling, en passant
-// (a pawn changing file onto an empty square) and promotion to a queen.
-static Move ResolveTextMove(const Board &board, Move move) {
-  if (board[move.to] != Empty) move.kind = CaptureMove;
-  uint8_t piece = board[move.from];
-  bool changesFile = FileOf[move.from] != FileOf[move.to];
-  if ((piece == EngineKing || piece == OpponentKing) &&
-      (move.to - move.from == 2 || move.from - move.to == 2)) {
-    move.kind = CastlingMove;
-  } else if (piece == EnginePawn) {
-    if (move.kind == QuietMove && changesFile)
-      move.kind = EnPassantMove;
-    else if (RankOf[move.to] == 8)
-      move.promotion = EngineQueen;
-  } else if (piece == OpponentPawn) {
-    if (move.kind == QuietMove && changesFile)
-      move.kind = EnPassantMove;
-    else if (RankOf[move.to] == 1)
-      move.promotion = OpponentQueen;
+// Fills the king-square bytes from the board; false unless each side has exactly one king.
+static bool FindKings(Board &board) {
+  int engineKings = 0, opponentKings = 0;
+  for (int square = 21; square <= 98; square++) {
+    if (board[square] == EngineKing && ++engineKings == 1) board[EngineKingSquare] = uint8_t(square);
+    if (board[square] == OpponentKing && ++opponentKings == 1) board[OpponentKingSquare] = uint8_t(square);
   }
-  return move;
+  return engineKings == 1 && opponentKings == 1;
 }
 
-bool PlayMoveString(std::string_view text) {
+bool PlayMoveString(std::string_view text, bool engineMovesFirst) {
   Board work = Game.currentBoard;
+  if (!FindKings(work)) return false;
+  bool engineToMove = engineMovesFirst;
   std::string rest = SqueezeUpper(text);
   for (size_t at = 0; at + 4 <= rest.size(); at += 4) {
-    Move move = ParseMove(std::string_view(rest).substr(at, 4));
-    if (move.kind == 0 || work[move.from] == Empty) return false;
-    ApplyMove(ResolveTextMove(work, move), work);
+    Move typed = ParseMove(std::string_view(rest).substr(at, 4));
+    if (typed.kind == 0) return false;
+    // The typed squares must name a legal move of the side to move; a promotion makes a queen.
+    bool found = false;
+    Board next;
+    ForEachLegalChild(work, EvalState{}, engineToMove, [&](Move move, const Board &child, const EvalState &) {
+      bool queenOrNone =
+          move.promotion == 0 || move.promotion == EngineQueen || move.promotion == OpponentQueen;
+      if (!found && move.from == typed.from && move.to == typed.to && queenOrNone) {
+        next = child;
+        found = true;
+      }
+    });
+    if (!found) return false;
+    work = next;
+    engineToMove = !engineToMove;
   }
   Game.currentBoard = work;
   return true;

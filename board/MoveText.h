@@ -27,6 +27,7 @@ uint8_t TypedPromotionPiece(std::string_view text);
 // separator of an unresolved kind.
 std::string MoveText(Move move);
 std::string CompactMoveText(Move move);  // "E2E4", "E7E8D"
-// Replays four-character moves (no legality test; a pawn reaching the last row becomes a queen)
-// from CurrentBoard. True when every move applied; false leaves CurrentBoard as it was.
-bool PlayMoveString(std::string_view text);
+// Replays four-character moves from CurrentBoard, the sides taking turns from the given one. Each
+// move must be a legal move of the side to move there (a pawn reaching the last row becomes a
+// queen). True when every move was played; otherwise CurrentBoard is left as it was.
+bool PlayMoveString(std::string_view text, bool engineMovesFirst);

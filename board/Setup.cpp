@@ -3,6 +3,7 @@
 #include <cctype>
 #include <fstream>
 
+#include "board/MakeMove.h"
 #include "board/MoveText.h"
 #include "board/Text.h"
 
@@ -26,34 +27,60 @@ static void DropUnusableState(Board &board) {
     board[EnPassantSquare] = 0;
 }
 
-// Exactly one king of each side and at most 8 pawns of each; fills the king-square bytes.
-static bool HasSearchablePieces(Board &board) {
-  int engineKings = 0, opponentKings = 0, enginePawns = 0, opponentPawns = 0;
-  for (int square = 21; square <= 98; square++) {
-    switch (board[square]) {
-      case EngineKing:
-        engineKings++;
-        board[EngineKingSquare] = uint8_t(square);
-        break;
-      case OpponentKing:
-        opponentKings++;
-        board[OpponentKingSquare] = uint8_t(square);
-        break;
-      case EnginePawn:
-        enginePawns++;
-        break;
-      case OpponentPawn:
-        opponentPawns++;
-        break;
-      default:
-        break;
-    }
+// Piece counts of one side, by kind: pawns, knights, bishops, rooks, queens, kings.
+struct PieceCount {
+  int kind[6];
+  int total;
+};
+
+static int KindIndex(uint8_t piece) {
+  switch (SideOf(piece) == EngineSide ? piece : piece - 1) {
+    case EnginePawn:
+      return 0;
+    case EngineKnight:
+      return 1;
+    case EngineBishop:
+      return 2;
+    case EngineRook:
+      return 3;
+    case EngineQueen:
+      return 4;
+    default:
+      return 5;
   }
-  return engineKings == 1 && opponentKings == 1 && enginePawns <= 8 && opponentPawns <= 8;
+}
+
+// A side whose pieces a game could hold: one king, at most 16 men, and no more pieces of a kind
+// than the start gave it plus the pawns it has promoted. Such a side never fills a move list.
+static bool IsPossibleSide(const PieceCount &side) {
+  constexpr int StartCount[6] = {8, 2, 2, 2, 1, 1};
+  int promoted = 0;
+  for (int k = 1; k <= 4; k++) promoted += side.kind[k] > StartCount[k] ? side.kind[k] - StartCount[k] : 0;
+  return side.kind[5] == 1 && side.total <= 16 && side.kind[0] + promoted <= 8;
+}
+
+// A position the engine can search: each side possible as above, and no pawn on the first or last
+// rank (rows 2 and 9 from either side), where it could neither move nor be evaluated. Fills the
+// king-square bytes.
+static bool HasSearchablePieces(Board &board) {
+  PieceCount sides[2] = {};
+  for (int square = 21; square <= 98; square++) {
+    uint8_t piece = board[square];
+    if (piece == Empty || !IsPlayingSquare(square)) continue;
+    PieceCount &side = sides[SideOf(piece) == EngineSide ? 0 : 1];
+    side.kind[KindIndex(piece)]++;
+    side.total++;
+    if (piece == EngineKing) board[EngineKingSquare] = uint8_t(square);
+    if (piece == OpponentKing) board[OpponentKingSquare] = uint8_t(square);
+    if ((piece == EnginePawn || piece == OpponentPawn) && (square < 31 || square > 88)) return false;
+  }
+  return IsPossibleSide(sides[0]) && IsPossibleSide(sides[1]);
 }
 
 static bool FinishPosition(Board &board) {
   if (!HasSearchablePieces(board)) return false;
+  // The side that has just moved cannot have left its king in check: the engine would take it.
+  if (IsAttacked(board, board[OpponentKingSquare], EngineSide)) return false;
   DropUnusableState(board);
   return true;
 }

@@ -7,11 +7,13 @@
 // the game on the new position (new game, install the board, empty the history, push the key) is
 // the game flow's work.
 //
-// Both readers refuse a position that the engine could not search safely: one without exactly one
-// king of each side, or with more than 8 pawns of one side (the search reads the king squares and
-// the evaluation keeps 8 pawn squares per side). They also drop castling rights whose king or rook
-// is not on its square and an en passant square that does not hold the pawn that just made a double
-// step, since making such a castling or capture would conjure up or remove the wrong piece.
+// Both readers refuse a position that the engine could not search safely: one where a side has
+// not exactly one king, more than 16 men, or more pieces of a kind than its start and its promoted
+// pawns account for (such positions could overflow a move list); where a pawn stands on the first
+// or last rank (the evaluation reads past the board from there); or where the side not to move is
+// in check (the engine would capture its king). They also drop castling rights whose king or rook
+// is not on its square and an en passant square that does not hold the pawn that just made a
+// double step, since making such a castling or capture would conjure up or remove the wrong piece.
 #pragma once
 
 #include <string>

@@ -1,5 +1,7 @@
 #include "driver/Clock.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "board/Board.h"
@@ -32,11 +34,15 @@ static std::string TakeLastToken(std::string &line) {
   return token;
 }
 
-static bool ToDouble(const std::string &text, double &value) {
-  if (text.empty()) return false;
+// Clock numbers are plain decimals ("5", "0.5", "-3", "1e3"): text that strtod would also take
+// (hexadecimal, "inf", "nan") is no number here, and a number past the range is held at its end.
+static bool ToDouble(const std::string &text, double &value, double low, double high) {
+  if (text.empty() || text.find_first_not_of(" +-.0123456789eE") != std::string::npos) return false;
   char *end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return end != nullptr && *end == '\0';
+  double read = std::strtod(text.c_str(), &end);
+  if (end == nullptr || *end != '\0' || std::isnan(read)) return false;
+  value = std::clamp(read, low, high);
+  return true;
 }
 
 static bool ToInteger(const std::string &text, long &value) {
@@ -51,16 +57,18 @@ void HandleLevel(const std::string &rawLine) {
   Console.inputLine.clear();
 
   double seconds = 0;
-  Clock.increment = ToDouble(TakeLastToken(line), seconds) ? seconds * SecondInDays : 0;
+  bool hasIncrement = ToDouble(TakeLastToken(line), seconds, 0, MaxClockDays * 86400.0);
+  Clock.increment = hasIncrement ? seconds * SecondInDays : 0;
 
   // Minutes, less two seconds of safety; a minutes:seconds form falls back to five minutes.
   double minutes = 0;
-  Clock.baseTime = ToDouble(TakeLastToken(line), minutes) ? (minutes - 1.0 / 30.0) / 1440.0 : 5.0 / 1440.0;
+  bool hasBase = ToDouble(TakeLastToken(line), minutes, 0, MaxClockDays * 1440.0);
+  Clock.baseTime = hasBase ? (minutes - 1.0 / 30.0) / 1440.0 : 5.0 / 1440.0;
   Clock.timeLeft = Clock.baseTime;
 
   long moves = 0;
   Clock.movesPerPeriod = 0;
-  if (ToInteger(TakeLastToken(line), moves) && moves >= 1) {
+  if (ToInteger(TakeLastToken(line), moves) && moves >= 1 && moves <= MaxMovesPerPeriod) {
     Clock.movesPerPeriod = int32_t(moves);
     Clock.increment = 0;  // an increment is ignored with conventional periods
   }
@@ -68,7 +76,7 @@ void HandleLevel(const std::string &rawLine) {
 
 void HandleTime(const std::string &centiseconds) {
   double c = 0;
-  if (!ToDouble(centiseconds, c)) return;
+  if (!ToDouble(centiseconds, c, 0, MaxClockDays * 86400.0 * 100.0)) return;
   c -= 30;  // 0.3 seconds of safety
   if (c < 0) c = 0;
   Clock.timeLeft = c / (86400.0 * 100.0);

@@ -7,6 +7,11 @@
 #include <string>
 
 constexpr double SecondInDays = 1.0 / 86400.0;
+// What the interface's clock numbers are held to. A time (base, increment, clock reading) is at
+// most a year: a longer one is read as a year. A period of more moves than any game can last is
+// no period at all: the whole game is one period, as with 0.
+constexpr double MaxClockDays = 365.0;
+constexpr long MaxMovesPerPeriod = 10000;
 
 struct ClockState {
   double timeLeft;          // the engine's remaining time
@@ -23,8 +28,10 @@ struct ClockState {
 extern ClockState Clock;
 
 void ResetClock();                          // start-up values
-void HandleLevel(const std::string &rawLine);  // "level MPS BASE INC", the line as read
-void HandleTime(const std::string &centiseconds);  // the text after TIME
+// "level MPS BASE INC", the line as read. Numbers are plain decimals; an unreadable increment is 0,
+// an unreadable base time 5 minutes, an unreadable period none; negative times count as 0.
+void HandleLevel(const std::string &rawLine);
+void HandleTime(const std::string &centiseconds);  // the text after TIME; unreadable: ignored
 void AllocateTime();                        // soft and hard limit, MinTimeStopDepth
 void MarkStartTime();
 double ElapsedTime();                       // days since the start mark

@@ -64,7 +64,7 @@ static void RunSlashCommand(const std::string &c) {
       break;
     case 'C':
       if (!CommandValue(c, n)) return;
-      Clock.movesPerPeriod = n;
+      Clock.movesPerPeriod = n <= MaxMovesPerPeriod ? n : 0;  // a longer period is the whole game
       BuildSettingsLine();
       break;
     case 'E':

@@ -183,7 +183,9 @@ static void PlayCollectedMoves(const SetUpStart &setUp, int count, Board &board,
 // moves. Every other line is discarded.
 static void SetUpWait() {
   std::string raw = Console.inputLine.size() > 8 ? Console.inputLine.substr(8) : "";
-  bool setUp = SetupFromFen(raw.substr(0, MaxInputLength));  // a rejected position is not reported
+  bool setUp = SetupFromFen(raw.substr(0, MaxInputLength));
+  // A refused position leaves the game as it was; the interface shows the user why.
+  if (!setUp) WriteProtocolLine("tellusererror Illegal position");
   SetUpStart start{Game.currentBoard, Game.engineIsWhite};
   Board board;
   bool moverIsWhite = true;

@@ -78,25 +78,16 @@ static void RunPositionLine(SuiteRun &run, LineKind kind, const std::string &raw
   WriteSearchStatistics(run);
 }
 
-// The replay makes no legality test, so a move may take a king; the search needs both.
-static bool HasBothKings(const Board &board) {
-  int engineKings = 0, opponentKings = 0;
-  for (int square = 21; square <= 98; square++) {
-    engineKings += board[square] == EngineKing;
-    opponentKings += board[square] == OpponentKing;
-  }
-  return engineKings == 1 && opponentKings == 1;
-}
-
 // The moves are played from the initial position, whatever the last line left on the board; the
-// engine is the side to move after them. A line that does not replay leaves the board and the
-// engine's colour as they were, so the game stays that of the last position searched.
+// engine is the side to move after them. Only legal moves replay. A line that does not replay
+// leaves the board and the engine's colour as they were, so the game stays that of the last
+// position searched.
 static bool ReplayMoveLine(const std::string &moves) {
   Board before = Game.currentBoard;
   bool wasWhite = Game.engineIsWhite;
   Game.engineIsWhite = moves.size() / 4 % 2 == 0;
   Game.currentBoard = StartBoard;
-  if (PlayMoveString(moves) && HasBothKings(Game.currentBoard)) return true;
+  if (PlayMoveString(moves, Game.engineIsWhite)) return true;
   Game.currentBoard = before;
   Game.engineIsWhite = wasWhite;
   return false;
@@ -148,12 +139,19 @@ void RunTestSuite(const std::string &fileName, bool &out) {
   WriteLine(run, "maxh = " + std::to_string(Settings.maxHorizon));
   WriteLine(run, "");
   std::string raw, squeezed;
-  while (ReadTextLine(input, raw)) {
+  // Each position's lines reach the file before the next search: a full disk ends the run there
+  // instead of searching on for results that are lost.
+  while (run.result.flush() && ReadTextLine(input, raw)) {
     LineKind kind = ClassifyLine(raw, squeezed);
     if (kind == LineKind::MoveSequence)
       RunMoveLine(run, squeezed);
     else if (kind != LineKind::Comment)
       RunPositionLine(run, kind, raw, squeezed);
+  }
+  if (!run.result) {
+    out = true;
+    Books.useBook = true;
+    return;
   }
   WriteLine(run, "");
   WriteLine(run, "Gebruikte tijd: " + SecondsText(run.totalTime) + " sec");

@@ -130,7 +130,9 @@ bool WriteBook(const std::string &path, const std::vector<Record> &records) {
     bytes.resize(bytes.size() + (BookRecordSize - 1 - record.size()), 0);
   }
   std::FILE *file = std::fopen(path.c_str(), "wb");
-  bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  // A text without lines makes an empty book: nothing to write, and no data pointer to pass.
+  bool written =
+      file != nullptr && (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
   if (file != nullptr && std::fclose(file) != 0) written = false;
   if (!written) {
     std::fprintf(stderr, "krelin-dev mkbook: cannot write %s\n", path.c_str());

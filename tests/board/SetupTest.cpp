@@ -46,12 +46,23 @@ TEST_F(SetupTest, RefusedLinesChangeNothing) {
   for (const char *fen :
        {"4k3/8/8/8/8/8/8/4K3 bm w - - 0 1",  // the side marker is cut off
         "4k3/8/8/8/8/8/8/4K3 - -", "8/8/8/8/8/8/8/4K3 w - - 0 1", "4k3/8/8/8/8/8/8/8 b - - 0 1",
-        "4k3/8/8/8/8/8/8/3KK3 w - - 0 1", "4k3/8/8/8/8/8/PPPPPPPP/P3K3 w - - 0 1"}) {
+        "4k3/8/8/8/8/8/8/3KK3 w - - 0 1", "4k3/8/8/8/8/8/PPPPPPPP/P3K3 w - - 0 1",
+        "3Pk3/8/8/8/8/8/8/4K3 w - - 0 1", "4k3/8/8/8/8/8/8/p3K3 b - - 0 1",   // pawns on the last ranks
+        "NNNNkNNN/NNNNNNNN/8/8/8/8/8/4K3 b - - 0 1",                          // 15 knights
+        "4k3/8/8/8/8/8/PPPPPPPP/RRRNK3 w - - 0 1",                            // 8 pawns and 3 rooks
+        "4k3/8/8/8/8/8/8/4R1K1 w - - 0 1", "8/8/8/8/8/8/8/Kk6 b - - 0 1"}) {  // the side not to move in check
     Board board = StartBoard;
     bool white = false;
     EXPECT_FALSE(ReadFen(fen, board, white)) << fen;
     EXPECT_EQ(std::memcmp(board.cell, StartBoard.cell, BoardSize), 0) << fen;
     EXPECT_FALSE(white);
+  }
+  // As many pieces as promotions allow, the side to move in check: accepted.
+  for (const char *fen : {"QQQQQQQQ/QRRBBNN1/8/8/8/8/8/k1K5 b - - 0 1",
+                          "4k3/8/8/8/8/8/PPPPPPP1/RRRNK3 w - - 0 1", "4k3/8/8/8/8/8/8/4R1K1 b - - 0 1"}) {
+    Board board;
+    bool white;
+    EXPECT_TRUE(ReadFen(fen, board, white)) << fen;
   }
 }
 

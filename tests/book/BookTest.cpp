@@ -52,7 +52,7 @@ void SetBook(int colour, const std::vector<std::string> &lines) {
 void PlayGame(bool engineIsWhite, const std::string &moves) {
   Game.engineIsWhite = engineIsWhite;
   Game.currentBoard = StartBoard;
-  ASSERT_TRUE(PlayMoveString(moves)) << moves;
+  ASSERT_TRUE(PlayMoveString(moves, engineIsWhite)) << moves;  // White moves first
 }
 
 // Knight moves out and back, plies half-moves long: after every four the start position is back.

@@ -26,17 +26,27 @@ TEST_F(ClockTest, LevelAndTimeLines) {
   };
   // Two seconds of the base are held back; the increment counts only without periods, and a
   // minutes:seconds base (or none) falls back to five minutes.
-  for (const Case &c : {Case{"level 40 5 0", 40, 298, 0}, Case{"level 40 5 3", 40, 298, 0}, Case{"level 0 2 12", 0, 118, 12},
-                        Case{"level 0 1 0.5\r", 0, 58, 0.5}, Case{"level 40 0:30 0", 40, 300, 0}, Case{"level", 0, 300, 0}}) {
+  // Numbers are plain decimals held to sane ranges: a period longer than any game is the whole
+  // game, a time is at most a year and never negative; hexadecimal, inf and nan are no numbers.
+  constexpr double Year = 365 * 86400.0;
+  for (const Case &c :
+       {Case{"level 40 5 0", 40, 298, 0}, Case{"level 40 5 3", 40, 298, 0}, Case{"level 0 2 12", 0, 118, 12},
+        Case{"level 0 1 0.5\r", 0, 58, 0.5}, Case{"level 40 0:30 0", 40, 300, 0}, Case{"level", 0, 300, 0},
+        Case{"level 4294967297 5 0", 0, 298, 0}, Case{"level 10000 5 0", 10000, 298, 0},
+        Case{"level 99999999999999999999 1e30 1e999", 0, Year - 2, Year}, Case{"level 0 0x10 nan", 0, 300, 0},
+        Case{"level 0 inf -3", 0, 300, 0}, Case{"level 0 -5 0x1p3", 0, -2, 0}}) {
     HandleLevel(c.line);
     EXPECT_EQ(Clock.movesPerPeriod, c.moves) << c.line;
     EXPECT_NEAR(Clock.baseTime / Second, c.base, 1e-6) << c.line;
     EXPECT_DOUBLE_EQ(Clock.timeLeft, Clock.baseTime) << c.line;
     EXPECT_NEAR(Clock.increment / Second, c.increment, 1e-9) << c.line;
   }
-  for (auto [centiseconds, left] : {std::pair{"6000", 59.7}, std::pair{"20", 0.0}, std::pair{"abc", 0.0}}) {
-    HandleTime(centiseconds);
-    EXPECT_NEAR(Clock.timeLeft / Second, left, 1e-9) << centiseconds;
+  for (auto [centiseconds, left] :
+       {std::pair{"6000", 59.7}, std::pair{"20", 0.0}, std::pair{"abc", 0.0}, std::pair{"1E999", Year - 0.3},
+        std::pair{"NAN", Year - 0.3}, std::pair{"INF", Year - 0.3}, std::pair{"0X10", Year - 0.3},
+        std::pair{"-5", 0.0}}) {
+    HandleTime(centiseconds);  // an unreadable reading leaves the clock as it was
+    EXPECT_NEAR(Clock.timeLeft / Second, left, 1e-6) << centiseconds;
   }
 }
 

@@ -18,13 +18,19 @@
 static double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 static int MillisecondsLeft(double deadline) { return std::max(0, int((deadline - Now()) * 1000)); }
 
-EngineSession::EngineSession(const std::string &binary, const std::string &directory) {
+EngineSession::EngineSession(const std::string &binary, const std::string &directory)
+    : EngineSession(std::vector<std::string>{binary}, directory) {}
+
+EngineSession::EngineSession(const std::vector<std::string> &command, const std::string &directory) {
   int in[2], out[2];
   if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   signal(SIGPIPE, SIG_IGN);  // a write to an engine that has ended must fail, not kill the test
+  std::vector<char *> argv;
+  for (const std::string &word : command) argv.push_back(const_cast<char *>(word.c_str()));
+  argv.push_back(nullptr);
   if ((pid_ = fork()) == 0) {
     if (dup2(in[0], 0) == 0 && dup2(out[1], 1) == 1 && chdir(directory.c_str()) == 0)
-      execl(binary.c_str(), binary.c_str(), static_cast<char *>(nullptr));
+      execvp(argv[0], argv.data());
     _exit(127);
   }
   close(in[0]);

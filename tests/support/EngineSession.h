@@ -10,6 +10,8 @@
 class EngineSession {
  public:
   EngineSession(const std::string &binary, const std::string &directory);  // stderr goes to the test's
+  // The engine under another program, such as valgrind: the command's words, the engine last.
+  EngineSession(const std::vector<std::string> &command, const std::string &directory);
   ~EngineSession() { Wait(5); }
   EngineSession(const EngineSession &) = delete;
   EngineSession &operator=(const EngineSession &) = delete;

@@ -1,0 +1,24 @@
+// FEN/EPD lines, as setboard and the test files hand them over: the reader keeps every write on
+// the board and accepts only positions the engine can search. Each accepted one has its legal
+// moves counted two plies deep and is searched to depth 3.
+#include <string>
+
+#include "board/Perft.h"
+#include "board/Setup.h"
+#include "fuzz/FuzzSearch.h"
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  FuzzInitTables();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  std::string line(reinterpret_cast<const char *>(data), size);
+  Board board;
+  bool engineIsWhite = true;
+  if (!ReadFen(line, board, engineIsWhite)) return 0;
+  Game.engineIsWhite = engineIsWhite;
+  Perft(board, EvalState{}, 2, true);
+  FuzzSearch(board, engineIsWhite, 3);
+  return 0;
+}

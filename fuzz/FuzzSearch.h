@@ -1,0 +1,9 @@
+// What the fuzz targets share: the start-up tables once per process, and a short untimed search of
+// a position the way the test mode searches it.
+#pragma once
+
+#include "board/Board.h"
+
+void FuzzInitTables();  // board tables, keys, evaluation masks, a small transposition table
+// A new game on the position with the engine to move, searched to the given depth, no book.
+void FuzzSearch(const Board &board, bool engineIsWhite, int depth);

@@ -1,0 +1,24 @@
+// The engine's key=value position files, as the test files name them: any bytes in the file, and
+// an accepted position searched to depth 3.
+#include <string>
+
+#include "board/Perft.h"
+#include "board/Setup.h"
+#include "fuzz/FuzzPlatform.h"
+#include "fuzz/FuzzSearch.h"
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  FuzzInitTables();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  std::string path = FuzzWriteFile("P001.TXT", data, size);
+  Board board;
+  bool engineIsWhite = true;
+  if (!ReadPositionFile(path, board, engineIsWhite)) return 0;
+  Game.engineIsWhite = engineIsWhite;
+  Perft(board, EvalState{}, 2, true);
+  FuzzSearch(board, engineIsWhite, 3);
+  return 0;
+}

@@ -1,0 +1,21 @@
+// The whole engine as an interface meets it: the bytes are standard input from the start-up on,
+// the clock moves on 10 ms at every reading, and no search goes deeper than 4 plies (the
+// interpreter's /H can still change that, as a user could). Output lines are checked by the
+// stand-in platform: one line each, at most 249 characters.
+#include "driver/Config.h"
+#include "driver/Protocol.h"
+#include "fuzz/FuzzPlatform.h"
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  FuzzScratchDirectory();
+  FuzzSetClockStep(0.01);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  FuzzSetInput(data, size);
+  if (!StartUpEngine()) __builtin_trap();
+  Settings.maxHorizon = 4;
+  RunProtocolLoop();
+  return 0;
+}
