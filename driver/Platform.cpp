@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 
 // The data directory, as the build set it; empty: found from where the program is installed, so an
 // installed tree (or package) can be moved to another prefix and still find its data.
@@ -96,6 +97,8 @@ static std::string DataDirectoryBesideProgram() {
   }
   return directory + "/" + relative;
 }
+
+void ShowFatalMessage(const std::string &text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 std::string InstalledDataDirectory() {
   std::string directory = KRELIN_DATA_DIR;

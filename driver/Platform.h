@@ -19,3 +19,6 @@ std::string ResolveFileName(const std::string &path);
 // installed tree found from the program's own place (or as the build fixed it); on Windows the
 // program's own folder.
 std::string InstalledDataDirectory();
+// A message the user must see before the engine gives up: a line on standard error, and on
+// Windows also a message box with an OK button (a GUI shows nothing of its engine's errors).
+void ShowFatalMessage(const std::string &text);

@@ -13,6 +13,7 @@
 #define NOMINMAX
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "driver/Platform.h"
@@ -190,4 +191,10 @@ std::string InstalledDataDirectory() {
   std::string directory(path, length);
   size_t separator = directory.find_last_of("\\/");
   return separator == std::string::npos ? "" : directory.substr(0, separator + 1);
+}
+
+void ShowFatalMessage(const std::string &text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fflush(stderr);
+  MessageBoxA(nullptr, text.c_str(), "KrelinChess", MB_OK | MB_ICONERROR);
 }

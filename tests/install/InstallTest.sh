@@ -12,13 +12,7 @@ source_dir=$(cd "$2" && pwd)
 dir=$(mktemp -d "${TMPDIR:-/tmp}/krelin-install-XXXXXX")
 trap 'chmod -R u+w "$dir"; rm -rf "$dir"' EXIT
 prefix="$dir/prefix"
-talk_log="$dir/talk.txt"
-talk_err="$dir/stderr.txt"
-failed=0
-fail() {
-  echo "FAIL: $*"
-  failed=1
-}
+talk_in_folder "$dir"
 
 cmake --install "$build" --prefix "$prefix" > "$dir/install.out" || fail "cmake --install failed"
 files="games/krelin games/krelin-dev share/krelin/krelininit.txt share/krelin/KrelinWhite.bk
@@ -68,6 +62,8 @@ if command -v dpkg-deb > /dev/null; then
     grep -qx 'Package: krelin' "$dir/control.txt" && grep -qx 'Section: games' "$dir/control.txt" ||
       fail "package fields: $(cat "$dir/control.txt")"
     depends=$(sed -n 's/^Depends: //p' "$dir/control.txt" | tr ',' '\n' | sed 's/ *(.*//; s/^ *//' | sort | tr '\n' ' ')
+    # A sanitizer build needs the sanitizers' runtimes as well.
+    grep -q '^KRELIN_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" && depends=$(echo "$depends" | sed 's/libasan[0-9]* //; s/libubsan[0-9]* //')
     [ "$depends" = "libc6 libgcc-s1 libstdc++6 " ] || fail "the package depends on more than the runtimes: $depends"
     dpkg-deb -c "$deb" | awk '{print $6}' > "$dir/contents.txt"
     for file in $files; do grep -qx "./usr/$file" "$dir/contents.txt" || fail "the package lacks /usr/$file"; done

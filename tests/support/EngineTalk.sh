@@ -1,10 +1,23 @@
 # Shell helpers for the packaging tests: talk to the engine over pipes, as a GUI does. Source it,
-# set talk_log (every line the engine wrote) and talk_err (its standard error), then:
+# then:
+#   talk_in_folder DIR            keep every line the engine writes, and its standard error, in DIR
+#   fail TEXT                     report a failure and go on; failed is 1 from then on
 #   engine_start DIR COMMAND...   start the engine in DIR
 #   engine_send LINE...           send lines
 #   engine_expect PREFIX SECONDS  read up to a line that starts with PREFIX (status 1: none came)
 #   engine_handshake              xboard, protover 2 and exactly the ten feature lines
 #   engine_close SECONDS          close its input and wait for its exit status (124: it hung)
+talk_in_folder() {
+  talk_log="$1/talk.txt"
+  talk_err="$1/stderr.txt"
+  failed=0
+}
+
+fail() {
+  echo "FAIL: $*"
+  failed=1
+}
+
 engine_start() {
   local dir="$1"
   shift

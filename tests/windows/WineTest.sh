@@ -18,17 +18,12 @@ for tool in wine xboard xvfb-run fairymax unzip; do
 done
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/krelin-wine-XXXXXX")
-trap 'rm -rf "$dir"' EXIT
 # The wine prefix is made once per build folder: it takes a while, and nothing of the test stays in it.
+# Its server ends a moment after the last program: the test waits for it.
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'rm -rf "$dir"; wineserver -w 2> /dev/null' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then wineboot -i > /dev/null 2>&1 || { echo "FAIL: wineboot"; exit 1; }; fi
-talk_log="$dir/talk.txt"
-talk_err="$dir/stderr.txt"
-failed=0
-fail() {
-  echo "FAIL: $*"
-  failed=1
-}
+talk_in_folder "$dir"
 
 zip=$(ls "$build"/KrelinChess-*-windows.zip 2> /dev/null | head -1)
 [ -n "$zip" ] || { echo "FAIL: no zip in $build"; exit 1; }
