@@ -5,6 +5,7 @@ JOBS ?= 2
 WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
 .PHONY: all run books test test-release test-sanitize test-fuzz fuzz fuzz-build format clean
+.PHONY: install uninstall package windows play test-windows
 
 all:
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKRELIN_WERROR=$(WERROR)
@@ -23,10 +24,10 @@ books:
 	build/release/krelin-dev mkbook white data/books/white.txt data/KrelinWhite.bk
 	build/release/krelin-dev mkbook black data/books/black.txt data/KrelinBlack.bk
 
-test: test-deps test-release test-sanitize test-fuzz
+test: test-deps test-release test-sanitize test-fuzz test-windows
 
-# The real-GUI games need xboard, Xvfb and Fairy-Max: installed when run as root, otherwise that
-# test is skipped with its reason.
+# The real-GUI games need xboard, Xvfb and Fairy-Max, the Windows test mingw-w64 and wine: installed
+# when run as root, otherwise those tests are skipped with their reason.
 test-deps:
 	@if command -v xboard >/dev/null && command -v xvfb-run >/dev/null && [ -x /usr/games/fairymax ]; then \
 	  echo "xboard, xvfb and fairymax are installed"; \
@@ -35,6 +36,12 @@ test-deps:
 	    || echo "could not install xboard, xvfb and fairymax: the xboard match will be skipped"; \
 	else \
 	  echo "not root: xboard, xvfb and fairymax are not installed, the xboard match will be skipped"; \
+	fi
+	@if $(WINDOWS_TOOLS); then \
+	  echo "mingw-w64 and wine are installed"; \
+	elif [ "$$(id -u)" = 0 ]; then \
+	  { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq mingw-w64 wine wine64 >/dev/null; } \
+	    || echo "could not install mingw-w64 and wine: the Windows build will not be tested"; \
 	fi
 
 test-release:
@@ -78,3 +85,44 @@ format:
 
 clean:
 	rm -rf build
+
+# Installing, packaging, Windows. `make install PREFIX=...` (default /usr/local) installs the engine
+# as Debian's chess engines are: <prefix>/games/krelin, its data in <prefix>/share/krelin/, the
+# manual page and xboard's plug-in file; `make uninstall` removes it again. `make package` builds
+# build/release/krelin_<version>_<arch>.deb. `make windows` cross-builds build/windows/krelin.exe and
+# krelin-dev.exe with mingw-w64 and packs the zip for WinBoard and Arena. `make play` opens xboard
+# against the engine.
+PREFIX ?= /usr/local
+WINDOWS_TOOLS := command -v x86_64-w64-mingw32-g++ >/dev/null && command -v wine >/dev/null && [ -x /usr/lib/wine/wine64 ]
+WINDOWS_CONFIGURE := cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/MingwW64.cmake \
+	-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKRELIN_WERROR=$(WERROR)
+
+install: all
+	cmake --install build/release --prefix $(PREFIX) --strip
+
+uninstall:
+	cmake -DMANIFEST=build/release/krelin_installed.txt -P cmake/Uninstall.cmake
+
+package: all
+	cd build/release && cpack -G DEB
+
+windows:
+	$(WINDOWS_CONFIGURE)
+	cmake --build build/windows -j$(JOBS)
+	cd build/windows && cpack -G ZIP
+
+play: export PATH := $(PATH):/usr/games
+play:
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKRELIN_WERROR=$(WERROR)
+	cmake --build build/release -j$(JOBS) --target krelin
+	@command -v xboard >/dev/null || { echo "xboard is not installed (apt-get install xboard)"; exit 1; }
+	@[ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] || { echo "make play needs a desktop: no DISPLAY is set"; exit 1; }
+	xboard -fcp "$(CURDIR)/build/release/krelin" -fd "$(CURDIR)/data"
+
+# The Windows build under wine, when mingw-w64 and wine are there (test-deps installs them as root).
+test-windows:
+	@if $(WINDOWS_TOOLS); then \
+	  $(MAKE) --no-print-directory windows && tests/windows/WineTest.sh build/windows; \
+	else \
+	  echo "skipped: mingw-w64 or wine is not installed (make test installs them when run as root)"; \
+	fi

@@ -9,9 +9,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 
+// The data directory, as the build set it; empty: found from where the program is installed, so an
+// installed tree (or package) can be moved to another prefix and still find its data.
 #ifndef KRELIN_DATA_DIR
-#define KRELIN_DATA_DIR "/usr/local/share/krelin/"
+#define KRELIN_DATA_DIR ""
+#endif
+// The data directory relative to the program's own directory in an installed tree.
+#ifndef KRELIN_DATA_FROM_PROGRAM
+#define KRELIN_DATA_FROM_PROGRAM "../share/krelin/"
 #endif
 
 void PlatformStartUp() { signal(SIGPIPE, SIG_IGN); }
@@ -93,8 +101,26 @@ std::string ResolveFileName(const std::string &path) {
   return start < path.size() ? resolved + MatchEntry(resolved, path.substr(start), false) : path;
 }
 
+// The program's directory with each leading "../" of the relative data path taken off its end.
+static std::string DataDirectoryBesideProgram() {
+  char program[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+  if (length <= 0) return "";
+  std::string directory(program, size_t(length));
+  std::string relative = KRELIN_DATA_FROM_PROGRAM;
+  directory.erase(directory.find_last_of('/'));
+  while (relative.compare(0, 3, "../") == 0 && directory.find('/') != std::string::npos) {
+    directory.erase(directory.find_last_of('/'));
+    relative.erase(0, 3);
+  }
+  return directory + "/" + relative;
+}
+
+void ShowFatalMessage(const std::string &text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
 std::string InstalledDataDirectory() {
   std::string directory = KRELIN_DATA_DIR;
+  if (directory.empty()) directory = DataDirectoryBesideProgram();
   if (!directory.empty() && directory.back() != '/') directory += '/';
   return directory;
 }

@@ -298,7 +298,7 @@ void RunProtocolLoop() {
 
 int RunEngine() {
   if (!StartUpEngine()) {
-    std::fprintf(stderr, "File not found (%s)\n", ConfigurationFileName);
+    ShowFatalMessage(std::string("File not found (") + ConfigurationFileName + ")");
     return 1;
   }
   RunProtocolLoop();

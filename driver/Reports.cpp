@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 #include "driver/Clock.h"
 #include "board/MoveText.h"
@@ -32,11 +35,22 @@ void BuildSettingsLine() {
   Reports.settingsLine = line;
 }
 
+// A log that cannot be created costs the engine nothing but the log: the user hears it once.
+static void TellLogFailure(bool &told, const std::string &path) {
+  if (told) return;
+  told = true;
+  std::string reason = std::strerror(errno);
+  std::error_code error;
+  std::string shown = std::filesystem::absolute(path, error).string();
+  std::fprintf(stderr, "%s: cannot write %s (%s); playing on without this log\n", EngineName,
+               (error ? path : shown).c_str(), reason.c_str());
+}
+
 void OpenConsoleLog() {
   CloseConsoleLog();
   std::string path = Settings.filePrefix + ConsoleLogFileName;
   Reports.consoleLog = std::fopen(path.c_str(), "wb");
-  if (Reports.consoleLog == nullptr) return;
+  if (Reports.consoleLog == nullptr) return TellLogFailure(Reports.consoleLogFailureTold, path);
   ConsoleLogLine((std::string(EngineName) + " " + VersionText).substr(0, 32) + Reports.settingsLine);
   ConsoleLogLine(Settings.kibitzEnabled ? "Kibitz aan" : "Kibitz uit");
 }
@@ -169,8 +183,9 @@ void AddSearchLogLine(int count) {
 }
 
 void WriteSearchLog() {
-  std::FILE *file = std::fopen((Settings.filePrefix + SearchLogFileName).c_str(), "wb");
-  if (file == nullptr) return;
+  std::string path = Settings.filePrefix + SearchLogFileName;
+  std::FILE *file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return TellLogFailure(Reports.searchLogFailureTold, path);
   for (int i = 0; i < Reports.searchLogCount; i++) {
     std::string line = Reports.searchLog[i];
     while (!line.empty() && line.back() == ' ') line.pop_back();

@@ -1,6 +1,7 @@
 // Texts the engine reports besides the fixed protocol lines: the settings line and the console
 // log, which mirrors every protocol line in and out. Log files are written in CRLF lines; a
-// failure to write one is ignored line by line.
+// failure to write one is ignored line by line. A log that cannot be created at all (a read-only
+// folder) is said once on standard error, and the engine plays on without it.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +21,9 @@ struct ReportState {
   std::string messageLine;   // the last analysis line
   std::string searchLog[SearchLogLimit];
   int32_t searchLogCount;
-  std::FILE *consoleLog;     // open while the console log is on and could be created
+  std::FILE *consoleLog;       // open while the console log is on and could be created
+  bool consoleLogFailureTold;  // the console log could not be created, and standard error knows
+  bool searchLogFailureTold;   // the same for the search log
 };
 extern ReportState Reports;
 

@@ -1,6 +1,7 @@
 // The texts of driver/Reports, from search state set up by hand.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -140,5 +141,22 @@ TEST_F(ReportsTest, SearchLogKeepsTwoHundredLines) {
                                       "     --  --  --  - 1.50  E2-E4 E7-E5 G1-F3"}));
 }
 
+// A log that cannot be created (its name taken by a folder here, as root writes anywhere): the
+// engine goes on and says so once per log on standard error, however often it tries.
+TEST_F(ReportsTest, UnwritableLogsAreToldOnce) {
+  std::filesystem::create_directory(scratch.Path() + "/conlogbestand.txt");
+  std::filesystem::create_directory(scratch.Path() + "/logbestand.txt");
+  testing::internal::CaptureStderr();
+  OpenConsoleLog();
+  ConsoleLogLine("in:  xboard");
+  OpenConsoleLog();
+  for (int i = 0; i < 3; i++) WriteSearchLog();
+  std::vector<std::string> told = SplitLines(testing::internal::GetCapturedStderr());
+  ASSERT_EQ(told.size(), 2u);
+  std::string here = std::filesystem::current_path().string();
+  EXPECT_NE(told[0].find("KrelinChess: cannot write " + here + "/conlogbestand.txt ("), std::string::npos) << told[0];
+  EXPECT_NE(told[1].find("/logbestand.txt ("), std::string::npos) << told[1];
+  EXPECT_EQ(Reports.consoleLog, nullptr);
+}
 
 }  // namespace
