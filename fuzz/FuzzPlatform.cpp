@@ -76,3 +76,5 @@ bool FileExists(const std::string &path) {
 std::string ResolveFileName(const std::string &path) { return path; }
 
 std::string InstalledDataDirectory() { return FuzzScratchDirectory(); }
+
+void ShowFatalMessage(const std::string &) {}

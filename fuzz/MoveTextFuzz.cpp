@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string squeezed = SqueezeUpper(std::string(reinterpret_cast<const char *>(data), size));
-  if (squeezed.compare(0, 8, "USERMOVE") == 0 || IsCoordinateMove(squeezed)) {
-    std::string engineText = MoveTextOfUserMove(squeezed);
+  std::string engineText;
+  if ((squeezed.compare(0, 8, "USERMOVE") == 0 || IsCoordinateMove(squeezed)) &&
+      AcceptUserMove(squeezed, engineText)) {
     std::string protocolText = ToProtocolMoveText(engineText);
     // Back and forth, a move keeps its squares and its promotion piece.
     if (SqueezeUpper(ToEngineMoveText(protocolText)) != engineText) std::abort();
