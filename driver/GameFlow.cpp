@@ -13,6 +13,7 @@
 #include "driver/Reports.h"
 #include "book/Book.h"
 #include "eval/RootInputs.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/Selectivity.h"
@@ -264,7 +265,6 @@ void StartGameFrom(const Board &board, bool engineIsWhite) {
   Game.currentBoard = board;
   Game.gameStartBoard = board;
   Game.gameHistory.count = 0;
-  Tree.savedHistoryCount = 0;
   PushGamePosition(board, 0);
 }
 

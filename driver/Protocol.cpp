@@ -13,6 +13,7 @@
 #include "driver/Interpreter.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"

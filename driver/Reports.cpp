@@ -11,6 +11,7 @@
 #include "book/Book.h"
 #include "driver/Config.h"
 #include "driver/Console.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 

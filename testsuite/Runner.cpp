@@ -11,6 +11,7 @@
 #include "driver/GameFlow.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
@@ -111,7 +112,6 @@ static void RunMoveLine(SuiteRun &run, const std::string &squeezed) {
     Game.gameStartBoard = Game.currentBoard;
     Flow.gameRecordCount = 0;
     Game.gameHistory.count = 0;
-    Tree.savedHistoryCount = 0;
     PushGamePosition(Game.currentBoard, 0);
     SearchNow(run);
     BuildAnalysisLine(16, true);

@@ -13,6 +13,7 @@
 #include "driver/Platform.h"
 #include "driver/Protocol.h"
 #include "driver/Reports.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "support/EngineSession.h"

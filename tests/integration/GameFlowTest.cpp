@@ -13,6 +13,7 @@
 #include "driver/Console.h"
 #include "driver/GameFlow.h"
 #include "driver/Interpreter.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "support/EngineFixture.h"

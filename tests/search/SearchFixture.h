@@ -15,6 +15,8 @@
 #include "driver/Config.h"
 #include "driver/GameFlow.h"
 #include "search/MoveOrder.h"
+#include "search/Node.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"

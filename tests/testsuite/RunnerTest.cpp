@@ -16,6 +16,7 @@
 #include "driver/GameFlow.h"
 #include "driver/Interpreter.h"
 #include "driver/Protocol.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "support/Scratch.h"
