@@ -13,6 +13,8 @@ void SetGPawnWatch(const Board &gameBoard) {
   GPawnWatch.opponentGPawnWatch = gameBoard[OpponentKingSquare] == 97 || gameBoard[OpponentKingSquare] == 98;
 }
 
+void ClearGPawnWatch() { GPawnWatch = MoveFlags{}; }
+
 // ---------------------------------------------------------------------------------------------
 // Making a move. MakeMove and ApplyMove share one body; ApplyMove leaves out everything that
 // touches the EvalState (material, the g-pawn and castling terms).

@@ -15,6 +15,7 @@ extern MoveFlags GPawnWatch;
 // Sets both flags from the game position before a search (its king-square bytes filled): the
 // engine's when its king stands on 27 or 28, the opponent's when its king stands on 97 or 98.
 void SetGPawnWatch(const Board &gameBoard);
+void ClearGPawnWatch();  // both flags off
 
 void MakeMove(Move move, Board &board, EvalState &state);  // board and material, castling terms
 void ApplyMove(Move move, Board &board);                   // the board only

@@ -15,6 +15,13 @@ void ClearBookRecord() {
   BookRecord.noBonus = false;
 }
 
+void ResetBookState() {
+  ClearBookRecord();
+  BookRecord.forcedReply.clear();
+  Books.useBook = true;
+  RandomGenerator = RandomState{};
+}
+
 void LoadBook(int colour, const std::string &path) {
   for (BookLine &line : Books.line[colour]) line.length = 0;
   std::FILE *file = std::fopen(path.c_str(), "rb");

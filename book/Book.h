@@ -47,7 +47,10 @@ struct BookRecordData {
 };
 extern BookRecordData BookRecord;
 
-void ClearBookRecord();                      // slots, status and flags; never the forced reply
+void ClearBookRecord();  // slots, status and flags; never the forced reply
+// The record with its forced reply cleared, the book switched on and the random generator at its
+// start; the loaded book lines stay.
+void ResetBookState();
 void LoadBook(int colour, const std::string &path);  // 0 White, 1 Black; a missing file: no book
 void LoadBooks(const std::string &filePrefix);
 Move ResolveStoredMove(const Board &board, int from, int to);  // kind and promotion from the board

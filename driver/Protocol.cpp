@@ -9,6 +9,7 @@
 #include "driver/Clock.h"
 #include "driver/Config.h"
 #include "driver/Console.h"
+#include "driver/EngineState.h"
 #include "driver/GameFlow.h"
 #include "driver/Interpreter.h"
 #include "driver/Platform.h"
@@ -47,24 +48,11 @@ static void InstallSearchHooks() {
 bool StartUpEngine() {
   PlatformStartUp();
   if (!LocateConfiguration()) return false;
-  InitBoardTables();
-  ResetSettings();
-  ResetClock();
-  ResetConsole();
-  ResetReports();
-  ResetGameFlow();
-  ClearSearchSignals();
-  ResetSearchState();
+  InitEngineTables(ReadHashSize());
   InstallSearchHooks();
-  SizeHashTables(ReadHashSize());
-  InitZobrist();
-  InitEvaluationMasks();
-  Game.engineIsWhite = false;
-  ResetProtocol();
   LoadBooks(Settings.filePrefix);
-  Books.useBook = true;
+  ResetEngineState();
   ReadConfiguration();
-  NewGame();
   return true;
 }
 

@@ -1,9 +1,10 @@
-#include "board/Board.h"
-#include "board/PositionKey.h"
+#include "driver/Config.h"
+#include "driver/EngineState.h"
 #include "tools/DevCommand.h"
 
 void DevInitTables() {
-  InitBoardTables();
-  InitZobrist();
-  InitEvaluationMasks();
+  static bool ready = false;  // the tables are built once per run, as at the engine's start-up
+  if (ready) return;
+  InitEngineTables(DefaultHashSize);
+  ready = true;
 }
