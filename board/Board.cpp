@@ -191,6 +191,20 @@ void ResetGamePosition() {
   Game.fiftyMoveCount = 0;
 }
 
+bool FindKings(Board &board) {
+  int engineKings = 0, opponentKings = 0;
+  for (int square = 21; square <= 98; square++) {
+    if (board[square] == EngineKing) {
+      engineKings++;
+      board[EngineKingSquare] = uint8_t(square);
+    } else if (board[square] == OpponentKing) {
+      opponentKings++;
+      board[OpponentKingSquare] = uint8_t(square);
+    }
+  }
+  return engineKings == 1 && opponentKings == 1;
+}
+
 void InitBoardTables() {
   InitPieceTables();
   InitEmptyBoard();

@@ -242,6 +242,8 @@ void InitBoardTables();              // fills every table and fixed board; empti
 void InitEvaluationMasks();          // the evaluation masks and tables (start-up, after the TT)
 void ResetGamePosition();            // CurrentBoard := StartBoard, history and counters empty
 
+// Exactly one king of each side on the playing squares; fills the king-square bytes.
+bool FindKings(Board &board);
 bool SamePosition(const Board &a, const Board &b);    // squares 21..98 and bytes 120..122
 bool SameStateBytes(const Board &a, const Board &b);  // bytes 120..122 only
 void HistoryPush(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh);

@@ -28,28 +28,12 @@ static void DropUnusableState(Board &board) {
 
 // Exactly one king of each side and at most 8 pawns of each; fills the king-square bytes.
 static bool HasSearchablePieces(Board &board) {
-  int engineKings = 0, opponentKings = 0, enginePawns = 0, opponentPawns = 0;
+  int enginePawns = 0, opponentPawns = 0;
   for (int square = 21; square <= 98; square++) {
-    switch (board[square]) {
-      case EngineKing:
-        engineKings++;
-        board[EngineKingSquare] = uint8_t(square);
-        break;
-      case OpponentKing:
-        opponentKings++;
-        board[OpponentKingSquare] = uint8_t(square);
-        break;
-      case EnginePawn:
-        enginePawns++;
-        break;
-      case OpponentPawn:
-        opponentPawns++;
-        break;
-      default:
-        break;
-    }
+    enginePawns += board[square] == EnginePawn;
+    opponentPawns += board[square] == OpponentPawn;
   }
-  return engineKings == 1 && opponentKings == 1 && enginePawns <= 8 && opponentPawns <= 8;
+  return FindKings(board) && enginePawns <= 8 && opponentPawns <= 8;
 }
 
 static bool FinishPosition(Board &board) {
