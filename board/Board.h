@@ -206,11 +206,7 @@ extern Move KingMoves[StepTableSize][8];
 // Tables indexed by a square difference -77..77.
 constexpr int MaxSquareDifference = 77;
 extern int32_t RayDirectionTable[2 * MaxSquareDifference + 1];
-extern int32_t KingStepTable[2 * MaxSquareDifference + 1];
-extern int32_t KnightStepTable[2 * MaxSquareDifference + 1];
 inline int32_t RayDirection(int difference) { return RayDirectionTable[difference + MaxSquareDifference]; }
-inline int32_t KingStep(int difference) { return KingStepTable[difference + MaxSquareDifference]; }
-inline int32_t KnightStep(int difference) { return KnightStepTable[difference + MaxSquareDifference]; }
 
 extern uint8_t Distance[BoardSize][BoardSize];
 
@@ -229,12 +225,9 @@ extern uint64_t SpanBehind[MaskTableSize];
 extern int32_t EnginePawnAdvance[BoardSize];
 extern int32_t OpponentPawnAdvance[BoardSize];
 extern int32_t FileCentrality[10];
-extern int32_t CentreFileBonus[BoardSize];
 extern int32_t InwardSquare[BoardSize];
 extern uint8_t NotAheadOnFile[BoardSize][BoardSize];
 extern uint8_t NotBehindOnFile[BoardSize][BoardSize];
-extern uint8_t SecondRowFlag[BoardSize];
-extern uint8_t ThirdRowFlag[BoardSize];
 
 // ---------------------------------------------------------------------------------------------
 bool IsPlayingSquare(int index);     // rows 2..9 and columns 1..8 of the mailbox

@@ -37,38 +37,22 @@ Move ParseMove(std::string_view text) {
   return Move{Square(from), Square(to), QuietMove, 0};
 }
 
+const PromotionName *FindPromotion(char letter, bool english) {
+  for (const PromotionName &name : PromotionNames)
+    if ((english ? name.english : name.dutch) == letter) return &name;
+  return nullptr;
+}
+
 uint8_t TypedPromotionPiece(std::string_view text) {
   std::string squeezed = SqueezeUpper(text);
-  if (squeezed.size() <= 4) return OpponentQueen;
-  switch (squeezed[4]) {
-    case 'L':
-      return OpponentBishop;
-    case 'P':
-      return OpponentKnight;
-    case 'T':
-      return OpponentRook;
-    default:
-      return OpponentQueen;
-  }
+  const PromotionName *name = squeezed.size() > 4 ? FindPromotion(squeezed[4], false) : nullptr;
+  return name != nullptr ? name->opponentPiece : OpponentQueen;
 }
 
 static std::string PromotionLetter(uint8_t piece) {
-  switch (piece) {
-    case EngineKnight:
-    case OpponentKnight:
-      return "P";
-    case EngineBishop:
-    case OpponentBishop:
-      return "L";
-    case EngineRook:
-    case OpponentRook:
-      return "T";
-    case EngineQueen:
-    case OpponentQueen:
-      return "D";
-    default:
-      return "";
-  }
+  for (const PromotionName &name : PromotionNames)
+    if (piece == name.enginePiece || piece == name.opponentPiece) return std::string(1, name.dutch);
+  return "";
 }
 
 std::string MoveText(Move move) {
@@ -84,24 +68,21 @@ std::string CompactMoveText(Move move) {
   return SquareName(move.from) + SquareName(move.to) + PromotionLetter(move.promotion);
 }
 
-// Resolves a parsed from-to pair by what stands on the board: capture, castling, en passant
-// (a pawn changing file onto an empty square) and promotion to a queen.
-static Move ResolveTextMove(const Board &board, Move move) {
-  if (board[move.to] != Empty) move.kind = CaptureMove;
-  uint8_t piece = board[move.from];
-  bool changesFile = FileOf[move.from] != FileOf[move.to];
-  if ((piece == EngineKing || piece == OpponentKing) &&
-      (move.to - move.from == 2 || move.from - move.to == 2)) {
+Move ResolveMove(const Board &board, int from, int to) {
+  Move move{Square(from), Square(to), board[to] != Empty ? CaptureMove : QuietMove, 0};
+  uint8_t piece = board[from];
+  bool changesFile = FileOf[from] != FileOf[to];
+  if ((piece == EngineKing || piece == OpponentKing) && (to - from == 2 || from - to == 2)) {
     move.kind = CastlingMove;
   } else if (piece == EnginePawn) {
     if (move.kind == QuietMove && changesFile)
       move.kind = EnPassantMove;
-    else if (RankOf[move.to] == 8)
+    else if (RankOf[to] == 8)
       move.promotion = EngineQueen;
   } else if (piece == OpponentPawn) {
     if (move.kind == QuietMove && changesFile)
       move.kind = EnPassantMove;
-    else if (RankOf[move.to] == 1)
+    else if (RankOf[to] == 1)
       move.promotion = OpponentQueen;
   }
   return move;
@@ -113,7 +94,7 @@ bool PlayMoveString(std::string_view text) {
   for (size_t at = 0; at + 4 <= rest.size(); at += 4) {
     Move move = ParseMove(std::string_view(rest).substr(at, 4));
     if (move.kind == 0 || work[move.from] == Empty) return false;
-    ApplyMove(ResolveTextMove(work, move), work);
+    ApplyMove(ResolveMove(work, move.from, move.to), work);
   }
   Game.currentBoard = work;
   return true;

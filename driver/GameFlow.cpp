@@ -212,7 +212,7 @@ innerStart:
 
   // The move is final
   Flow.engineMoveCount++;
-  if (Flow.score < -1100 && Flow.previousScore < -1100) {
+  if (Flow.score < LostScore && Flow.previousScore < LostScore) {
     WriteProtocolLine(Game.engineIsWhite ? "0-1 {White resigns}" : "1-0 {Black resigns}");
     return;
   }

@@ -56,10 +56,6 @@ bool StartUpEngine() {
   return true;
 }
 
-static bool StartsWith(const std::string &text, const char *prefix) {
-  return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
-}
-
 static void CallInterpreter(const std::string &command) {
   Signals.commandText = command;
   RunCommand();

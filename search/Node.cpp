@@ -166,12 +166,6 @@ bool ReachesBound(bool maximising, int32_t value, int32_t bound) {
 }
 int32_t NullWindowValue(const Node &n) { return n.maximising ? n.bound - 1 : n.bound + 1; }
 
-// The full attack test on the king of the side to move.
-bool SideToMoveInCheck(const Board &board, int ply) {
-  int side = SideToMove(ply);
-  return IsAttacked(board, KingSquareOf(board, side), side == EngineSide ? OpponentSide : EngineSide);
-}
-
 // Every move the generator of this side would hand out in this position (the hash move is checked
 // against them, so that a key collision never plays a move from an empty square).
 bool IsGeneratedMove(const Board &board, int side, Move wanted) {
@@ -253,7 +247,7 @@ bool MakeNodeMove(Node &n) {
                   (n.maximising ? e - m >= n.bound : e + m <= n.bound);
     MakeMove(move, n.board, n.state);
     if (futile) {
-      n.inCheck = SideToMoveInCheck(n.board, n.ply);
+      n.inCheck = SideToMoveInCheck(n.board, n.maximising);
       n.inCheckKnown = true;
       bool promotesToQueen = move.promotion == EngineQueen || move.promotion == OpponentQueen;
       if (!n.inCheck && !promotesToQueen && !(IsPawn(n.piece) && AdvancedPawnTest(n.board, move.to))) {
@@ -878,7 +872,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   if (PollAndTestTime()) return;
 
   // Step 7. In check
-  if (!n.inCheckKnown) n.inCheck = !n.nullMove && SideToMoveInCheck(n.board, n.ply);
+  if (!n.inCheckKnown) n.inCheck = !n.nullMove && SideToMoveInCheck(n.board, n.maximising);
 
   // Step 8. The node's value and line start afresh
   value = init;

@@ -26,7 +26,8 @@ void TTClear() {
   }
 }
 
-uint8_t CheckByte(const Board &board) {
+// Castling rights of both sides and the en passant file
+static uint8_t CheckByte(const Board &board) {
   int enPassant = board[EnPassantSquare];
   return uint8_t(board[EngineRights] + 4 * board[OpponentRights] + 16 * (enPassant != 0 ? FileOf[enPassant] : 0));
 }

@@ -89,7 +89,7 @@ void RunTestSuite(const SuiteHost &host, const std::string &fileName, bool &out)
   std::string inputPath = host.filePrefix + name;
   Books.useBook = false;
   out = false;
-  SuiteRun run{host};
+  SuiteRun run{host, std::ofstream(), 0, 0.0};
   std::ifstream input(host.resolveFileName(inputPath), std::ios::binary);
   if (input) run.result.open(host.filePrefix + ResultFileName(name), std::ios::binary);
   if (!input || !run.result) {

@@ -74,7 +74,7 @@ std::set<std::string> SlotSet() {
 Move Probe(int gameRecordCount, uint64_t seed = 1) {
   Board before = Game.currentBoard;
   ClearBookRecord();
-  Move move = BookProbe(gameRecordCount, seed);
+  Move move = BookProbe(Game.currentBoard, Game.engineIsWhite, gameRecordCount, seed);
   EXPECT_EQ(std::memcmp(&before, &Game.currentBoard, sizeof(Board)), 0) << "the probe must restore the board";
   return move;
 }
