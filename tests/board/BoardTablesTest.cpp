@@ -1,19 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "board/Board.h"
+#include "support/FreshEngine.h"
 
 namespace {
 
 class BoardTablesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    InitBoardTables();
-    InitEvaluationMasks();
-  }
+  void SetUp() override { FreshEngine(); }
 };
 
 TEST_F(BoardTablesTest, HistoryOverflowKeepsTheLastEntryInFront) {
   Board board = StartBoard;
+  Game.gameHistory.count = 0;
   for (uint32_t i = 1; i <= 110; i++) HistoryPush(board, 0, i, 0);
   EXPECT_EQ(Game.gameHistory.count, 110);
   HistoryPush(board, 0, 111, 0);

@@ -27,15 +27,6 @@ DevRun RunDev(const std::string &arguments) {
 
 const std::string StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
-TEST(DevMovesTest, PerftAcceptsTheFenQuotedOrSplit) {
-  EXPECT_EQ(RunDev("perft '" + StartFen + "' 3").out, "8902\n");
-  EXPECT_EQ(RunDev("perft '8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 b - -' 2").out, "205\n");
-  DevRun bad = RunDev("perft 'no position here' 3");
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.out, "");
-  EXPECT_EQ(RunDev("perft '" + StartFen + "' deep").status, 1);
-}
-
 TEST(DevMovesTest, MovesShowsCapturesThenQuietMovesWithKinds) {
   DevRun run = RunDev("moves '4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1'");
   EXPECT_EQ(run.out,

@@ -24,29 +24,6 @@ std::vector<Move> AllCaptures(CaptureList &captures) {
   return moves;
 }
 
-TEST_F(MoveGenTest, CapturesComeBestFirstAndEqualScoresByGenerationOrder) {
-  // c4 takes the rook or the pawn, e4 the same pawn, the knight a pawn on f3, the queen the d5 pawn.
-  Board board = FenBoard("4k3/8/8/1r1p4/2P1P3/5p2/3Q4/4K1N1 w - - 0 1");
-  MoveList list;
-  int top = GenerateEngineMoves(board, true, list);
-  CaptureList captures;
-  CollectCaptures(board, list, top, EngineSide, TriedMoves{}, captures);
-  ASSERT_EQ(captures.filled, 5);
-  std::vector<std::string> texts;
-  for (Move move : AllCaptures(captures)) texts.push_back(MoveText(move));
-  // Of the two equal pawn captures, c4's was generated first and comes out first.
-  EXPECT_EQ(texts, (std::vector<std::string>{"C4xB5", "C4xD5", "E4xD5", "G1xF3", "D2xD5"}));
-
-  // A tried capture is not collected again.
-  TriedMoves tried{};
-  AddTriedMove(tried, ParseMove("C4D5"));  // kind 10: not the same move
-  AddTriedMove(tried, Move{Square(ParseSquare("C4")), Square(ParseSquare("B5")), CaptureMove, 0});
-  top = GenerateEngineMoves(board, true, list);
-  CollectCaptures(board, list, top, EngineSide, tried, captures);
-  EXPECT_EQ(captures.filled, 4);
-  EXPECT_EQ(MoveText(NextCapture(captures, CaptureMode::All, 0)), "C4xD5");
-}
-
 TEST_F(MoveGenTest, GoodCapturesRecapturesAndASecondWalk) {
   // The queen may take the lone knight on a5 or the d5 pawn, which c6 defends.
   Board board = FenBoard("4k3/8/2p5/n2p4/8/8/3Q4/4K3 w - - 0 1");

@@ -73,10 +73,7 @@ TEST_F(SetupTest, MalformedPlacementStaysOnTheBoard) {
 class PositionFileTest : public MovesTest {
  protected:
   std::string path = ::testing::TempDir() + "krelin_position_file_test.txt";
-  void TearDown() override {
-    std::remove(path.c_str());
-    MovesTest::TearDown();
-  }
+  void TearDown() override { std::remove(path.c_str()); }
   bool ReadLines(const std::string &text, Board &board, bool &white) {
     std::ofstream(path) << text;
     return ReadPositionFile(path, board, white);

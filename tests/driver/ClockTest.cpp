@@ -3,6 +3,7 @@
 #include "board/Board.h"
 #include "driver/Clock.h"
 #include "driver/GameFlow.h"
+#include "support/FreshEngine.h"
 
 namespace {
 
@@ -10,12 +11,7 @@ constexpr double Second = 1.0 / 86400.0;
 
 class ClockTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    InitBoardTables();
-    ResetClock();
-    ResetGameFlow();
-    Clock.nominalDepth = Clock.minTimeStopDepth = 12;
-  }
+  void SetUp() override { FreshEngine(); }
 };
 
 TEST_F(ClockTest, LevelAndTimeLines) {
@@ -38,59 +34,6 @@ TEST_F(ClockTest, LevelAndTimeLines) {
     HandleTime(centiseconds);
     EXPECT_NEAR(Clock.timeLeft / Second, left, 1e-9) << centiseconds;
   }
-}
-
-TEST_F(ClockTest, SuddenDeathAllocation) {
-  HandleTime("6000");
-  AllocateTime();
-  EXPECT_NEAR(Clock.softTimeLimit / Second, 1.99, 1e-9);
-  EXPECT_NEAR(Clock.hardTimeLimit / Second, 7.96, 1e-9);
-  EXPECT_EQ(Clock.minTimeStopDepth, 11);  // soft below 15 seconds
-
-  Clock.timeLeft = 600 * Second;  // soft 20 s: full depth
-  AllocateTime();
-  EXPECT_NEAR(Clock.softTimeLimit / Second, 20.0, 1e-9);
-  EXPECT_NEAR(Clock.hardTimeLimit / Second, 80.0, 1e-9);
-  EXPECT_EQ(Clock.minTimeStopDepth, 12);
-
-  Clock.timeLeft = 1.0 * Second;  // the margins make both limits negative
-  AllocateTime();
-  EXPECT_NEAR(Clock.hardTimeLimit / Second, -0.2, 1e-9);
-  EXPECT_NEAR(Clock.softTimeLimit / Second, -0.2, 1e-9);
-
-  Clock.timeLeft = 3 * Second;  // an increment is capped by the clock
-  Clock.increment = 10 * Second;
-  AllocateTime();
-  EXPECT_NEAR(Clock.softTimeLimit / Second, 1.8, 1e-9);  // min(0.8 T, T - 1.1 s) = 1.9, then hard 1.8
-  EXPECT_NEAR(Clock.hardTimeLimit / Second, 1.8, 1e-9);
-}
-
-TEST_F(ClockTest, PeriodAllocationInTheOpeningAndAtThePeriodEnd) {
-  HandleLevel("level 40 5 0");
-  Clock.timeLeft = 100 * Second;
-  Flow.engineMoveCount = 10;  // start board: opening factor 1.5
-  AllocateTime();
-  EXPECT_NEAR(Clock.softTimeLimit / Second, 1.5 * 100.0 / 32, 1e-9);
-  EXPECT_NEAR(Clock.hardTimeLimit / Second, 6 * 100.0 / 32, 1e-9);
-
-  Flow.engineMoveCount = 21;  // past the opening
-  AllocateTime();
-  EXPECT_NEAR(Clock.softTimeLimit / Second, 100.0 / 21, 1e-9);
-
-  Flow.engineMoveCount = 39;  // last move of the period
-  AllocateTime();
-  EXPECT_NEAR(Clock.hardTimeLimit / Second, 90.0, 1e-9);
-  EXPECT_NEAR(Clock.softTimeLimit / Second, 60.0, 1e-9);
-
-  Flow.engineMoveCount = 30;  // 10 left: hard capped at 0.6 T
-  Clock.timeLeft = 10 * Second;
-  AllocateTime();
-  EXPECT_NEAR(Clock.softTimeLimit / Second, 10.0 / 12, 1e-9);
-  for (int square = 21; square <= 26; square++) Game.currentBoard[square] = Empty;
-  Flow.engineMoveCount = 5;  // only two back-row squares unmoved: no opening factor
-  Clock.timeLeft = 100 * Second;
-  AllocateTime();
-  EXPECT_NEAR(Clock.softTimeLimit / Second, 100.0 / 37, 1e-9);
 }
 
 }  // namespace

@@ -4,13 +4,14 @@
 
 #include "driver/Config.h"
 #include "driver/Platform.h"
+#include "support/FreshEngine.h"
 #include "support/Scratch.h"
 
 namespace {
 
 class ConfigTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetSettings(); }
+  void SetUp() override { FreshEngine(); }
   ScratchDirectory scratch;
 };
 

@@ -11,7 +11,11 @@
 #include "board/MakeMove.h"
 #include "board/Perft.h"
 #include "board/Setup.h"
-#include "eval/EvalTestSupport.h"
+#include "eval/Evaluate.h"
+#include "eval/Pawns.h"
+#include "eval/RootInputs.h"
+#include "eval/Score.h"
+#include "support/FreshEngine.h"
 
 namespace {
 
@@ -105,7 +109,7 @@ int PlayRandomGames(Board start, int games, int maxPlies, std::mt19937 &random) 
 
 class EvalPropertyTest : public ::testing::Test {
  protected:
-  void SetUp() override { InitEvalTables(); }
+  void SetUp() override { FreshEngine(); }
 };
 
 TEST_F(EvalPropertyTest, IncrementalStateMatchesAFreshScanOverRandomGames) {

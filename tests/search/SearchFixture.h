@@ -20,30 +20,18 @@
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
+#include "support/FreshEngine.h"
 
 class SearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitBoardTables();
-    InitZobrist();
-    InitEvaluationMasks();
-    SizeHashTables(1);
-    ResetSettings();
-    ResetSearchState();
-    ClearSearchSignals();
+    FreshEngine();
     savedHooks_ = Hooks;
     Hooks = SilentHooks();
     Books.useBook = false;
-    ClearBookRecord();
-    BookRecord.forcedReply.clear();
     Game.engineIsWhite = true;
   }
-  void TearDown() override {
-    Hooks = savedHooks_;
-    ResetGamePosition();
-    ResetSearchState();
-    Game.engineIsWhite = false;
-  }
+  void TearDown() override { Hooks = savedHooks_; }
 
  private:
   SearchHooks savedHooks_{};

@@ -34,15 +34,6 @@ INSTANTIATE_TEST_SUITE_P(
 const char *const MiddleGame = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 3 8";
 const char *const MateIn3 = "2rr2k1/5ppp/8/8/8/4Q3/4RPPP/4R1K1 w - - 0 1";
 
-TEST_F(SearchTest, IdenticalSearchesCountTheSameNodes) {
-  SearchOutcome first = SearchFen(MiddleGame, 6);
-  SearchFen("8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 6);
-  SearchOutcome again = SearchFen(MiddleGame, 6);
-  EXPECT_EQ(again.nodes, first.nodes);
-  EXPECT_EQ(again.move, first.move);
-  EXPECT_EQ(again.score, first.score);
-}
-
 const Move OpponentKingG8{98, 97, QuietMove, 0};  // the opponent's move into the root
 
 TEST_F(SearchTest, FiftyMoveCountDrawsEveryReversibleLine) {

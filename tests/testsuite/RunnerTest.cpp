@@ -68,15 +68,6 @@ void ExpectTotals(const std::vector<std::string> &lines, int positions) {
   EXPECT_EQ(lines.back(), "Aantal vars/posities: " + std::to_string(positions));
 }
 
-TEST_F(RunnerTest, ResultFileNameAndAFileOfCommentsOnly) {
-  // The engine upper-cases the name; the file is found whatever its case on disk.
-  scratch.Write("suite.epd", "\\ comments only\r\n# a hash line\r\n\r\n   \t\r\n\\%" + Wac001 + "\r\n");
-  Command("/V suite.epd");
-  EXPECT_EQ(scratch.Read("testresultaat_SUITE.txt"),
-            "SUITE.EPD\r\nmaxh = 5\r\n\r\n\r\nGebruikte tijd: 0.00 sec\r\nAantal vars/posities: 0\r\n");
-  EXPECT_TRUE(Books.useBook);
-}
-
 TEST_F(RunnerTest, MoveLinesAreSearchedFromTheInitialPosition) {
   // One move: the engine plays Black.
   std::vector<std::string> lines = Suite("one.txt", "e2 e4 \\ the king's pawn\n", "/VONE");
