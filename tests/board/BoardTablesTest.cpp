@@ -22,26 +22,4 @@ TEST_F(BoardTablesTest, HistoryOverflowKeepsTheLastEntryInFront) {
   EXPECT_EQ(Game.gameHistory.entry[110].keyLow, 111u);
 }
 
-TEST_F(BoardTablesTest, RepetitionCountsMatchSideMarkerKeyAndBoard) {
-  Board board = StartBoard;
-  Board moved = StartBoard;
-  moved[35] = Empty;
-  moved[55] = EnginePawn;
-  HistoryPush(board, 0, 7, 9);
-  HistoryPush(moved, 0, 7, 9);  // same key, other board
-  HistoryPush(board, 1, 7, 9);  // other side marker
-  HistoryPush(board, 0, 7, 8);  // other key
-  HistoryPush(board, 0, 7, 9);
-  EXPECT_TRUE(IsRepeated(board, 0, 7, 9));
-  EXPECT_TRUE(IsTwofold(board, 0, 7, 9));
-  EXPECT_FALSE(IsThreefold(board, 0, 7, 9));
-  HistoryPush(board, 0, 7, 9);
-  EXPECT_TRUE(IsThreefold(board, 0, 7, 9));
-
-  Board rights = board;
-  rights[OpponentRights] = 1;
-  EXPECT_FALSE(SamePosition(rights, board));
-  EXPECT_FALSE(SameStateBytes(rights, board));
-}
-
 }  // namespace
