@@ -36,25 +36,4 @@ TEST_F(MoveTextTest, TypedPromotionWithTheEnginePlayingBlack) {
   EXPECT_EQ(typed("a7a8x").promotion, OpponentQueen);
 }
 
-TEST_F(MoveTextTest, PlayMoveStringReplaysOrChangesNothing) {
-  Game.currentBoard = StartBoard;
-  ASSERT_TRUE(PlayMoveString("e2e4 e7e5"));
-  const Board before = Game.currentBoard;
-  EXPECT_EQ(before[55], EnginePawn);
-  EXPECT_EQ(before[65], OpponentPawn);
-  for (const char *bad : {"g1f3e3e4", "g1f3i9i8"}) {  // e3 is empty; i9 is no square
-    EXPECT_FALSE(PlayMoveString(bad));
-    EXPECT_TRUE(SamePosition(Game.currentBoard, before)) << bad;
-  }
-  Game.currentBoard = StartBoard;  // castling, en passant and a promotion are told by the board
-  ASSERT_TRUE(PlayMoveString("e2e4 d7d5 e4e5 f7f5 e5f6 b8c6 g1f3 c8g4 f1e2 d8d7 e1g1"));
-  EXPECT_EQ(Game.currentBoard[27], EngineKing);
-  EXPECT_EQ(Game.currentBoard[26], EngineRook);
-  EXPECT_EQ(Game.currentBoard[66], Empty);
-  Game.currentBoard = PiecesBoard({{85, EnginePawn}, {32, OpponentPawn}});
-  ASSERT_TRUE(PlayMoveString("e7e8b2b1"));
-  EXPECT_EQ(Game.currentBoard[95], EngineQueen);
-  EXPECT_EQ(Game.currentBoard[22], OpponentQueen);
-}
-
 }  // namespace

@@ -36,13 +36,6 @@ TEST_F(ConfigTest, HashSizeTakesOnlyPowersOfTwoUpTo64) {
   EXPECT_TRUE(Settings.quitAfterResult);
 }
 
-TEST_F(ConfigTest, MissingFileIsReported) {
-  // Only the installed data directory is left to look in; it must not be this scratch folder.
-  ASSERT_NE(InstalledDataDirectory(), scratch.Path() + "/");
-  if (FileExists(InstalledDataDirectory() + ConfigurationFileName)) GTEST_SKIP() << "an installed configuration exists";
-  EXPECT_FALSE(LocateConfiguration());
-}
-
 TEST_F(ConfigTest, UpperCasedNamesAreFoundCaseInsensitively) {
   scratch.Write("Wac.txt", "x");
   EXPECT_EQ(ResolveFileName("WAC.TXT"), "Wac.txt");

@@ -1,5 +1,3 @@
-#include <vector>
-
 #include "search/MoveOrder.h"
 #include "tests/board/MovesFixture.h"
 #include "tests/search/SearchFixture.h"
@@ -9,12 +7,6 @@ namespace {
 using MoveOrderTest = SearchTest;
 
 Move Quiet(int from, int to) { return Move{Square(from), Square(to), QuietMove, 0}; }
-
-std::vector<Move> Killers(int ply) {
-  std::vector<Move> moves;
-  for (const KillerSlot &slot : Tree.killerTable[ply]) moves.push_back(slot.move);
-  return moves;
-}
 
 TEST_F(MoveOrderTest, KillerMustStillBePlayableHere) {
   Board board = PiecesBoard({{25, EngineKing}, {21, EngineRook}, {27, EngineKnight}, {31, EnginePawn},

@@ -37,41 +37,26 @@ class SearchTest : public ::testing::Test {
   SearchHooks savedHooks_{};
 };
 
-// A new game on the FEN position; the side to move becomes the engine.
-inline Board StartFen(std::string_view fen) {
+// The engine's move and score for the FEN position as a new game, the side to move as the
+// engine, searched untimed to maxHorizon as the test mode does it.
+struct SearchOutcome {
+  std::string move;  // "" for none
+  int32_t score;
+};
+
+inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
   Board board = EmptyBoard;
   bool engineIsWhite = true;
   EXPECT_TRUE(ReadFen(fen, board, engineIsWhite)) << fen;
-  ResetSearchState();
   StartGameFrom(board, engineIsWhite);
-  return board;
-}
-
-inline bool RunChooseMove(Board board, int maxHorizon, Move lastMove = NullMove) {
-  ClearSearchSignals();
   Signals.timedMode = false;
-  Limits = SearchLimits{};
   Limits.maxHorizon = maxHorizon;
   Limits.testMode = true;
   PrepareMoveSearch();
   EvalState state = SetUpSearchInputs(board);
-  return ChooseMove(board, state, lastMove);
-}
-
-struct SearchOutcome {
-  std::string move;  // "" for none
-  int32_t score;
-  uint64_t nodes;
-};
-
-inline SearchOutcome Outcome() {
+  ChooseMove(board, state, NullMove);
   Move best = Tree.bestLine.move[1];
-  return {best.IsNull() ? "" : CompactMoveText(best), Tree.rootBest, Tree.nodeCount};
-}
-
-inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
-  RunChooseMove(StartFen(fen), maxHorizon);
-  return Outcome();
+  return {best.IsNull() ? "" : CompactMoveText(best), Tree.rootBest};
 }
 
 inline Board AfterMove(Board board, Move move) {

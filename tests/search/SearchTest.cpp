@@ -1,13 +1,12 @@
-// The move search as a whole: mates at their distance from both sides, and a search stopped by a
-// command.
-#include <algorithm>
-#include <vector>
+// The move search as a whole: mates at their distance, for the engine on either side.
+#include <string>
 
 #include "tests/search/SearchFixture.h"
 
 namespace {
 
 struct MateCase { const char *fen, *move; int32_t score; };  // 32002 - 2N for a mate in N
+void PrintTo(const MateCase &c, std::ostream *out) { *out << c.fen; }
 
 class MateTest : public SearchTest, public ::testing::WithParamInterface<MateCase> {};
 
@@ -35,42 +34,5 @@ INSTANTIATE_TEST_SUITE_P(
                       MateCase{"2rr2k1/5ppp/8/8/8/4Q3/4RPPP/4R1K1 w - - 0 1", "E3E8", 31996},
                       MateCase{"4r1k1/4rppp/4q3/8/8/8/5PPP/2RR2K1 b - - 0 1", "E6E1", 31996}),
     MateName);
-
-const char *const MiddleGame = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 3 8";
-// A search stopped by a command posts what the full search posts up to the stop and returns the last.
-struct Post {
-  int horizon; Move move; int32_t score;
-  bool operator==(const Post &) const = default;
-};
-
-std::vector<Post> Posts;
-int PollsBeforeStop = 0;
-
-TEST_F(SearchTest, StoppedSearchKeepsTheLastFinishedRootMove) {
-  Hooks.postLine = [](int) { Posts.push_back({Tree.horizon, Tree.bestLine.move[1], Tree.rootBest}); };
-  Hooks.inputWaiting = [] { return true; };
-  Hooks.pollInput = [] {
-    if (--PollsBeforeStop == 0) Signals.stopSearch = Signals.commandPending = true;
-  };
-  Posts.clear();
-  PollsBeforeStop = -1;  // counts down without reaching 0
-  SearchFen(MiddleGame, 7);
-  const std::vector<Post> full = Posts;
-  const uint64_t fullNodes = Tree.nodeCount;
-  const int polls = -1 - PollsBeforeStop;
-  ASSERT_GE(polls, 2);
-  for (int stopAt : {1, polls}) {
-    Posts.clear();
-    PollsBeforeStop = stopAt;
-    SearchOutcome stopped = SearchFen(MiddleGame, 7);
-    ASSERT_TRUE(Signals.stopSearch);
-    EXPECT_LT(stopped.nodes, fullNodes);
-    ASSERT_FALSE(Posts.empty());
-    ASSERT_LE(Posts.size(), full.size());
-    EXPECT_TRUE(std::equal(Posts.begin(), Posts.end(), full.begin())) << stopAt;
-    EXPECT_EQ(Tree.bestLine.move[1], Posts.back().move);
-    EXPECT_EQ(stopped.score, Posts.back().score);
-  }
-}
 
 }  // namespace
