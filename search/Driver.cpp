@@ -154,7 +154,8 @@ bool SetUpRoot(const Board &board, EvalState &state, Move lastMove) {
     for (bool &seen : row) seen = false;
   ClearBookRecord();
   Tree.bookMatchCount = 0;
-  Move bookMove = Books.useBook ? BookProbe(board, Game.engineIsWhite, Limits.gameRecordCount, ClockSeed()) : NullMove;
+  Move bookMove =
+      Books.useBook ? BookProbe(board, Game.engineIsWhite, Limits.gameRecordCount, ClockSeed()) : NullMove;
   Move mateMove;
   if (bookMove.kind != 0) {
     BookRecord.status = BookMovesFound;

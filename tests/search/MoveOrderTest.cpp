@@ -9,17 +9,27 @@ using MoveOrderTest = SearchTest;
 Move Quiet(int from, int to) { return Move{Square(from), Square(to), QuietMove, 0}; }
 
 TEST_F(MoveOrderTest, KillerMustStillBePlayableHere) {
-  Board board = PiecesBoard({{25, EngineKing}, {21, EngineRook}, {27, EngineKnight}, {31, EnginePawn},
-                             {32, EnginePawn}, {95, OpponentKing}, {46, OpponentKnight}, {42, OpponentKnight}});
+  Board board = PiecesBoard({{25, EngineKing},
+                             {21, EngineRook},
+                             {27, EngineKnight},
+                             {31, EnginePawn},
+                             {32, EnginePawn},
+                             {95, OpponentKing},
+                             {46, OpponentKnight},
+                             {42, OpponentKnight}});
   struct Case {
     Move move;
     uint8_t piece;
     bool playable;
   };
-  const Case cases[] = {{Quiet(27, 37), EngineKnight, true},  {Quiet(27, 46), EngineKnight, false},  // occupied
-                        {Quiet(22, 43), EngineKnight, false}, {Quiet(27, 37), EngineBishop, false},  // piece gone
-                        {Quiet(21, 61), EngineRook, false},   {Quiet(21, 24), EngineRook, true},     // path
-                        {Quiet(31, 41), EnginePawn, true},    {Quiet(32, 52), EnginePawn, false},
+  const Case cases[] = {{Quiet(27, 37), EngineKnight, true},
+                        {Quiet(27, 46), EngineKnight, false},  // occupied
+                        {Quiet(22, 43), EngineKnight, false},
+                        {Quiet(27, 37), EngineBishop, false},  // piece gone
+                        {Quiet(21, 61), EngineRook, false},
+                        {Quiet(21, 24), EngineRook, true},  // path
+                        {Quiet(31, 41), EnginePawn, true},
+                        {Quiet(32, 52), EnginePawn, false},
                         {Move{27, 46, CaptureMove, 0}, EngineKnight, false}};
   for (const Case &c : cases) {
     Tree.killerTable[4][1] = {c.move, c.piece};

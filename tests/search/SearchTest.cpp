@@ -5,7 +5,10 @@
 
 namespace {
 
-struct MateCase { const char *fen, *move; int32_t score; };  // 32002 - 2N for a mate in N
+struct MateCase {
+  const char *fen, *move;
+  int32_t score;
+};  // 32002 - 2N for a mate in N
 void PrintTo(const MateCase &c, std::ostream *out) { *out << c.fen; }
 
 class MateTest : public SearchTest, public ::testing::WithParamInterface<MateCase> {};

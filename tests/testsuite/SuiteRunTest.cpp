@@ -61,9 +61,11 @@ TEST(SuiteRunTest, MoveLinesFromTheInitialPosition) {
   scratch.Write("krelininit.txt", "HASH=1\n");
   // One move (the engine plays Black), then an empty origin, a square off the board and a move
   // that takes a king; a line of the book-text builder runs as it is.
-  scratch.Write("moves.txt", "e2 e4 \\ the king's pawn\r\nE2E4E2E4\nE2E9\nD1E8\n# a comment\n"
-                             "e2e4e7e5\\MERDOLT,M 1-0 ASSEN\n");
-  ProcessResult run = RunProgram({KRELIN_DEV_BINARY, "interp", "/H=5", "/VMOVES", "/VMISSING"}, scratch.Path(), "", 120);
+  scratch.Write("moves.txt",
+                "e2 e4 \\ the king's pawn\r\nE2E4E2E4\nE2E9\nD1E8\n# a comment\n"
+                "e2e4e7e5\\MERDOLT,M 1-0 ASSEN\n");
+  ProcessResult run =
+      RunProgram({KRELIN_DEV_BINARY, "interp", "/H=5", "/VMOVES", "/VMISSING"}, scratch.Path(), "", 120);
   EXPECT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_FALSE(scratch.Exists("testresultaat_MISSING.txt"));
   std::vector<std::string> lines = SplitLines(scratch.Read("testresultaat_MOVES.txt"));
@@ -71,7 +73,9 @@ TEST(SuiteRunTest, MoveLinesFromTheInitialPosition) {
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
             (std::vector<std::string>{"MOVES.TXT", "maxh = 5", "", "E2E4"}));
   std::smatch match;
-  const std::regex searched("\\\\> k = (\\d+) \\d+\\.\\d\\d sec  (e = ([-+] )?\\d+\\.\\d\\d|Mat in \\d+)  (\\w\\w[-x]\\w\\w\\w? )+ *");
+  const std::regex searched(
+      "\\\\> k = (\\d+) \\d+\\.\\d\\d sec  (e = ([-+] )?\\d+\\.\\d\\d|Mat in \\d+)  (\\w\\w[-x]\\w\\w\\w? )+ "
+      "*");
   ASSERT_TRUE(std::regex_match(lines[4], match, searched)) << lines[4];
   EXPECT_EQ(lines[5], "kn=" + match[1].str());
   EXPECT_EQ(lines[6].compare(0, 16, "posities in ht: "), 0) << lines[6];
