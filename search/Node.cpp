@@ -736,22 +736,20 @@ void SearchMoves(Node &n) {
   }
 }
 
-}  // namespace
-
-// The depth adjustment of a real move at depth < horizon: the extension amount X, the credit and
-// the quiet-move reduction. Returns the new depth.
-int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
-                uint8_t captured, bool inCheck, int32_t &pathBonusChange) {
+// The extension amount X of a real move at depth < horizon: 2 for most evasions and forcing
+// checks, 1 for captures near the root or of the previous move's piece and for the moves by piece
+// that the credit allows, else 0.
+int ExtensionAmount(Board &board, const EvalState &state, int ply, int depth, Move move, uint8_t piece,
+                    uint8_t captured, bool inCheck) {
   int moverSide = MoverSide(ply);
   bool moverEngine = moverSide == EngineSide;
   Move previous = ply >= 2 ? Tree.plyMove[ply - 2] : NullMove;
-  bool moverWasInCheck = Tree.plyInCheck[ply - 1];
   bool capture = IsCapture(move);
   int moverMaterial = moverEngine ? state.enginePieceMaterial : state.opponentPieceMaterial;
   int enemyKing = KingSquareOf(board, moverEngine ? OpponentSide : EngineSide);
   int ownKing = KingSquareOf(board, moverSide);
   int x = 0;
-  if (moverWasInCheck) {
+  if (Tree.plyInCheck[ply - 1]) {
     bool checkByCapture = previous.kind == CaptureMove || previous.kind == EnPassantMove;
     x = !capture || ply < 3 || checkByCapture ? 2 : 1;
   } else if (inCheck && state.extensionCount < CheckExtensionPathLimit) {
@@ -811,6 +809,21 @@ int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, u
       }
     }
   }
+  return x;
+}
+
+}  // namespace
+
+// The depth adjustment of a real move at depth < horizon: the extension amount X, the credit and
+// the quiet-move reduction. Returns the new depth.
+int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
+                uint8_t captured, bool inCheck, int32_t &pathBonusChange) {
+  int moverSide = MoverSide(ply);
+  bool moverEngine = moverSide == EngineSide;
+  bool capture = IsCapture(move);
+  int moverMaterial = moverEngine ? state.enginePieceMaterial : state.opponentPieceMaterial;
+  int enemyKing = KingSquareOf(board, moverEngine ? OpponentSide : EngineSide);
+  int x = ExtensionAmount(board, state, ply, depth, move, piece, captured, inCheck);
   // Capture credit, once per path near the root.
   if (ply <= CaptureCreditPly && capture && state.captureCredit == 0) {
     state.captureCredit = 1;

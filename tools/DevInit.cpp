@@ -2,9 +2,12 @@
 #include "driver/EngineState.h"
 #include "tools/DevCommand.h"
 
+namespace {
+bool tablesBuilt = false;  // the tables are built once per run, as at the engine's start-up
+}  // namespace
+
 void DevInitTables() {
-  static bool ready = false;  // the tables are built once per run, as at the engine's start-up
-  if (ready) return;
+  if (tablesBuilt) return;
   InitEngineTables(DefaultHashSize);
-  ready = true;
+  tablesBuilt = true;
 }

@@ -16,14 +16,6 @@ std::vector<Move> QuietMoves(MoveList &list, int top, const TriedMoves &tried = 
   return moves;
 }
 
-std::vector<Move> AllCaptures(CaptureList &captures) {
-  std::vector<Move> moves;
-  for (Move move = NextCapture(captures, CaptureMode::All, 0); move.kind != EndOfList;
-       move = NextCapture(captures, CaptureMode::All, 0))
-    moves.push_back(move);
-  return moves;
-}
-
 TEST_F(MoveGenTest, GeneratorsStopAtTheLastSlot) {
   struct Guarded {
     MoveList list;

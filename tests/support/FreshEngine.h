@@ -5,9 +5,10 @@
 
 #include "driver/EngineState.h"
 
+inline bool FreshEngineTablesBuilt = false;
+
 inline void FreshEngine() {
-  static bool tablesBuilt = false;
-  if (!tablesBuilt) InitEngineTables(1);
-  tablesBuilt = true;
+  if (!FreshEngineTablesBuilt) InitEngineTables(1);
+  FreshEngineTablesBuilt = true;
   ResetEngineState();
 }
