@@ -1,10 +1,11 @@
-# KrelinChess: `make run` builds the engine and starts it on the shipped data; `make test` builds
-# and runs every test, in a normal build and in a build with AddressSanitizer and UBSan; `make books`
+# KrelinChess: `make run` builds the engine and starts it on the shipped data; `make test` checks the
+# formatting, then builds and runs every test, in a normal build and in a build with
+# AddressSanitizer and UBSan; `make books`
 # rebuilds the opening books in data/ from their text sources in data/books/.
 JOBS ?= 2
 WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
-.PHONY: all run books test test-release test-sanitize test-fuzz fuzz fuzz-build format clean
+.PHONY: all run books test test-deps test-release test-sanitize test-fuzz fuzz fuzz-build format format-check clean
 .PHONY: install uninstall package windows play test-windows
 
 all:
@@ -24,7 +25,7 @@ books:
 	build/release/krelin-dev mkbook white data/books/white.txt data/KrelinWhite.bk
 	build/release/krelin-dev mkbook black data/books/black.txt data/KrelinBlack.bk
 
-test: test-deps test-release test-sanitize test-fuzz test-windows
+test: format-check test-deps test-release test-sanitize test-fuzz test-windows
 
 # The real-GUI games need xboard, Xvfb and Fairy-Max, the Windows test mingw-w64 and wine: installed
 # when run as root, otherwise those tests are skipped with their reason.
@@ -82,6 +83,10 @@ test-fuzz:
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Every source as clang-format leaves it; `make format` mends what this reports.
+format-check:
+	clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf build

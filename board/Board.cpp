@@ -44,8 +44,6 @@ Move KnightMoves[StepTableSize][8];
 Move KingMoves[StepTableSize][8];
 
 int32_t RayDirectionTable[2 * MaxSquareDifference + 1];
-int32_t KingStepTable[2 * MaxSquareDifference + 1];
-int32_t KnightStepTable[2 * MaxSquareDifference + 1];
 
 uint8_t Distance[BoardSize][BoardSize];
 
@@ -61,12 +59,9 @@ uint64_t SpanBehind[MaskTableSize];
 int32_t EnginePawnAdvance[BoardSize];
 int32_t OpponentPawnAdvance[BoardSize];
 int32_t FileCentrality[10];
-int32_t CentreFileBonus[BoardSize];
 int32_t InwardSquare[BoardSize];
 uint8_t NotAheadOnFile[BoardSize][BoardSize];
 uint8_t NotBehindOnFile[BoardSize][BoardSize];
-uint8_t SecondRowFlag[BoardSize];
-uint8_t ThirdRowFlag[BoardSize];
 
 bool IsPlayingSquare(int index) {
   if (index < 21 || index > 98) return false;
@@ -158,7 +153,7 @@ static void InitStartBoard() {
 
 static void InitDirectionTables() {
   for (int d = -MaxSquareDifference; d <= MaxSquareDifference; d++) {
-    int a = std::abs(d), ray = 0, king = 0, knight = 0;
+    int a = std::abs(d), ray = 0;
     if (a >= 1) {
       if (a <= 7)
         ray = 1;
@@ -169,12 +164,8 @@ static void InitDirectionTables() {
       else if (a % 11 == 0)
         ray = 11;
     }
-    if (a == 1 || a == 9 || a == 10 || a == 11) king = a;
-    if (a == 8 || a == 12 || a == 19 || a == 21) knight = a;
     int sign = d < 0 ? -1 : 1;
     RayDirectionTable[d + MaxSquareDifference] = sign * ray;
-    KingStepTable[d + MaxSquareDifference] = sign * king;
-    KnightStepTable[d + MaxSquareDifference] = sign * knight;
   }
 }
 
@@ -189,6 +180,20 @@ void ResetGamePosition() {
   Game.gameStartBoard = StartBoard;
   Game.gameHistory.count = 0;
   Game.fiftyMoveCount = 0;
+}
+
+bool FindKings(Board &board) {
+  int engineKings = 0, opponentKings = 0;
+  for (int square = 21; square <= 98; square++) {
+    if (board[square] == EngineKing) {
+      engineKings++;
+      board[EngineKingSquare] = uint8_t(square);
+    } else if (board[square] == OpponentKing) {
+      opponentKings++;
+      board[OpponentKingSquare] = uint8_t(square);
+    }
+  }
+  return engineKings == 1 && opponentKings == 1;
 }
 
 void InitBoardTables() {
@@ -247,15 +252,12 @@ void InitEvaluationMasks() {
     int rank = RankOf[index], file = FileOf[index];
     EnginePawnAdvance[index] = (rank - 2) * 6;
     OpponentPawnAdvance[index] = (7 - rank) * 6;
-    CentreFileBonus[index] = file == 3 || file == 6 ? 2 : file == 4 || file == 5 ? 4 : 0;
     int inward = index;
     if (file == 1) inward += 1;
     if (file == 8) inward -= 1;
     if (rank == 1) inward += 10;
     if (rank == 8) inward -= 10;
     InwardSquare[index] = inward;
-    SecondRowFlag[index] = rank == 2 || rank == 7 ? 1 : 0;
-    ThirdRowFlag[index] = rank == 3 || rank == 6 ? 1 : 0;
   }
   for (int a = 0; a < BoardSize; a++) {
     for (int b = 0; b < BoardSize; b++) {

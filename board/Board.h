@@ -206,11 +206,7 @@ extern Move KingMoves[StepTableSize][8];
 // Tables indexed by a square difference -77..77.
 constexpr int MaxSquareDifference = 77;
 extern int32_t RayDirectionTable[2 * MaxSquareDifference + 1];
-extern int32_t KingStepTable[2 * MaxSquareDifference + 1];
-extern int32_t KnightStepTable[2 * MaxSquareDifference + 1];
 inline int32_t RayDirection(int difference) { return RayDirectionTable[difference + MaxSquareDifference]; }
-inline int32_t KingStep(int difference) { return KingStepTable[difference + MaxSquareDifference]; }
-inline int32_t KnightStep(int difference) { return KnightStepTable[difference + MaxSquareDifference]; }
 
 extern uint8_t Distance[BoardSize][BoardSize];
 
@@ -229,12 +225,9 @@ extern uint64_t SpanBehind[MaskTableSize];
 extern int32_t EnginePawnAdvance[BoardSize];
 extern int32_t OpponentPawnAdvance[BoardSize];
 extern int32_t FileCentrality[10];
-extern int32_t CentreFileBonus[BoardSize];
 extern int32_t InwardSquare[BoardSize];
 extern uint8_t NotAheadOnFile[BoardSize][BoardSize];
 extern uint8_t NotBehindOnFile[BoardSize][BoardSize];
-extern uint8_t SecondRowFlag[BoardSize];
-extern uint8_t ThirdRowFlag[BoardSize];
 
 // ---------------------------------------------------------------------------------------------
 bool IsPlayingSquare(int index);     // rows 2..9 and columns 1..8 of the mailbox
@@ -242,6 +235,8 @@ void InitBoardTables();              // fills every table and fixed board; empti
 void InitEvaluationMasks();          // the evaluation masks and tables (start-up, after the TT)
 void ResetGamePosition();            // CurrentBoard := StartBoard, history and counters empty
 
+// Exactly one king of each side on the playing squares; fills the king-square bytes.
+bool FindKings(Board &board);
 bool SamePosition(const Board &a, const Board &b);    // squares 21..98 and bytes 120..122
 // The same position seen from the other side: rows mirrored, the sides' codes, castling rights and
 // king squares swapped, the en passant pawn's square mirrored with the board.

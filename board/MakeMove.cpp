@@ -5,6 +5,14 @@
 
 MoveFlags GPawnWatch;
 
+// The evaluation's terms that only the move maker sees, as path bonuses from the engine's side:
+// castling, or losing the last castling right, while the other side still has pieces to attack
+// with; and the g-pawn advanced from in front of its king.
+constexpr int32_t CastledBonus = 25;
+constexpr int32_t LostRightsPenalty = 10;
+constexpr int32_t CastlingMaterialGate = 1650;
+constexpr int32_t GPawnAdvancePenalty = 30;
+
 // The flags are computed from the game position before each search: a king that stands on g1 or
 // h1 (from its own side) is sheltered by its g-pawn, so advancing that pawn to the fourth row costs
 // the side 30 points of path bonus during the search.
@@ -12,6 +20,8 @@ void SetGPawnWatch(const Board &gameBoard) {
   GPawnWatch.engineGPawnWatch = gameBoard[EngineKingSquare] == 27 || gameBoard[EngineKingSquare] == 28;
   GPawnWatch.opponentGPawnWatch = gameBoard[OpponentKingSquare] == 97 || gameBoard[OpponentKingSquare] == 98;
 }
+
+void ClearGPawnWatch() { GPawnWatch = MoveFlags{}; }
 
 // ---------------------------------------------------------------------------------------------
 // Making a move. MakeMove and ApplyMove share one body; ApplyMove leaves out everything that
@@ -59,7 +69,7 @@ static void MakeEngineSide(Move move, uint8_t piece, Board &board, EvalState &st
       if (piece != EnginePawn) break;
       if (from < 40 && to > 50 && (board[to - 1] == OpponentPawn || board[to + 1] == OpponentPawn))
         board[EnPassantSquare] = uint8_t(to);
-      if (KeepState && to == 57 && GPawnWatch.engineGPawnWatch) state.positionalAdjust -= 30;
+      if (KeepState && to == 57 && GPawnWatch.engineGPawnWatch) state.positionalAdjust -= GPawnAdvancePenalty;
       break;
     case EnPassantMove:
       board[to - 10] = Empty;
@@ -110,7 +120,7 @@ static void MakeOpponentSide(Move move, uint8_t piece, Board &board, EvalState &
       if (piece != OpponentPawn) break;
       if (from > 80 && to < 70 && (board[to - 1] == EnginePawn || board[to + 1] == EnginePawn))
         board[EnPassantSquare] = uint8_t(to);
-      if (KeepState && to == 67 && GPawnWatch.opponentGPawnWatch) state.positionalAdjust += 30;
+      if (KeepState && to == 67 && GPawnWatch.opponentGPawnWatch) state.positionalAdjust += GPawnAdvancePenalty;
       break;
     case EnPassantMove:
       board[to + 10] = Empty;
@@ -191,10 +201,15 @@ static void Make(Move move, Board &board, EvalState &state) {
 
   // Castling terms: losing the last right while the other side still has pieces to attack with is
   // worth less than having castled.
-  if (engineRightsBefore != 0 && board[EngineRights] == 0 && state.opponentPieceMaterial >= 1650)
-    state.positionalAdjust += move.kind == CastlingMove ? 25 : -10;
-  if (opponentRightsBefore != 0 && board[OpponentRights] == 0 && state.enginePieceMaterial >= 1650)
-    state.positionalAdjust += move.kind == CastlingMove ? -25 : 10;
+  if (engineRightsBefore != 0 && board[EngineRights] == 0 && state.opponentPieceMaterial >= CastlingMaterialGate)
+    state.positionalAdjust += move.kind == CastlingMove ? CastledBonus : -LostRightsPenalty;
+  if (opponentRightsBefore != 0 && board[OpponentRights] == 0 && state.enginePieceMaterial >= CastlingMaterialGate)
+    state.positionalAdjust += move.kind == CastlingMove ? -CastledBonus : LostRightsPenalty;
+}
+
+bool SideToMoveInCheck(const Board &board, bool engineToMove) {
+  int king = board[engineToMove ? EngineKingSquare : OpponentKingSquare];
+  return IsAttacked(board, king, engineToMove ? OpponentSide : EngineSide);
 }
 
 void MakeMove(Move move, Board &board, EvalState &state) { Make<true>(move, board, state); }

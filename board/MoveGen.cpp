@@ -169,7 +169,9 @@ int GenerateOpponentMoves(const Board &board, bool includeQuiet, MoveList &list)
   return Generate(board, false, includeQuiet, true, list);
 }
 
-int GenerateOpponentCheckList(const Board &board, bool includeQuiet, MoveList &list) {
+// The opponent's moves for the game flow's move recognition: the same records, with en passant
+// only when includeQuiet is set.
+static int GenerateOpponentCheckList(const Board &board, bool includeQuiet, MoveList &list) {
   return Generate(board, false, includeQuiet, false, list);
 }
 
@@ -332,7 +334,7 @@ Move NextQuietMove(MoveList &list, int &top, const TriedMoves &tried) {
       list, top, [](Move) { return CastlingMove; }, [&tried](Move move) { return WasTried(tried, move); });
 }
 
-Move NextCheckQuiet(const Board &board, MoveList &list, int &top) {
+static Move NextCheckQuiet(const Board &board, MoveList &list, int &top) {
   auto special = [&board](Move record) {
     uint8_t piece = board[record.from];
     return piece == EngineKing || piece == OpponentKing ? CastlingMove : EnPassantMove;
@@ -340,7 +342,9 @@ Move NextCheckQuiet(const Board &board, MoveList &list, int &top) {
   return NextQuiet(list, top, special, [](Move) { return false; });
 }
 
-Move NextCheckCapture(const Board &board, MoveList &list, int &top) {
+// Game-flow side, on a list from GenerateOpponentCheckList: the next capture (kind 60) or the
+// next non-capture (kind 10, 30 for castling, 40 for en passant); a record of kind 120 at the end.
+static Move NextCheckCapture(const Board &board, MoveList &list, int &top) {
   while (true) {
     Move &record = list.slot[top];
     int8_t kind = record.kind;

@@ -51,9 +51,6 @@ enum class CaptureMode { All, RecapturesOnly };
 // and castling are left out; en passant records come either way.
 int GenerateEngineMoves(const Board &board, bool includeQuiet, MoveList &list);
 int GenerateOpponentMoves(const Board &board, bool includeQuiet, MoveList &list);
-// The opponent's moves for the game flow's move recognition: the same records, with en passant
-// only when includeQuiet is set.
-int GenerateOpponentCheckList(const Board &board, bool includeQuiet, MoveList &list);
 
 // Search side. side is EngineSide or OpponentSide (the side to move).
 // Moves every capture out of the list into captures (scored, tried moves dropped), clears or
@@ -77,10 +74,6 @@ Move NextQuietMove(MoveList &list, int &top, const TriedMoves &tried);
 void AddTriedMove(TriedMoves &tried, Move move);
 bool WasTried(const TriedMoves &tried, Move move);
 
-// Game-flow side, on a list from GenerateOpponentCheckList: the next capture (kind 60) or the
-// next non-capture (kind 10, 30 for castling, 40 for en passant); a record of kind 120 at the end.
-Move NextCheckCapture(const Board &board, MoveList &list, int &top);
-Move NextCheckQuiet(const Board &board, MoveList &list, int &top);
 // Replaces move (only from and to are read) by the opponent's generated move with the same from
 // and to, its kind and promotion byte included (a promotion matches the queen first); NullMove
 // when there is none. Legality is not tested.

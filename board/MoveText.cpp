@@ -39,38 +39,22 @@ Move ParseMoveAs(std::string_view text, bool engineIsWhite) {
 
 Move ParseMove(std::string_view text) { return ParseMoveAs(text, Game.engineIsWhite); }
 
+const PromotionName *FindPromotion(char letter, bool english) {
+  for (const PromotionName &name : PromotionNames)
+    if ((english ? name.english : name.dutch) == letter) return &name;
+  return nullptr;
+}
+
 uint8_t TypedPromotionPiece(std::string_view text) {
   std::string squeezed = SqueezeUpper(text);
-  if (squeezed.size() <= 4) return OpponentQueen;
-  switch (squeezed[4]) {
-    case 'L':
-      return OpponentBishop;
-    case 'P':
-      return OpponentKnight;
-    case 'T':
-      return OpponentRook;
-    default:
-      return OpponentQueen;
-  }
+  const PromotionName *name = squeezed.size() > 4 ? FindPromotion(squeezed[4], false) : nullptr;
+  return name != nullptr ? name->opponentPiece : OpponentQueen;
 }
 
 static std::string PromotionLetter(uint8_t piece) {
-  switch (piece) {
-    case EngineKnight:
-    case OpponentKnight:
-      return "P";
-    case EngineBishop:
-    case OpponentBishop:
-      return "L";
-    case EngineRook:
-    case OpponentRook:
-      return "T";
-    case EngineQueen:
-    case OpponentQueen:
-      return "D";
-    default:
-      return "";
-  }
+  for (const PromotionName &name : PromotionNames)
+    if (piece == name.enginePiece || piece == name.opponentPiece) return std::string(1, name.dutch);
+  return "";
 }
 
 std::string MoveText(Move move) {
@@ -86,14 +70,24 @@ std::string CompactMoveText(Move move) {
   return SquareName(move.from) + SquareName(move.to) + PromotionLetter(move.promotion);
 }
 
-// Fills the king-square bytes from the board; false unless each side has exactly one king.
-static bool FindKings(Board &board) {
-  int engineKings = 0, opponentKings = 0;
-  for (int square = 21; square <= 98; square++) {
-    if (board[square] == EngineKing && ++engineKings == 1) board[EngineKingSquare] = uint8_t(square);
-    if (board[square] == OpponentKing && ++opponentKings == 1) board[OpponentKingSquare] = uint8_t(square);
+Move ResolveMove(const Board &board, int from, int to) {
+  Move move{Square(from), Square(to), board[to] != Empty ? CaptureMove : QuietMove, 0};
+  uint8_t piece = board[from];
+  bool changesFile = FileOf[from] != FileOf[to];
+  if ((piece == EngineKing || piece == OpponentKing) && (to - from == 2 || from - to == 2)) {
+    move.kind = CastlingMove;
+  } else if (piece == EnginePawn) {
+    if (move.kind == QuietMove && changesFile)
+      move.kind = EnPassantMove;
+    else if (RankOf[to] == 8)
+      move.promotion = EngineQueen;
+  } else if (piece == OpponentPawn) {
+    if (move.kind == QuietMove && changesFile)
+      move.kind = EnPassantMove;
+    else if (RankOf[to] == 1)
+      move.promotion = OpponentQueen;
   }
-  return engineKings == 1 && opponentKings == 1;
+  return move;
 }
 
 bool PlayMoveString(std::string_view text, bool engineMovesFirst) {

@@ -10,6 +10,20 @@
 
 #include "board/Board.h"
 
+// A promotion piece by its letters: the engine's Dutch initial and the protocol's English one.
+struct PromotionName {
+  char dutch;
+  char english;
+  uint8_t enginePiece;
+  uint8_t opponentPiece;
+};
+constexpr PromotionName PromotionNames[4] = {{'P', 'N', EngineKnight, OpponentKnight},
+                                             {'L', 'B', EngineBishop, OpponentBishop},
+                                             {'T', 'R', EngineRook, OpponentRook},
+                                             {'D', 'Q', EngineQueen, OpponentQueen}};
+// The promotion an upper-case letter names (english: the protocol's letters); nullptr for none.
+const PromotionName *FindPromotion(char letter, bool english);
+
 // "??" outside 0..127, "RR" off the playing squares, else the name as the engine's colour sees it.
 std::string SquareName(int square);
 std::string SquareNameAs(int square, bool engineIsWhite);
@@ -23,6 +37,10 @@ Move ParseMoveAs(std::string_view text, bool engineIsWhite);  // as the side giv
 // T rook, anything else or nothing the queen. The game flow puts it on a move FindOpponentMove
 // recognised as a promotion.
 uint8_t TypedPromotionPiece(std::string_view text);
+// The move from one square to another as what stands on the board makes it: a capture when the
+// target is occupied, castling for a king's double step, en passant for a pawn changing file onto
+// an empty square, and a pawn reaching the last row becomes a queen.
+Move ResolveMove(const Board &board, int from, int to);
 // "E2-E4", "D5xE6", "E7xD8D"; "*STOP*" for the end marker, five blanks for no move, "?" as the
 // separator of an unresolved kind.
 std::string MoveText(Move move);

@@ -3,11 +3,6 @@
 #include "board/Legality.h"
 #include "board/MakeMove.h"
 
-bool SideToMoveInCheck(const Board &board, bool engineToMove) {
-  int king = board[engineToMove ? EngineKingSquare : OpponentKingSquare];
-  return IsAttacked(board, king, engineToMove ? OpponentSide : EngineSide);
-}
-
 bool MakeLegalChild(const Board &board, const EvalState &state, Move move, bool engineToMove, bool inCheck,
                     Board &child, EvalState &childState) {
   child = board;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/MakeMove.h"
 #include "board/MoveGen.h"
 
 // Hands every pseudo-legal move of the side to move to visit, in the order a full-width search
@@ -28,7 +29,6 @@ void ForEachNodeMove(const Board &board, bool engineToMove, Visit &&visit) {
     visit(move);
 }
 
-bool SideToMoveInCheck(const Board &board, bool engineToMove);
 // Makes the move on child (a copy of board and state); true when the move is legal.
 bool MakeLegalChild(const Board &board, const EvalState &state, Move move, bool engineToMove, bool inCheck,
                     Board &child, EvalState &childState);

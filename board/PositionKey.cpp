@@ -12,9 +12,11 @@ constexpr uint8_t PieceOfIndex[13] = {
 static int8_t SquareNumberOf[BoardSize];
 static uint8_t PieceIndexOf[PieceCodeCount];
 
-int ZobristPieceIndex(uint8_t piece) { return piece < PieceCodeCount ? PieceIndexOf[piece] : 0; }
+// Piece index of a content byte: engine pawn..king 1..6, opponent pawn..king 7..12, else 0.
+static int ZobristPieceIndex(uint8_t piece) { return piece < PieceCodeCount ? PieceIndexOf[piece] : 0; }
 
-int ZobristSquareNumber(int square) {
+// 8 * (rank - 1) + (file - 1) for a playing square (21 -> 0, 98 -> 63); -1 for any other index.
+static int ZobristSquareNumber(int square) {
   return square >= 0 && square < BoardSize ? SquareNumberOf[square] : -1;
 }
 

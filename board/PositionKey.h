@@ -17,10 +17,6 @@ constexpr int ZobristSquareCount = 64;
 // Indexed by piece index (PieceIndex) and square number 0..63 (ZobristSquareNumber).
 extern uint64_t ZobristTable[ZobristPieceCount][ZobristSquareCount];
 
-// Piece index of a content byte: engine pawn..king 1..6, opponent pawn..king 7..12, else 0.
-int ZobristPieceIndex(uint8_t piece);
-// 8 * (rank - 1) + (file - 1) for a playing square (21 -> 0, 98 -> 63); -1 for any other index.
-int ZobristSquareNumber(int square);
 // The number for a piece standing on a playing square; 0 for an empty square or a non-piece code.
 uint64_t ZobristNumber(int square, uint8_t piece);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "board/MakeMove.h"
+#include "board/MoveText.h"
 
 OpeningBooks Books;
 BookRecordData BookRecord;
@@ -13,6 +14,13 @@ void ClearBookRecord() {
   BookRecord.status = BookNone;
   BookRecord.chosen = false;
   BookRecord.noBonus = false;
+}
+
+void ResetBookState() {
+  ClearBookRecord();
+  BookRecord.forcedReply.clear();
+  Books.useBook = true;
+  RandomGenerator = RandomState{};
 }
 
 void LoadBook(int colour, const std::string &path) {
@@ -36,30 +44,16 @@ void LoadBooks(const std::string &filePrefix) {
   LoadBook(1, filePrefix + BookFileName[1]);
 }
 
-Move ResolveStoredMove(const Board &board, int from, int to) {
-  Move move{Square(from), Square(to), board[to] != Empty ? CaptureMove : QuietMove, 0};
-  uint8_t piece = board[from];
-  if ((piece == EngineKing || piece == OpponentKing) && (to - from == 2 || from - to == 2)) move.kind = CastlingMove;
-  if (piece == EnginePawn || piece == OpponentPawn) {
-    if (move.kind == QuietMove && FileOf[from] != FileOf[to])
-      move.kind = EnPassantMove;
-    else if (piece == EnginePawn && RankOf[to] == 8)
-      move.promotion = EngineQueen;
-    else if (piece == OpponentPawn && RankOf[to] == 1)
-      move.promotion = OpponentQueen;
-  }
-  return move;
-}
-
-bool ReplayBookLine(const BookLine &line, int byteCount) {
-  Board board = Game.currentBoard;
+// Plays the line's moves up to byteCount on board; false leaves board as it was.
+static bool ReplayBookLine(const BookLine &line, int byteCount, Board &board) {
+  Board work = board;
   for (int k = 1; k < byteCount; k += 2) {
     int from = line.bytes[k], to = line.bytes[k + 1];
     // A square off the board is as unplayable as an empty origin.
-    if (!IsPlayingSquare(from) || !IsPlayingSquare(to) || board[from] == Empty) return false;
-    ApplyMove(ResolveStoredMove(board, from, to), board);
+    if (!IsPlayingSquare(from) || !IsPlayingSquare(to) || work[from] == Empty) return false;
+    ApplyMove(ResolveMove(work, from, to), work);
   }
-  Game.currentBoard = board;
+  board = work;
   return true;
 }
 
@@ -90,14 +84,13 @@ static bool IsMarkerLine(const BookLine &line, char marker) {
   return line.length == 1 && line.bytes[1] == uint8_t(marker);
 }
 
-Move BookProbe(int gameRecordCount, uint64_t clockSeed) {
-  int colour = Game.engineIsWhite ? 0 : 1;
-  long long lineBytes = 4LL * gameRecordCount + (Game.engineIsWhite ? 2 : 4);
+Move BookProbe(const Board &position, bool engineIsWhite, int gameRecordCount, uint64_t clockSeed) {
+  int colour = engineIsWhite ? 0 : 1;
+  long long lineBytes = 4LL * gameRecordCount + (engineIsWhite ? 2 : 4);
   // Beyond 60 bytes the game is out of book; a negative count would index before the line.
   if (lineBytes > 60 || lineBytes < 2) return NullMove;
   int length = int(lineBytes);
 
-  Board saved = Game.currentBoard;
   Candidate candidates[BookCandidateLimit];
   int count = 0;
   bool marker = false;
@@ -109,12 +102,12 @@ Move BookProbe(int gameRecordCount, uint64_t clockSeed) {
       BookRecord.noBonus = true;
       if (marker) break;
     } else if (line.length >= length) {
-      Game.currentBoard = StartBoard;
-      if (length >= 4 && !ReplayBookLine(line, length - 2)) continue;
-      if (!SamePosition(Game.currentBoard, saved)) continue;
+      Board replayed = StartBoard;
+      if (length >= 4 && !ReplayBookLine(line, length - 2, replayed)) continue;
+      if (!SamePosition(replayed, position)) continue;
       int from = line.bytes[length - 1], to = line.bytes[length];
       if (!IsPlayingSquare(from) || !IsPlayingSquare(to)) continue;
-      Move move = ResolveStoredMove(Game.currentBoard, from, to);
+      Move move = ResolveMove(replayed, from, to);
       int known = 0;
       while (known < count && !(candidates[known].move == move)) known++;
       if (known < count)
@@ -123,7 +116,6 @@ Move BookProbe(int gameRecordCount, uint64_t clockSeed) {
         candidates[count++] = Candidate{move, 1};
     }
   }
-  Game.currentBoard = saved;
   if (count == 0) return NullMove;
 
   if (!marker) {

@@ -47,14 +47,16 @@ struct BookRecordData {
 };
 extern BookRecordData BookRecord;
 
-void ClearBookRecord();                      // slots, status and flags; never the forced reply
+void ClearBookRecord();  // slots, status and flags; never the forced reply
+// The record with its forced reply cleared, the book switched on and the random generator at its
+// start; the loaded book lines stay.
+void ResetBookState();
 void LoadBook(int colour, const std::string &path);  // 0 White, 1 Black; a missing file: no book
 void LoadBooks(const std::string &filePrefix);
-Move ResolveStoredMove(const Board &board, int from, int to);  // kind and promotion from the board
-bool ReplayBookLine(const BookLine &line, int byteCount);      // on Game.currentBoard
-// The book move for the game position after gameRecordCount move pairs (NullMove: none); fills
-// BookRecord. The random choice among the surviving candidates is seeded from clockSeed.
-Move BookProbe(int gameRecordCount, uint64_t clockSeed);
+// The book move for position, the game's position after gameRecordCount move pairs with the
+// engine playing White or Black (NullMove: none); fills BookRecord. The random choice among the
+// surviving candidates is seeded from clockSeed.
+Move BookProbe(const Board &position, bool engineIsWhite, int gameRecordCount, uint64_t clockSeed);
 bool IsBookCandidate(Move move);             // one of the record's 21 slots
 
 // A small generator for the engine's random choices (book moves, the book's stop depth).

@@ -10,7 +10,6 @@ static void WriteTextLine(std::ostream &file, const std::string &line) { file <<
 
 static bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-static bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 // At most count characters of text from the 1-based position from on; empty past the end.
 static std::string_view Part(std::string_view text, size_t from, size_t count) {
@@ -70,7 +69,9 @@ bool FilterGamesByKey(const std::string &inputPath, const std::string &outputPat
 // ---------------------------------------------------------------------------------------------
 // The book builder.
 
-bool PlayerMatches(std::string_view squeezedTagLine) {
+// The tag value's surname (the squeezed text between the first double quote and the next double
+// quote or comma) is one of PlayerList.
+static bool PlayerMatches(std::string_view squeezedTagLine) {
   size_t open = squeezedTagLine.find('"');
   if (open == std::string_view::npos) return false;
   std::string_view value = squeezedTagLine.substr(open + 1);
@@ -81,7 +82,8 @@ bool PlayerMatches(std::string_view squeezedTagLine) {
   return Contains(PlayerList, entry);
 }
 
-std::string StripTagChars(std::string_view text) {
+// Without ", [ and ]
+static std::string StripTagChars(std::string_view text) {
   std::string result;
   for (char c : text)
     if (c != '"' && c != '[' && c != ']') result += c;

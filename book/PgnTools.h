@@ -30,10 +30,6 @@ constexpr int BookTextMoves = 14;     // moves per variant the interpreter asks 
 // key to outputPath, lines as read. False when a file cannot be opened: nothing is then written.
 bool FilterGamesByKey(const std::string &inputPath, const std::string &outputPath, std::string_view key,
                       std::string &messageLine);
-// The tag value's surname (the squeezed text between the first double quote and the next double
-// quote or comma) is one of PlayerList.
-bool PlayerMatches(std::string_view squeezedTagLine);
-std::string StripTagChars(std::string_view text);  // without ", [ and ]
 // Writes the variants of the first moveCount moves (limited to 0..14; below 0 is 1) of the games
 // whose player from PlayerList had White (white) or Black, and which he won or drew, outside
 // blitz, blindfold and simultaneous games. False when a file cannot be opened: nothing is written.

@@ -1,5 +1,6 @@
 #include "driver/Console.h"
 
+#include "board/MoveText.h"
 #include "board/Text.h"
 #include "driver/Clock.h"
 #include "driver/Platform.h"
@@ -64,13 +65,8 @@ std::string ToEngineMoveText(std::string_view protocolMove) {
   if (protocolMove.size() >= 5) {
     char letter = protocolMove[4];
     if (letter >= 'a' && letter <= 'z') letter = char(letter - 'a' + 'A');
-    switch (letter) {
-      case 'B': result += 'L'; break;
-      case 'N': result += 'P'; break;
-      case 'Q': result += 'D'; break;
-      case 'R': result += 'T'; break;
-      default: break;  // any other letter is dropped
-    }
+    const PromotionName *name = FindPromotion(letter, true);
+    if (name != nullptr) result += name->dutch;  // any other letter is dropped
   }
   return result;
 }
@@ -82,13 +78,10 @@ std::string ToProtocolMoveText(std::string_view engineMove) {
     result += c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
   }
   if (engineMove.size() >= 5) {
-    switch (engineMove[4]) {
-      case 'D': case 'd': result += 'Q'; break;
-      case 'L': case 'l': result += 'B'; break;
-      case 'P': case 'p': result += 'N'; break;
-      case 'T': case 't': result += 'R'; break;
-      default: break;
-    }
+    char letter = engineMove[4];
+    if (letter >= 'a' && letter <= 'z') letter = char(letter - 'a' + 'A');
+    const PromotionName *name = FindPromotion(letter, false);
+    if (name != nullptr) result += name->english;
   }
   return result;
 }

@@ -14,6 +14,7 @@
 #include "driver/Reports.h"
 #include "book/Book.h"
 #include "eval/RootInputs.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/Selectivity.h"
@@ -212,7 +213,7 @@ innerStart:
   // The move is final. Only an engine with a move resigns: a stalemate is a draw, and a mate
   // the interface sees for itself.
   Flow.engineMoveCount++;
-  if (!engineMove.IsNull() && Flow.score < -1100 && Flow.previousScore < -1100) {
+  if (!engineMove.IsNull() && Flow.score < LostScore && Flow.previousScore < LostScore) {
     WriteProtocolLine(Game.engineIsWhite ? "0-1 {White resigns}" : "1-0 {Black resigns}");
     return;
   }
@@ -283,7 +284,6 @@ void StartGameFrom(const Board &board, bool engineIsWhite) {
   Game.currentBoard = board;
   Game.gameStartBoard = board;
   Game.gameHistory.count = 0;
-  Tree.savedHistoryCount = 0;
   PushGamePosition(board, 0);
 }
 

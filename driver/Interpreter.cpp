@@ -6,10 +6,13 @@
 #include "board/Text.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
+#include "board/MoveText.h"
 #include "driver/GameFlow.h"
+#include "driver/Platform.h"
 #include "driver/Reports.h"
 #include "book/Book.h"
 #include "book/PgnTools.h"
+#include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
 #include "testsuite/Runner.h"
@@ -42,12 +45,53 @@ static void BuildBookTextCommand(char colourLetter) {
                 Reports.messageLine);
 }
 
+// ---------------------------------------------------------------------------------------------
+// The test-suite runner's view of the engine.
+
+static bool SetUpSuitePosition(const std::string &text, bool fen) {
+  return fen ? SetupFromFen(text) : SetupFromPositionFile(text);
+}
+
+// The moves are played from the initial position, whatever the last line left on the board; the
+// engine is the side to move after them. Only legal moves replay. A line that does not replay
+// leaves the board and the engine's colour as they were, so the game stays that of the last
+// position searched.
+static bool SetUpSuiteMoves(const std::string &moves) {
+  Reports.messageLine.clear();
+  Board before = Game.currentBoard;
+  bool wasWhite = Game.engineIsWhite;
+  Game.engineIsWhite = moves.size() / 4 % 2 == 0;
+  Game.currentBoard = StartBoard;
+  if (!PlayMoveString(moves, Game.engineIsWhite)) {
+    Game.currentBoard = before;
+    Game.engineIsWhite = wasWhite;
+    return false;
+  }
+  // The position becomes a game of its own: its only history entry, no pairs played yet, so that
+  // a take-back after the run rebuilds it from the right board.
+  Game.gameStartBoard = Game.currentBoard;
+  Flow.gameRecordCount = 0;
+  Game.gameHistory.count = 0;
+  PushGamePosition(Game.currentBoard, 0);
+  return true;
+}
+
+static SuiteSearch SearchSuitePosition(bool analysisLine) {
+  PlayMoveNow();
+  if (analysisLine) BuildAnalysisLine(16, true);
+  SuiteSearch search{Tree.nodeCount, Flow.lastSearchTime, {}, Reports.messageLine};
+  search.searchLog.assign(Reports.searchLog, Reports.searchLog + Reports.searchLogCount);
+  return search;
+}
+
 // /V and a file name: ".txt" is added to a name without an extension.
 static void TestSuiteCommand(const std::string &c) {
   std::string name = c.substr(2);
   if (!name.empty() && c.size() < 250 && c.find('.') == std::string::npos) name += ".txt";
+  SuiteHost host{Settings.filePrefix, Settings.maxHorizon, ResolveFileName, SetUpSuitePosition, SetUpSuiteMoves,
+                 SearchSuitePosition};
   bool out = false;
-  RunTestSuite(name, out);
+  RunTestSuite(host, name, out);
 }
 
 // /Z and a key: the games of xx.txt that contain the key go to yy.txt.

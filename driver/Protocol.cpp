@@ -10,10 +10,12 @@
 #include "driver/Clock.h"
 #include "driver/Config.h"
 #include "driver/Console.h"
+#include "driver/EngineState.h"
 #include "driver/GameFlow.h"
 #include "driver/Interpreter.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
@@ -47,29 +49,12 @@ static void InstallSearchHooks() {
 bool StartUpEngine() {
   PlatformStartUp();
   if (!LocateConfiguration()) return false;
-  InitBoardTables();
-  ResetSettings();
-  ResetClock();
-  ResetConsole();
-  ResetReports();
-  ResetGameFlow();
-  ClearSearchSignals();
-  ResetSearchState();
+  InitEngineTables(ReadHashSize());
   InstallSearchHooks();
-  SizeHashTables(ReadHashSize());
-  InitZobrist();
-  InitEvaluationMasks();
-  Game.engineIsWhite = false;
-  ResetProtocol();
   LoadBooks(Settings.filePrefix);
-  Books.useBook = true;
+  ResetEngineState();
   ReadConfiguration();
-  NewGame();
   return true;
-}
-
-static bool StartsWith(const std::string &text, const char *prefix) {
-  return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
 static void CallInterpreter(const std::string &command) {

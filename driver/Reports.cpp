@@ -14,6 +14,7 @@
 #include "book/Book.h"
 #include "driver/Config.h"
 #include "driver/Console.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 
@@ -76,18 +77,15 @@ static std::string Format(const char *format, double value) {
   return text;
 }
 
-std::string ProtocolLineText(const std::string &engineText) {
+// The protocol's letters for the engine's move text of a line: "E7-E8D" becomes "e7-e8Q".
+static std::string ProtocolLineText(const std::string &engineText) {
   std::string text = engineText;
   for (size_t i = 0; i < text.size(); i++) {
     char c = text[i];
-    if (c == 'D')
-      text[i] = i + 1 < text.size() && text[i + 1] == ' ' ? 'Q' : 'd';
-    else if (c == 'L')
-      text[i] = 'B';
-    else if (c == 'P')
-      text[i] = 'N';
-    else if (c == 'T')
-      text[i] = 'R';
+    // D is also a file: a queen only where a move's text ends.
+    const PromotionName *name = FindPromotion(c, false);
+    if (name != nullptr && (c != 'D' || (i + 1 < text.size() && text[i + 1] == ' ')))
+      text[i] = name->english;
     else if (c >= 'A' && c <= 'Z')
       text[i] = char(c - 'A' + 'a');
   }
@@ -145,7 +143,7 @@ void BuildAnalysisLine(int moves, bool withScore) {
   else if (best < 0)
     text = " e = - " + PawnsText(best) + "  ";
   else if (best > MateThreshold)
-    text = " Mat in " + std::to_string((32002 - best) / 2) + "  ";
+    text = " Mat in " + std::to_string((MateBase + 1 - best) / 2) + "  ";
   else
     text = " e = + " + PawnsText(best) + "  ";
   if (!Tree.easyMove.IsNull()) text += "* ";
@@ -173,8 +171,8 @@ void AddSearchLogLine(int count) {
   line += "  " + LongTimeText(ElapsedTime());
   std::string score;
   int32_t best = Tree.rootBest;
-  if (best >= 31001)
-    score = "Mat " + std::to_string((32002 - best) / 2) + "  ";
+  if (best > MateThreshold)
+    score = "Mat " + std::to_string((MateBase + 1 - best) / 2) + "  ";
   else
     score = (best > 0 ? "+ " : best < 0 ? "- " : "  ") + PawnsText(best);
   line += "  " + score + "  ";

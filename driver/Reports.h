@@ -36,8 +36,6 @@ void BuildAnalysisLine(int moves, bool withScore);  // into messageLine
 void AddSearchLogLine(int count);                   // one line of the search log buffer
 void WriteSearchLog();                              // the buffer to logbestand.txt
 void WriteSpeedLine();                              // "k/s: " to the console log
-// The protocol's letters for the engine's move text of a line: "E7-E8D" becomes "e7-e8Q".
-std::string ProtocolLineText(const std::string &engineText);
 void OpenConsoleLog();                         // prefix + conlogbestand.txt and its two first lines
 void ConsoleLogLine(const std::string &text);  // one line, only while the log is open
 void CloseConsoleLog();

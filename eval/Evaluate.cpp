@@ -167,16 +167,19 @@ static bool SeesOnLines(const Board &board, int square, const int (&steps)[4], u
 static constexpr int DiagonalSteps[4] = {11, -11, 9, -9};
 static constexpr int OrthogonalSteps[4] = {1, -1, 10, -10};
 
-bool KnightHarassed(const Board &board, int square) {
+// An opponent bishop or rook looks at it
+static bool KnightHarassed(const Board &board, int square) {
   return SeesOnLines(board, square, DiagonalSteps, OpponentBishop) ||
          SeesOnLines(board, square, OrthogonalSteps, OpponentRook);
 }
 
-bool BishopHarassed(const Board &board, int square) {
+// An opponent rook looks at it
+static bool BishopHarassed(const Board &board, int square) {
   return SeesOnLines(board, square, OrthogonalSteps, OpponentRook);
 }
 
-bool OpponentRookOnQueenFile(const Board &board, int square) {
+// Opponent rook up the file, no pawn between
+static bool OpponentRookOnQueenFile(const Board &board, int square) {
   for (int t = square + 10; t < 99; t += 10) {
     uint8_t piece = board[t];
     if (piece == OpponentRook) return true;
@@ -185,7 +188,8 @@ bool OpponentRookOnQueenFile(const Board &board, int square) {
   return false;
 }
 
-int32_t OpponentHeavyOnFile(const Board &board, int square) {
+// 10 per opponent rook or queen up the file
+static int32_t OpponentHeavyOnFile(const Board &board, int square) {
   int32_t sum = 0;
   for (int t = square + 10; t < 99 && board[t] != OpponentPawn; t += 10)
     if (board[t] == OpponentRook || board[t] == OpponentQueen) sum += 10;

@@ -18,10 +18,6 @@
 void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, bool pawnsChanged,
               bool kingSafety, const EvalContext &context);
 
-bool KnightHarassed(const Board &board, int square);           // an opponent bishop or rook looks at it
-bool BishopHarassed(const Board &board, int square);           // an opponent rook looks at it
-bool OpponentRookOnQueenFile(const Board &board, int square);  // opponent rook up the file, no pawn between
-int32_t OpponentHeavyOnFile(const Board &board, int square);   // 10 per opponent rook or queen up the file
 // 128, 96, 64, 32 or 0 for 0..4 safe squares around the side's king, looking from one step inside
 // the board; side is EngineSide or OpponentSide.
 int32_t EscapeDanger(Board &board, int side);

@@ -36,14 +36,16 @@ EvalState ScanEvalState(Board &board) {
   return state;
 }
 
-bool EngineCastleReady(const Board &board) {
+// The engine may castle and a castling path is empty
+static bool EngineCastleReady(const Board &board) {
   uint8_t rights = board[EngineRights];
   bool kingSideClear = board[26] == Empty && board[27] == Empty;
   bool queenSideClear = board[22] == Empty && board[23] == Empty && board[24] == Empty;
   return ((rights & 1) && kingSideClear) || ((rights & 2) && queenSideClear);
 }
 
-bool OpponentCastleReady(const Board &board) {
+// The same for the opponent
+static bool OpponentCastleReady(const Board &board) {
   uint8_t rights = board[OpponentRights];
   bool kingSideClear = board[96] == Empty && board[97] == Empty;
   bool queenSideClear = board[92] == Empty && board[93] == Empty && board[94] == Empty;
@@ -52,12 +54,14 @@ bool OpponentCastleReady(const Board &board) {
 
 // The engine's c-pawn still at home while its d-pawn has not reached the centre: a piece put in
 // front of the c-pawn (on 43) blocks it.
-int32_t CPawnBlockPenalty(const Board &board) {
+static int32_t CPawnBlockPenalty(const Board &board) {
   return board[33] == EnginePawn && board[55] != EnginePawn ? -15 : 0;
 }
 
-uint8_t RootEngineRights(const Board &root) { return root[EngineRights]; }
-uint8_t RootOpponentRights(const Board &root) { return root[OpponentRights]; }
+// The engine's castling rights at the root
+static uint8_t RootEngineRights(const Board &root) { return root[EngineRights]; }
+// The opponent's castling rights at the root
+static uint8_t RootOpponentRights(const Board &root) { return root[OpponentRights]; }
 
 void SetGameFlowFlags(EvalContext &context, const Board &gamePosition) {
   context.engineCastleReady = EngineCastleReady(gamePosition);

@@ -29,11 +29,6 @@ struct EvalContext {
 };
 
 EvalState ScanEvalState(Board &board);          // a fresh record from the squares; fills bytes 124, 125
-bool EngineCastleReady(const Board &board);     // the engine may castle and a castling path is empty
-bool OpponentCastleReady(const Board &board);   // the same for the opponent
-int32_t CPawnBlockPenalty(const Board &board);  // -15: engine pawn on 33 and none on 55, else 0
-uint8_t RootEngineRights(const Board &root);    // the engine's castling rights at the root
-uint8_t RootOpponentRights(const Board &root);  // the opponent's castling rights at the root
 
 // The game flow's part of the context, from the position the search starts in.
 void SetGameFlowFlags(EvalContext &context, const Board &gamePosition);

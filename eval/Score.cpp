@@ -34,7 +34,8 @@ static int32_t KingWeighted(int32_t term) { return term + term / 4; }
 
 static int SquareParity(int square) { return (FileOf[square] + RankOf[square]) % 2; }
 
-bool OppositeBishops(const Board &board) {
+// The last engine bishop and the last opponent bishop of a scan 21..98 stand on different colours.
+static bool OppositeBishops(const Board &board) {
   int engineBishop = 0, opponentBishop = 0;
   for (int s = 21; s <= 98; s++) {
     if (board[s] == EngineBishop) engineBishop = s;

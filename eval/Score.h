@@ -18,5 +18,3 @@ extern const SquareTable CornerOf;   // the corner of the 2 x 2 block a square l
 
 // depth and ply are the node's; the context gives the root values and the lazy-evaluation depth.
 void SumScore(const Board &board, EvalState &state, const EvalContext &context, int depth, int ply);
-// The last engine bishop and the last opponent bishop of a scan 21..98 stand on different colours.
-bool OppositeBishops(const Board &board);

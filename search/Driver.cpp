@@ -1,18 +1,75 @@
-// The search driver: the root scoring pass, iterative deepening with aspiration windows, the
-// stop conditions of the clock, the depth limit and the book, and the draw pull kept across moves.
+// The search driver (see search/Driver.h): the root scoring pass, iterative deepening with
+// aspiration windows, the stop conditions of the clock, the depth limit and the book, the root's
+// own part of the node procedure, and the draw pull kept across moves.
+#include "search/Driver.h"
+
 #include <algorithm>
 
+#include "board/Legality.h"
 #include "board/MakeMove.h"
+#include "board/MoveText.h"
+#include "board/PositionKey.h"
 #include "book/Book.h"
 #include "search/MoveOrder.h"
-#include "search/Search.h"
+#include "search/Node.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
 
-SearchState Tree;
-SearchLimits Limits;
-
 namespace {
+
+// The root scoring pass and the depths derived from the horizon.
+constexpr int ScoringPassDepth = 3;
+constexpr int ScoringPassHorizonLess2 = 75;  // no quiet-move reduction in the scoring pass
+constexpr int SelectiveHorizon = 4;          // deeper iterations are selective and use the table
+constexpr int ExtensionLimitBase = 65;       // the path's extensions stop at this minus the horizon
+constexpr int LateDepthDistance = 6;
+constexpr int MinLateDepth = 3;
+constexpr int32_t RootPieceMaterialGate = 960;  // lazy evaluation needs both sides above it at the root
+constexpr int NoLazyEvalDepth = 1000;
+constexpr int MinLazyEvalDepth = 6;
+constexpr int MaxAnalysisHorizon = 5;  // the analysis line is written before iterations up to this depth
+
+// Aspiration windows and the easy move.
+constexpr int32_t AspirationWindow = 50;
+constexpr int32_t ResearchWindow = 100;
+constexpr int MaxResearches = 4;         // the next research runs with the open window and is accepted
+constexpr int32_t EasyMoveMargin = 150;  // the best root move leads the second by more than this
+constexpr int32_t EasyMoveDrop = 30;     // a score drop this large at depth EasyMoveDepth or more
+constexpr int EasyMoveDepth = 8;
+
+// The book's depth limit: deepening stops on a book move from a random depth of 11 or 12 (only
+// below 8 when a single book move matched).
+constexpr int BookStopDepth = 11;
+constexpr int BookSingleMatchDepth = 8;
+constexpr int32_t BookMoveBonus = 20;  // path bonus of the preferred book move at its root node
+
+// The clock.
+constexpr int TimeStopMinDepth = 6;        // below it the clock never cuts an iteration short
+constexpr double EasyMoveTimeDivisor = 6;  // an easy move takes a sixth of the soft limit
+constexpr double DeepTimeDivisor = 1.5;    // past the minimum stop depth, two thirds of it
+constexpr int32_t ScoreDropMargin = 20;    // a drop this large buys time up to the soft limit
+constexpr int32_t TimeStopScoreMargin = 15;
+constexpr int SoleMoveDepth = 6;        // a sole legal move is played from this depth on
+constexpr int SoleMovePonderDepth = 6;  // after a ponder hit, deeper than this
+constexpr int LinesPerPoll = 8;
+constexpr int PostLineMoves = 20;     // moves of the thinking output after a new best root move
+constexpr int BookPostLineMoves = 2;  // and after a book decision
+constexpr int PollInterval = 32768;   // nodes between two polls of input and clock
+constexpr double MillisecondsPerDay = 86400000.0;
+
+constexpr int RootPreMoveCount = 20;  // the best root moves searched first, in table order
+constexpr int MaxHashAge = 32000;
+
+// The draw pull: a quiet move with a modest score that does not beat the recent average.
+constexpr int DrawPullMinDepth = 5;
+constexpr int32_t DrawPullMinScore = 40;
+constexpr int32_t DrawPullAboveAverage = 30;
+constexpr int32_t MaxDrawishCap = 150;
+
+// An early step of the engine's king while the opponent keeps a lot of material.
+constexpr int32_t KingStepMaterialGate = 1650;
+constexpr int32_t EarlyKingStepPenalty = 3;
+
 bool NoInput() { return false; }
 void NoAction() {}
 bool NothingPending() { return false; }
@@ -20,11 +77,17 @@ double NoTime() { return 0.0; }
 void NoPostLine(int) {}
 void NoAnalysisLine(int, bool) {}
 void NoSearchLogLine(int) {}
+
+uint64_t ClockSeed() { return uint64_t(Hooks.clockDays() * MillisecondsPerDay); }
+
 }  // namespace
 
+SearchState Tree;
+SearchLimits Limits;
+
 SearchHooks SilentHooks() {
-  return SearchHooks{NoInput,     NoAction,       NothingPending,  NoTime, NoAction, NoTime,
-                     NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr};
+  return SearchHooks{NoInput, NoAction,   NothingPending, NoTime,          NoAction,
+                     NoTime,  NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr};
 }
 
 // Until the driver fills them in, the search runs silent and untimed.
@@ -39,6 +102,7 @@ void ResetSearchForNewGame() {
 
 void ResetSearchState() {
   Tree = SearchState{};
+  Limits = SearchLimits{};
   ResetSearchForNewGame();
 }
 
@@ -50,6 +114,205 @@ void PrepareMoveSearch() {
   Tree.bestLine = PrincipalLine{};
   ClearKillers();
 }
+
+// ---------------------------------------------------------------------------------------------
+// The root node.
+
+bool SetUpRoot(const Board &board, EvalState &state, Move lastMove) {
+  Tree.rootMovesDone = 0;
+  state.extensionCredit = RootExtensionCredit;
+  Tree.extensionLimit = ExtensionLimitBase - Tree.horizon;
+  Tree.lateDepth = std::max(Tree.horizon - LateDepthDistance, MinLateDepth);
+  Tree.horizonLess4 = Tree.horizonLess2 - 2;
+  bool bothHavePieces = state.enginePieceMaterial > RootPieceMaterialGate &&
+                        state.opponentPieceMaterial > RootPieceMaterialGate;
+  if (Tree.rootScoringPass) Tree.rootBothHavePieces = bothHavePieces;
+  Tree.lazyEvalDepth = Limits.fullEvalToggle || !Tree.rootBothHavePieces
+                           ? NoLazyEvalDepth
+                           : std::max(Tree.horizon, MinLazyEvalDepth);
+  Tree.context.lazyEvalDepth = Tree.lazyEvalDepth;
+  Tree.rootInCheck = IsAttacked(board, board[EngineKingSquare], OpponentSide);
+  if (!Tree.rootScoringPass) return true;
+
+  // The opponent's move: its king must not be attacked, castling not through check (a real move
+  // gets the full attack test).
+  if (!IsLegalAfterMove(board, lastMove, OpponentSide, lastMove.kind != 0)) return false;
+  Game.currentBoard = board;
+  bool lastMoveIrreversible =
+      lastMove.kind == CaptureMove || lastMove.kind == EnPassantMove || lastMove.promotion != 0;
+  if (lastMoveIrreversible) Tree.drawishCap = 0;
+  Tree.context.drawishCap = Tree.drawishCap;
+  SetRootValues(Tree.context, board, state);
+  Tree.rootMoveCount = 0;
+  // The opponent's move joins the game history.
+  Game.gameHistory.entry[0] = Game.gameHistory.entry[1];
+  uint8_t rootMover = lastMove.kind == 0 ? 0 : lastMove.promotion != 0 ? OpponentPawn : board[lastMove.to];
+  CountFiftyMoveRule(rootMover, lastMove.kind);
+  uint64_t key = ComputeKey(board);
+  HistoryPush(board, 1, uint32_t(key), uint32_t(key >> 32));
+  for (auto &row : Tree.quietSeen)
+    for (bool &seen : row) seen = false;
+  ClearBookRecord();
+  Tree.bookMatchCount = 0;
+  Move bookMove =
+      Books.useBook ? BookProbe(board, Game.engineIsWhite, Limits.gameRecordCount, ClockSeed()) : NullMove;
+  Move mateMove;
+  if (bookMove.kind != 0) {
+    BookRecord.status = BookMovesFound;
+  } else if (TTFindMateMove(board, key, mateMove)) {
+    BookRecord.slot[0] = mateMove;
+    BookRecord.status = BookStoredMate;
+  }
+  return true;
+}
+
+bool RootMoveTerms(Move move, uint8_t piece, bool inCheck, EvalState &state, int32_t &value) {
+  if (BookRecord.status == BookMovesFound) {
+    if (!BookRecord.noBonus && move == BookRecord.slot[0]) state.positionalAdjust += BookMoveBonus;
+    bool candidate = IsBookCandidate(move);
+    if (Tree.rootScoringPass) {
+      if (candidate) Tree.bookMatchCount++;
+    } else if (Tree.bookMatchCount > 0 && !candidate) {
+      value = -Infinite;  // once the book has spoken, only its moves are searched
+      return true;
+    }
+  }
+  if (BookRecord.status == BookForcedReply && CompactMoveText(move) != BookRecord.forcedReply) {
+    value = 0;
+    return true;
+  }
+  // The engine's king leaving its back row, or stepping to the b- or g-pawn's square, early.
+  bool earlyKingSquare = (move.to >= 21 && move.to <= 28) || move.to == 32 || move.to == 37;
+  if (Tree.selectiveMode && piece == EngineKing && move.kind == QuietMove && !inCheck &&
+      state.opponentPieceMaterial > KingStepMaterialGate && earlyKingSquare)
+    state.positionalAdjust -= EarlyKingStepPenalty;
+  return false;
+}
+
+int LoadRootPreMoves(Move *preMoves) {
+  Move follow = Tree.followLine.move[1];
+  int n = Tree.rootMoveCount;
+  if (!follow.IsNull()) {
+    // The previous iteration's best move goes last, to be searched first.
+    for (int i = 1; i < n; i++) {
+      if (Tree.rootMoveTable[i].move == follow) {
+        RootMove moved = Tree.rootMoveTable[i];
+        for (int k = i; k < n; k++) Tree.rootMoveTable[k] = Tree.rootMoveTable[k + 1];
+        Tree.rootMoveTable[n] = moved;
+        break;
+      }
+    }
+  }
+  int count = 0;
+  for (int i = std::max(1, n - (RootPreMoveCount - 1)); i <= n; i++)
+    preMoves[count++] = Tree.rootMoveTable[i].move;
+  return count;
+}
+
+int32_t RootMoveScore(Move move, int32_t score) {
+  if (!Tree.rootScoringPass) return score;
+  if (!BookRecord.forcedReply.empty() && BookRecord.forcedReply == CompactMoveText(move)) {
+    BookRecord.chosen = true;
+    BookRecord.status = BookForcedReply;
+    return Infinite;
+  }
+  if (move == BookRecord.slot[0] && Tree.rootBest < Infinite && score < Infinite &&
+      !(BookRecord.status == BookMovesFound && !BookRecord.noBonus)) {
+    BookRecord.chosen = true;
+    return BookMoveScore;
+  }
+  return score;
+}
+
+void RootMoveSearched(Move move, int32_t score, bool improved, const PrincipalLine &childLine,
+                      PrincipalLine &line, int32_t &value, bool &cutoff) {
+  if (Tree.rootScoringPass) {
+    // Every root move gets an exact score: the root's value opens again after each.
+    if (Tree.rootMoveCount < RootMoveLimit) {
+      Tree.rootMoveCount++;
+      Tree.rootMoveTable[Tree.rootMoveCount] = RootMove{move, score - Tree.rootEvaluation};
+    }
+    if (score > Tree.rootBest) {
+      Tree.rootBest = score;
+      ExtendLine(Tree.bestLine, move, childLine, 1);
+    }
+    if (!cutoff) value = -Infinite;
+  } else if (improved || Tree.rootMovesDone == 0) {
+    Tree.rootBest = score;
+    // A mate found by the failed iteration stands until the research finds one as good.
+    if (Tree.rootMovesDone == 0 && Tree.researchCount > 0 && Tree.failScore >= MateThreshold &&
+        Tree.rootBest < Tree.failScore) {
+      value = Tree.rootBest = Tree.failScore;
+      line = Tree.failLine;
+      cutoff = true;
+    }
+    Tree.bestLine = line;
+    if (Tree.horizon >= SelectiveHorizon || Tree.rootBest >= MateThreshold) Hooks.postLine(PostLineMoves);
+    if (Limits.testMode && Tree.horizon > SelectiveHorizon) Hooks.searchLogLine(Tree.rootMovesDone);
+  }
+  bool anotherBefore = Tree.rootMovesDone > 0;
+  Tree.rootMovesDone++;
+  if (Signals.timedMode && !Limits.testMode && Tree.horizon >= TimeStopMinDepth &&
+      Tree.horizon >= Limits.minTimeStopDepth && anotherBefore && Tree.researchCount == 0 &&
+      Tree.iterationScore[Tree.horizon - 1] - TimeStopScoreMargin < Tree.rootBest &&
+      Hooks.elapsedTime() + Tree.ponderTimeCredit >= Limits.softTimeLimit) {
+    Signals.stopSearch = Signals.stoppedByTime = true;
+  }
+}
+
+bool PollAndTestTime() {
+  Tree.pollCounter++;
+  if (Tree.pollCounter % PollInterval != 0) return false;
+  // Every line that has arrived is handled now: a move, its clock lines and a command come
+  // together, and a ponder hit must not wait for further polls.
+  if (!Signals.stopSearch && !Tree.rootScoringPass && Hooks.inputWaiting()) {
+    int lines = 0;
+    do Hooks.pollInput();
+    while (++lines < LinesPerPoll && !Signals.stopSearch && Signals.commandText.empty() &&
+           Hooks.inputWaiting());
+  }
+  if (Tree.rootScoringPass) return Signals.stopSearch;
+  if (Limits.testMode) {
+    if (Limits.testTimed && Hooks.elapsedTime() >= Limits.testTimeLimit) {
+      Signals.stopSearch = Signals.stoppedByTime = true;
+      return true;
+    }
+    return Signals.stopSearch;
+  }
+  if (Signals.timedMode && Hooks.elapsedTime() + Tree.ponderTimeCredit >= Limits.hardTimeLimit) {
+    Signals.stopSearch = Signals.stoppedByTime = true;
+    return true;
+  }
+  if (!Signals.pondering || Signals.commandText.empty()) return Signals.stopSearch;
+  if (Signals.commandText != Signals.ponderMoveText) {
+    Signals.stopSearch = Signals.stoppedByPonderMiss = true;
+    return true;
+  }
+  // Ponder hit: the search goes on as the engine's own thinking.
+  Signals.timedMode = true;
+  Signals.pondering = false;
+  Signals.ponderMoveText.clear();
+  Signals.ponderDisplayMove.clear();
+  Tree.ponderHitTime = Hooks.elapsedTime();
+  Tree.ponderTimeCredit = Tree.ponderHitTime / 2;
+  Hooks.postLine(PostLineMoves);
+  bool soleMoveDeepEnough = Tree.legalRootMoves <= 1 && Tree.horizon > SoleMovePonderDepth;
+  bool enoughAlready =
+      Tree.rootMovesDone == 0 && Tree.horizon > Limits.minTimeStopDepth && Tree.researchCount == 0 &&
+      Tree.iterationScore[Tree.horizon - 1] >= Tree.iterationScore[Tree.horizon - 2] - ScoreDropMargin &&
+      Tree.ponderTimeCredit > Limits.softTimeLimit / 2;
+  Hooks.restartClock();
+  // The clock may have run out while the engine pondered: then the move is due at once.
+  bool outOfTime = Tree.ponderTimeCredit >= Limits.hardTimeLimit;
+  if (soleMoveDeepEnough || enoughAlready || outOfTime) {
+    Signals.stopSearch = Signals.stoppedByTime = true;
+    return true;
+  }
+  return Signals.stopSearch;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The deepening.
 
 // Ascending by score; the first of the smallest scores is swapped into place.
 static void SortRootMoves() {
@@ -65,7 +328,8 @@ static void SortRootMoves() {
 static Move FindEasyMove() {
   int n = Tree.rootMoveCount;
   if (n == 1) return Tree.rootMoveTable[1].move;
-  if (n >= 2 && Tree.rootMoveTable[n].score - Tree.rootMoveTable[n - 1].score > 150) return Tree.rootMoveTable[n].move;
+  if (n >= 2 && Tree.rootMoveTable[n].score - Tree.rootMoveTable[n - 1].score > EasyMoveMargin)
+    return Tree.rootMoveTable[n].move;
   return NullMove;
 }
 
@@ -78,35 +342,72 @@ static bool EasyMoveIsSafe(const Board &root, Move move) {
   return !IsAttacked(board, move.to, OpponentSide);
 }
 
-static bool NewOrQuitStops() { return Signals.stopSearch && Signals.commandPending && Hooks.newOrQuitPending(); }
+static bool NewOrQuitStops() {
+  return Signals.stopSearch && Signals.commandPending && Hooks.newOrQuitPending();
+}
 
 // Whether the deepening goes on, looking at the first move of the last line.
 static bool KeepDeepening() {
   Move m = Tree.driverLine.move[1];
   if (BookRecord.status == BookMovesFound && Tree.researchCount == 0 && Tree.bookMatchCount > 0) {
-    SeedRandom(uint64_t(Hooks.clockDays() * 86400000.0));
-    int r = 11 + Random(2);
-    bool keepSearching = r > Tree.horizon && (Tree.bookMatchCount != 1 || Tree.horizon < 8);
+    SeedRandom(ClockSeed());
+    int r = BookStopDepth + Random(2);
+    bool keepSearching =
+        r > Tree.horizon && (Tree.bookMatchCount != 1 || Tree.horizon < BookSingleMatchDepth);
     if (!keepSearching && IsBookCandidate(m)) return false;
   }
   if (Signals.stopSearch) return false;
-  if (Tree.horizon > Limits.maxHorizon || (Tree.horizon == Limits.maxHorizon && Tree.researchCount == 0)) return false;
+  if (Tree.horizon > Limits.maxHorizon || (Tree.horizon == Limits.maxHorizon && Tree.researchCount == 0))
+    return false;
   if (Tree.rootBest >= MateThreshold && Tree.researchCount == 0) return false;
 
   if (!Signals.timedMode || Limits.testMode || Tree.researchCount >= 1) return true;
   double t = Hooks.elapsedTime() + Tree.ponderTimeCredit;
   double soft = Limits.softTimeLimit;
-  if (Tree.horizon >= 6 && Tree.legalRootMoves < 2 && Tree.rootBest >= -1100) return false;
+  if (Tree.horizon >= SoleMoveDepth && Tree.legalRootMoves < 2 && Tree.rootBest >= LostScore) return false;
   bool deepEnough = Tree.horizon >= Limits.minTimeStopDepth;
-  if (deepEnough && Tree.rootBest >= -1100 && Tree.easyMove == m) return t < soft / 6;
-  bool goOn = deepEnough ? t < soft / 1.5 : t < soft;
-  if (Tree.iterationScore[Tree.horizon] < Tree.iterationScore[Tree.horizon - 1] - 20 && t < soft) goOn = true;
+  if (deepEnough && Tree.rootBest >= LostScore && Tree.easyMove == m) return t < soft / EasyMoveTimeDivisor;
+  bool goOn = deepEnough ? t < soft / DeepTimeDivisor : t < soft;
+  bool scoreDropped =
+      Tree.iterationScore[Tree.horizon] < Tree.iterationScore[Tree.horizon - 1] - ScoreDropMargin;
+  if (scoreDropped && t < soft) goOn = true;
   return goOn;
 }
 
 static void Finish() {
   Tree.depthReached = Tree.horizon;
-  Hooks.analysisLine(45, true);
+  Hooks.analysisLine(LineLength - 1, true);
+}
+
+// The aspiration bounds of the next iteration: open while not selective or after the last
+// research, a narrow window around the last score, or a window opened on the side that failed.
+static void SetAspirationWindow() {
+  if (Tree.researchCount == MaxResearches || !Tree.selectiveMode) {
+    Tree.aspirationLow = -Infinite, Tree.aspirationHigh = Infinite;
+  } else if (Tree.researchCount == 0) {
+    Tree.aspirationLow = Tree.rootBest - AspirationWindow,
+    Tree.aspirationHigh = Tree.rootBest + AspirationWindow;
+  } else if (Tree.failedLow) {
+    Tree.aspirationLow = Tree.rootBest - ResearchWindow, Tree.aspirationHigh = Infinite;
+  } else {
+    Tree.aspirationLow = -Infinite, Tree.aspirationHigh = Tree.rootBest + ResearchWindow;
+  }
+}
+
+// After an iteration: accept it and go deeper, or search the same depth again after a fail.
+static void TakeAspirationResult(const PrincipalLine &line) {
+  if (Tree.researchCount >= MaxResearches) {
+    Tree.researchCount = 0;
+  } else if (Tree.selectiveMode &&
+             (Tree.rootBest > Tree.aspirationHigh || Tree.rootBest <= Tree.aspirationLow)) {
+    Tree.researchCount++;
+    Tree.failedLow = Tree.rootBest <= Tree.aspirationLow;
+    if (Tree.failedLow) Tree.easyMove = NullMove;
+    Tree.failScore = Tree.rootBest;
+    Tree.failLine = line;
+  } else {
+    Tree.researchCount = 0;
+  }
 }
 
 bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
@@ -116,10 +417,10 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
 
   // Root scoring pass
   Tree.rootScoringPass = true;
-  Tree.horizon = 3;
+  Tree.horizon = ScoringPassDepth;
   Tree.ttDepthLimit = 0;
-  Tree.horizonLess2 = 75;
-  for (int d = 0; d <= 3; d++) Tree.iterationScore[d] = Infinite;
+  Tree.horizonLess2 = ScoringPassHorizonLess2;
+  for (int d = 0; d <= ScoringPassDepth; d++) Tree.iterationScore[d] = Infinite;
   Tree.rootBest = -Infinite;
   Tree.easyMove = NullMove;
   Tree.previousBest = Tree.rootBest;
@@ -148,13 +449,13 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   if (!legal) return false;
   if (!(BookRecord.chosen && BookRecord.status > BookForcedReply)) {
     TT.hashAge++;
-    if (TT.hashAge > 32000) TTClear();
+    if (TT.hashAge > MaxHashAge) TTClear();
   }
 
   // A book or forced decision needs no deeper search.
   if (BookRecord.chosen) {
     Tree.rootBest = BookRecord.status > BookForcedReply ? MateThreshold : 0;
-    Hooks.postLine(2);
+    Hooks.postLine(BookPostLineMoves);
     Finish();
     return true;
   }
@@ -166,18 +467,10 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   // Iterative deepening
   while (KeepDeepening()) {
     Tree.followLine = Tree.driverLine;
-    if (Tree.horizon <= 5) Hooks.analysisLine(45, true);
+    if (Tree.horizon <= MaxAnalysisHorizon) Hooks.analysisLine(LineLength - 1, true);
     if (Tree.researchCount == 0) Tree.horizon++;
-    Tree.selectiveMode = Tree.horizon > 4;
-    if (Tree.researchCount == 4 || !Tree.selectiveMode) {
-      Tree.aspirationLow = -Infinite, Tree.aspirationHigh = Infinite;
-    } else if (Tree.researchCount == 0) {
-      Tree.aspirationLow = Tree.rootBest - 50, Tree.aspirationHigh = Tree.rootBest + 50;
-    } else if (Tree.failedLow) {
-      Tree.aspirationLow = Tree.rootBest - 100, Tree.aspirationHigh = Infinite;
-    } else {
-      Tree.aspirationLow = -Infinite, Tree.aspirationHigh = Tree.rootBest + 100;
-    }
+    Tree.selectiveMode = Tree.horizon > SelectiveHorizon;
+    SetAspirationWindow();
     Tree.horizonLess2 = std::max(Tree.horizon - 2, 2);
     Tree.ttDepthLimit = Tree.selectiveMode ? Tree.horizon : 0;
 
@@ -187,26 +480,16 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
     Search(board, 0, 0, 0, Infinite, Tree.aspirationLow, state, lastMove, line, value, legal);
 
     if (NewOrQuitStops()) return true;
+    // Stopped before a root move was done: the last completed score stands.
     if (Signals.stopSearch && line.move[1].IsNull())
-      Tree.rootBest = Tree.researchCount > 0 ? Tree.iterationScore[Tree.horizon] : Tree.iterationScore[Tree.horizon - 1];
+      Tree.rootBest =
+          Tree.researchCount > 0 ? Tree.iterationScore[Tree.horizon] : Tree.iterationScore[Tree.horizon - 1];
     Tree.iterationScore[Tree.horizon] = Tree.rootBest;
     if (!(Tree.easyMove == line.move[1]) ||
-        (Tree.selectiveMode && Tree.rootBest < Tree.previousBest - 30 && Tree.horizon >= 8))
+        (Tree.selectiveMode && Tree.rootBest < Tree.previousBest - EasyMoveDrop &&
+         Tree.horizon >= EasyMoveDepth))
       Tree.easyMove = NullMove;
-
-    // Aspiration result
-    if (Tree.researchCount >= 4) {
-      Tree.researchCount = 0;
-    } else if (Tree.selectiveMode &&
-               (Tree.rootBest > Tree.aspirationHigh || Tree.rootBest <= Tree.aspirationLow)) {
-      Tree.researchCount++;
-      Tree.failedLow = Tree.rootBest <= Tree.aspirationLow;
-      if (Tree.failedLow) Tree.easyMove = NullMove;
-      Tree.failScore = Tree.rootBest;
-      Tree.failLine = line;
-    } else {
-      Tree.researchCount = 0;
-    }
+    TakeAspirationResult(line);
     Tree.driverLine = line;
     if (Hooks.iterationDone != nullptr) Hooks.iterationDone();
   }
@@ -215,15 +498,15 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
 }
 
 void UpdateDrawishCap(int32_t depth, Move move, int32_t score) {
-  if (depth < 5) return;
+  if (depth < DrawPullMinDepth) return;
   int32_t sum = 0;
   for (int k = 0; k < 3; k++) Tree.recentScores[k] = Tree.recentScores[k + 1];
   Tree.recentScores[3] = score;
   for (int32_t recent : Tree.recentScores) sum += recent;
   int32_t average = sum / 4;
   bool quietMove = move.kind != CaptureMove && move.kind != EnPassantMove && move.promotion == 0;
-  if (quietMove && score >= 40 && score <= average + 30)
-    Tree.drawishCap = std::min(Tree.drawishCap + std::max(2, Tree.drawishCap / 4), 150);
+  if (quietMove && score >= DrawPullMinScore && score <= average + DrawPullAboveAverage)
+    Tree.drawishCap = std::min(Tree.drawishCap + std::max(2, Tree.drawishCap / 4), MaxDrawishCap);
   else
     Tree.drawishCap = 0;
 }

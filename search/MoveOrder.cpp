@@ -41,11 +41,11 @@ Move PickKiller(const Board &board, int killerPly, int slot, TriedMoves &tried) 
 }
 
 void UpdateKillers(int ply, Move move, uint8_t piece) {
-  if (ply <= 5) Tree.quietSeen[move.from][move.to] = true;
+  if (ply <= QuietSeenPly) Tree.quietSeen[move.from][move.to] = true;
   KillerSlot *slots = Tree.killerTable[ply];
-  for (int i = 3; i >= 0; i--) {
+  for (int i = KillerSlots - 1; i >= 0; i--) {
     if (slots[i].move == move && slots[i].piece == piece) {
-      if (i < 3) {
+      if (i < KillerSlots - 1) {
         slots[i] = slots[i + 1];
         slots[i + 1] = KillerSlot{move, piece};
       }

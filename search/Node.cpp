@@ -1,28 +1,150 @@
-// The node procedure: one call is one node. It makes the move on its own copy of the board and
-// EvalState, decides whether it searches full width or captures only, searches its children in
-// stages and returns a value, a principal line and the legality of its move to the parent.
+// The node procedure (see search/Node.h), written as the steps a node takes in order: entry, the
+// move and its legality, the root, polling, quiescence pruning and depth adjustment, keys and
+// draws, path bonuses, the transposition table, the evaluation, the node type, the king chase,
+// stand pat, the selective step, and the move loop with its re-search after a failed probe.
+#include "search/Node.h"
+
+#include <algorithm>
 #include <cstdlib>
 
 #include "board/Legality.h"
 #include "board/MakeMove.h"
 #include "board/MoveGen.h"
-#include "board/MoveText.h"
 #include "board/PositionKey.h"
-#include "book/Book.h"
 #include "eval/Evaluate.h"
 #include "eval/Pawns.h"
 #include "eval/Score.h"
+#include "search/Driver.h"
 #include "search/MoveOrder.h"
-#include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/Selectivity.h"
 #include "search/TransTable.h"
 
 namespace {
 
-constexpr int PreMoveLimit = 127;
+// Tunables, by the step that uses them.
+constexpr int StaticOnlyPly = 73;    // nodes this deep return their static evaluation
+constexpr int FiftyMovePlies = 100;  // reversible plies that end the game as a draw
+constexpr int PreMoveLimit = 127;    // pre-moves, and quiet moves deferred by the pre-search
+
+// Quiescence: delta pruning while both sides keep more piece material than the gate.
+constexpr int32_t DeltaMaterialGate = 1650;
+constexpr int32_t DeltaMargin = 150;
+
+// Extensions and the quiet-move reduction.
+constexpr int CheckExtensionPathLimit = 11;     // a check extends while the path has fewer extensions
+constexpr int32_t SliderEscapeMaterial = 1690;  // bishops and rooks fleeing extend up to this, queens above
+constexpr int32_t EndgameMaterial = 900;        // king moves extend once a side has less piece material
+constexpr int CaptureCreditPly = 3;             // the first capture this near the root earns credit
+constexpr int CaptureCredit = 2;
+constexpr int ExtensionCost = 2;           // credit spent on one extra ply
+constexpr int ReductionPly = 6;            // quiet moves are reduced up to this ply
+constexpr int32_t ReductionBonus = 10;     // path bonus against the mover of a reduced quiet move
+constexpr int32_t KingZoneMaterial = 900;  // a quiet move near the enemy king is active above this
+
+// Path bonuses, from the engine's side.
+constexpr int KingChaseMinPly = 7;
+constexpr int32_t KingChasePenalty = 40;
+constexpr int32_t KingChaseFloor = -80;
+constexpr int QueenPerpetualReversible = 4;  // reversible plies a queen perpetual needs
+constexpr int32_t QueenPerpetualScore = 10;
+constexpr int32_t KnightRimPenalty = 10;
+constexpr int32_t BishopTakesKnightPenalty = 5;
+constexpr int32_t BishopBackPenalty = 5;
+constexpr int32_t EarlyQueenPenalty = 10;
+constexpr int32_t QueenPawnGrabPenalty = 20;
+
+// The selective step.
+constexpr int32_t NullMoveMaterial = 310;          // the side to move needs more piece material than a bishop
+constexpr int32_t NullMoveFreeMaterial = 480;      // above a rook no quiet piece move must lead into the node
+constexpr int32_t NullMoveSureMaterial = 900;      // from a queen up a null move that holds cuts off at once
+constexpr int32_t GeneralReductionMaterial = 900;  // both sides keep at least this much
+constexpr int32_t ScoutMinGap = 2;                 // a scout needs this distance between value and bound
+
+// Futility margins the node hands to its children, and the pre-search of quiet moves.
+constexpr int32_t FutilityAtHorizon = 50;
+constexpr int32_t FutilityHarmlessPath = 100;
+constexpr int32_t FutilityTwoBeforeHorizon = 250;
+constexpr int32_t FutilityOneBeforeHorizon = 150;
+constexpr int32_t CaptureFarAbove = 600;  // a capture this far above E leaves the quiet moves no room
+constexpr int PreSearchDistance = 4;      // quiet moves are pre-searched further than this from the horizon
+constexpr int PreSearchReduction = 2;
 
 enum class Stage { PreMove, GoodCapture, Killer, OtherKiller, Capture, Quiet, Deferred, CapturesOnly };
+
+// How the selective step narrowed the node's window. A probe that does not cut off is searched
+// again with the node's own depth and window, as a plain node.
+enum class ProbeMode { None, Reduced, Scout };
+
+// One node's working record, on the stack for the length of the call.
+struct Node {
+  Node(const Board &parentBoard, const EvalState &parentState, int parentPly, int parentDepth,
+       int movesAtParent, int32_t nodeBound, int32_t nodeInit, Move nodeMove, PrincipalLine &nodeLine,
+       int32_t &nodeValue, bool &nodeLegal)
+      : ply(parentPly + 1),
+        depth(parentDepth + 1),
+        movesSearchedAtParent(movesAtParent),
+        bound(nodeBound),
+        init(nodeInit),
+        move(nodeMove),
+        line(nodeLine),
+        value(nodeValue),
+        legal(nodeLegal),
+        board(parentBoard),
+        state(parentState),
+        maximising(ply % 2 == 1),
+        side(maximising ? EngineSide : OpponentSide),
+        moverSide(maximising ? OpponentSide : EngineSide),
+        nullMove(nodeMove.kind == 0) {}
+
+  // The call.
+  const int ply;
+  int depth;  // changed by extensions, reductions and reduced probes
+  const int movesSearchedAtParent;
+  const int32_t bound;
+  const int32_t init;
+  const Move move;
+  PrincipalLine &line;
+  int32_t &value;
+  bool &legal;
+
+  // The position and the move into it.
+  Board board;
+  EvalState state;
+  const bool maximising;  // odd plies: the engine is to move
+  const int side;         // to move
+  const int moverSide;    // made the move into the node
+  const bool nullMove;
+  uint8_t piece = 0;  // the piece that moved (0 for the null move and at the root)
+  uint8_t captured = 0;
+  bool irreversible = false;
+  bool inCheckKnown = false;
+  bool inCheck = false;  // the side to move
+  int32_t eval = 0;      // E, the node's static evaluation
+
+  // What the table and the path say.
+  Move hashMove = NullMove;
+  int32_t probeMargin = -Infinite;
+  bool kingChase = false;
+  bool heldCutoff = false;  // a table cut-off that the king chase holds back
+
+  // The node's kind and window.
+  bool fullWidth = true;
+  bool standPat = false;
+  ProbeMode probeMode = ProbeMode::None;
+  int probeReduction = 0;  // plies a reduced probe is shallower by
+  int32_t savedValue = 0;  // the value before the window was narrowed
+
+  // The move loop.
+  int movesSearched = 0;
+  bool searchedAnyLegal = false;
+  int killerSlot = -1;  // the slot of this ply's killer being searched
+  TriedMoves tried{};
+  Move deferred[PreMoveLimit + 1];
+  int deferredCount = 0;
+  PrincipalLine childLine;
+  int32_t childValue = 0;
+};
 
 bool IsCapture(Move move) { return move.kind == CaptureMove || move.kind == EnPassantMove; }
 bool IsPawn(uint8_t piece) { return piece == EnginePawn || piece == OpponentPawn; }
@@ -42,111 +164,35 @@ bool Improves(bool maximising, int32_t candidate, int32_t value) {
 bool ReachesBound(bool maximising, int32_t value, int32_t bound) {
   return maximising ? value >= bound : value <= bound;
 }
-
-// The node's line := move followed by the child's line (the continuation only while ply < 45).
-void ExtendLine(PrincipalLine &line, Move move, const PrincipalLine &child, int ply) {
-  line.move[1] = move;
-  for (int k = 2; k < LineLength; k++) line.move[k] = ply < 45 ? child.move[k - 1] : NullMove;
-}
-
-void ClearLine(PrincipalLine &line) {
-  for (Move &move : line.move) move = NullMove;
-}
+int32_t NullWindowValue(const Node &n) { return n.maximising ? n.bound - 1 : n.bound + 1; }
 
 // Every move the generator of this side would hand out in this position (the hash move is checked
 // against them, so that a key collision never plays a move from an empty square).
 bool IsGeneratedMove(const Board &board, int side, Move wanted) {
   if (wanted.from < 21 || wanted.from > 98 || SideOf(board[wanted.from]) != side) return false;
   MoveList list;
-  int top = side == EngineSide ? GenerateEngineMoves(board, true, list) : GenerateOpponentMoves(board, true, list);
+  int top =
+      side == EngineSide ? GenerateEngineMoves(board, true, list) : GenerateOpponentMoves(board, true, list);
   TriedMoves none{};
   CaptureList captures;
   CollectCaptures(board, list, top, side, none, captures);
   for (Move move = NextCapture(captures, CaptureMode::All, 0); move.kind != EndOfList;
        move = NextCapture(captures, CaptureMode::All, 0))
     if (move == wanted) return true;
-  for (Move move = NextQuietMove(list, top, none); move.kind != EndOfList; move = NextQuietMove(list, top, none))
+  for (Move move = NextQuietMove(list, top, none); move.kind != EndOfList;
+       move = NextQuietMove(list, top, none))
     if (move == wanted) return true;
   return false;
 }
 
-// Polling every 32768 nodes: input, test-mode time, the clock and the ponder hit or miss. True
-// when the search must stop.
-bool PollAndTestTime() {
-  Tree.pollCounter++;
-  if (Tree.pollCounter % PollInterval != 0) return false;
-  // Every line that has arrived is handled now: a move, its clock lines and a command come
-  // together, and a ponder hit must not wait for further polls.
-  constexpr int LinesPerPoll = 8;
-  if (!Signals.stopSearch && !Tree.rootScoringPass && Hooks.inputWaiting()) {
-    int lines = 0;
-    do Hooks.pollInput();
-    while (++lines < LinesPerPoll && !Signals.stopSearch && Signals.commandText.empty() && Hooks.inputWaiting());
-  }
-  if (Tree.rootScoringPass) return Signals.stopSearch;
-  if (Limits.testMode) {
-    if (Limits.testTimed && Hooks.elapsedTime() >= Limits.testTimeLimit) {
-      Signals.stopSearch = Signals.stoppedByTime = true;
-      return true;
-    }
-    return Signals.stopSearch;
-  }
-  if (Signals.timedMode && Hooks.elapsedTime() + Tree.ponderTimeCredit >= Limits.hardTimeLimit) {
-    Signals.stopSearch = Signals.stoppedByTime = true;
-    return true;
-  }
-  if (Signals.pondering && !Signals.commandText.empty()) {
-    if (Signals.commandText == Signals.ponderMoveText) {
-      // Ponder hit: the search goes on as the engine's own thinking.
-      Signals.timedMode = true;
-      Signals.pondering = false;
-      Signals.ponderMoveText.clear();
-      Signals.ponderDisplayMove.clear();
-      Tree.ponderHitTime = Hooks.elapsedTime();
-      Tree.ponderTimeCredit = Tree.ponderHitTime / 2;
-      Hooks.postLine(20);
-      bool soleMoveDeepEnough = Tree.legalRootMoves <= 1 && Tree.horizon > 6;
-      bool enoughAlready = Tree.rootMovesDone == 0 && Tree.horizon > Limits.minTimeStopDepth &&
-                           Tree.researchCount == 0 &&
-                           Tree.iterationScore[Tree.horizon - 1] >= Tree.iterationScore[Tree.horizon - 2] - 20 &&
-                           Tree.ponderTimeCredit > Limits.softTimeLimit / 2;
-      Hooks.restartClock();
-      // The clock may have run out while the engine pondered: then the move is due at once.
-      bool outOfTime = Tree.ponderTimeCredit >= Limits.hardTimeLimit;
-      if (soleMoveDeepEnough || enoughAlready || outOfTime) {
-        Signals.stopSearch = Signals.stoppedByTime = true;
-        return true;
-      }
-    } else {
-      Signals.stopSearch = Signals.stoppedByPonderMiss = true;
-      return true;
-    }
-  }
-  return Signals.stopSearch;
-}
-
-}  // namespace
-
-// The full attack test on the king of the side to move.
-static bool SideToMoveInCheck(const Board &board, int ply) {
-  int side = SideToMove(ply);
-  int other = side == EngineSide ? OpponentSide : EngineSide;
-  return IsAttacked(board, KingSquareOf(board, side), other);
-}
-
-// The opponent's move into the root: its king must not be attacked, castling not through check.
-static bool RootMoveIsLegal(const Board &board, Move move) {
-  return IsLegalAfterMove(board, move, OpponentSide, move.kind != 0);
-}
-
 // Path bonus for the engine's development while the opening guidance is on (even plies).
-static int32_t OpeningGuidanceBonus(const Board &board, int ply, Move move, uint8_t piece, uint8_t captured) {
+int32_t OpeningGuidanceBonus(int ply, Move move, uint8_t piece, uint8_t captured) {
   if (move.promotion != 0) return 0;
   switch (piece) {
     case EngineKnight:
-      return FileOf[move.to] == 1 || FileOf[move.to] == 8 ? -10 : 0;
+      return FileOf[move.to] == 1 || FileOf[move.to] == 8 ? -KnightRimPenalty : 0;
     case EngineBishop:
-      if (move.kind == CaptureMove) return captured == OpponentKnight ? -5 : 0;
+      if (move.kind == CaptureMove) return captured == OpponentKnight ? -BishopTakesKnightPenalty : 0;
       if (move.kind != QuietMove) return 0;
       for (int p = ply - 3; p >= 1; p -= 2) {
         Move previous = Tree.plyMove[p];
@@ -154,39 +200,559 @@ static int32_t OpeningGuidanceBonus(const Board &board, int ply, Move move, uint
         // The bishop's previous move: going on along its line, or back where it came from, wastes time.
         if (previous.kind != QuietMove) return 0;
         bool sameLine = RayDirection(move.to - move.from) == RayDirection(previous.to - previous.from);
-        return sameLine || move.to == previous.from ? -5 : 0;
+        return sameLine || move.to == previous.from ? -BishopBackPenalty : 0;
       }
       return 0;
     case EngineQueen:
-      if (move.kind == QuietMove) return move.from == 24 && RankOf[move.to] == 2 ? 0 : -10;
+      // From d1 to the second row is the queen's own development square, not an early sortie.
+      if (move.kind == QuietMove) return move.from == 24 && RankOf[move.to] == 2 ? 0 : -EarlyQueenPenalty;
       if (move.kind == CaptureMove && captured == OpponentPawn && move.to > 70) {
         int file = FileOf[move.to];
-        return file == 1 || file == 2 || file == 7 || file == 8 ? -20 : 0;
+        return file == 1 || file == 2 || file == 7 || file == 8 ? -QueenPawnGrabPenalty : 0;
       }
       return 0;
     default:
-      (void)board;
       return 0;
   }
 }
 
-// The depth adjustment of a real move at depth < horizon: the extension amount X, the credit and
-// the quiet-move reduction. Returns the new depth.
-int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
-                       uint8_t captured, bool inCheck, int32_t &pathBonusChange) {
+// Steps 2 to 4: the move made on the node's board (unless the entry futility prunes a quiet move
+// that cannot bring the parent's evaluation back to the bound), its legality, the reversible-move
+// count and the probe flags of the path. False: the move is illegal or pruned and the parent does
+// not count it.
+bool MakeNodeMove(Node &n) {
+  const Move move = n.move;
+  n.piece = n.nullMove ? 0 : n.board[move.from];
+  Tree.plyPiece[n.ply - 1] = n.piece;
+  switch (move.kind) {
+    case CaptureMove:
+      n.captured = n.board[move.to];
+      n.irreversible = IsPawn(n.captured) || IsPawn(n.piece);
+      break;
+    case EnPassantMove:
+      n.captured = n.maximising ? EnginePawn : OpponentPawn;
+      n.irreversible = true;
+      break;
+    case QuietMove:
+      n.irreversible = IsPawn(n.piece);
+      break;
+    default:
+      break;
+  }
+  if (n.nullMove) {
+    n.board[EnPassantSquare] = 0;
+  } else {
+    int32_t e = n.state.totalScore, m = n.state.futilityMargin;
+    bool futile = move.kind == QuietMove && n.movesSearchedAtParent > 0 && m < NoFutilityMargin &&
+                  (n.maximising ? e - m >= n.bound : e + m <= n.bound);
+    MakeMove(move, n.board, n.state);
+    if (futile) {
+      n.inCheck = SideToMoveInCheck(n.board, n.maximising);
+      n.inCheckKnown = true;
+      bool promotesToQueen = move.promotion == EngineQueen || move.promotion == OpponentQueen;
+      if (!n.inCheck && !promotesToQueen && !(IsPawn(n.piece) && AdvancedPawnTest(n.board, move.to))) {
+        n.legal = false;
+        return false;
+      }
+    }
+  }
+
+  if (!IsLegalAfterMove(n.board, move, n.moverSide, Tree.plyInCheck[n.ply - 1])) {
+    n.legal = false;
+    return false;
+  }
+
+  bool reversibleQuiet = (move.kind == QuietMove && !n.irreversible) || move.kind == CastlingMove;
+  n.state.reversibleCount = reversibleQuiet ? n.state.reversibleCount + 1 : 0;
+  Tree.plyProbe[n.ply] = Tree.plyProbe[n.ply - 2];
+  return true;
+}
+
+// Step 9, beyond the horizon: delta pruning, and a capture by a more valuable piece that can be
+// taken back (away from the previous move's square). True: the node returns the bound.
+bool QuiescencePrunes(const Node &n) {
+  if (n.inCheck || !IsCapture(n.move) || n.move.promotion != 0) return false;
+  int32_t e = n.state.totalScore;  // still the parent's evaluation
+  int32_t takenValue = PieceValue[n.captured];
+  if (n.state.enginePieceMaterial > DeltaMaterialGate && n.state.opponentPieceMaterial > DeltaMaterialGate) {
+    if (n.maximising ? e - takenValue >= n.bound + DeltaMargin : e + takenValue <= n.bound - DeltaMargin)
+      return true;
+  }
+  Move previous = n.ply >= 2 ? Tree.plyMove[n.ply - 2] : NullMove;
+  return n.depth > Tree.horizon + 1 && n.move.kind == CaptureMove && !Tree.plyInCheck[n.ply - 1] &&
+         n.move.to != previous.to && PieceWeight[n.captured] < PieceWeight[n.piece] &&
+         IsAttacked(n.board, n.move.to, n.side);
+}
+
+// Step 9, at the horizon and below it: the check extension at the horizon, and below it the
+// extensions and reductions of AdjustDepth.
+void AdjustNodeDepth(Node &n) {
+  if (n.depth == Tree.horizon) {
+    if (n.inCheck) n.depth -= 1;
+  } else if (n.state.extensionCount < Tree.extensionLimit && n.depth > 1) {
+    int32_t bonusChange = 0;
+    n.depth =
+        AdjustDepth(n.board, n.state, n.ply, n.depth, n.move, n.piece, n.captured, n.inCheck, bonusChange);
+    n.state.positionalAdjust += bonusChange;
+  }
+}
+
+// Step 10: the key, and the draws of a path of reversible moves: a repetition inside the search,
+// the fifty-move rule, and a repetition of a game position near the root. True: a draw.
+bool KeyAndDraws(Node &n) {
+  Tree.plyBoard[n.ply] = &n.board;
+  if (n.depth > Tree.ttDepthLimit) return false;
+  n.state.positionKey =
+      n.ply == 1 ? ComputeKey(n.board) : UpdateKey(n.state.positionKey, n.move, n.piece, n.captured);
+  Tree.plyKey[n.ply] = n.state.positionKey;
+  int reversible = n.state.reversibleCount;
+  if (reversible <= 0) return false;
+  for (int i = 4; i <= reversible && n.ply - i >= 1; i += 2)
+    if (Tree.plyKey[n.ply - i] == n.state.positionKey && SameStateBytes(*Tree.plyBoard[n.ply - i], n.board))
+      return true;
+  if (reversible != n.ply - 1) return false;  // the path holds an irreversible move
+  if (Game.fiftyMoveCount + reversible > FiftyMovePlies) return true;
+  uint32_t low = uint32_t(n.state.positionKey), high = uint32_t(n.state.positionKey >> 32);
+  uint8_t marker = n.maximising ? 1 : 0;
+  return (n.ply == 2 && IsTwofold(n.board, marker, low, high)) ||
+         (n.ply >= 3 && n.ply <= 6 && IsRepeated(n.board, marker, low, high));
+}
+
+// Step 11, after the engine's moves: the opening guidance and the king chase (the engine's king
+// driven by checks for three moves in a row).
+void ApplyPathBonuses(Node &n) {
+  if (n.ply % 2 != 0 || n.nullMove || !Tree.selectiveMode) return;
+  if (Limits.openingGuidance)
+    n.state.positionalAdjust += OpeningGuidanceBonus(n.ply, n.move, n.piece, n.captured);
+  int p = n.ply;
+  if (p > KingChaseMinPly && n.piece == EngineKing && Tree.plyInCheck[p - 1] && Tree.plyInCheck[p - 3] &&
+      Tree.plyInCheck[p - 5] && Tree.plyPiece[p - 3] == EngineKing && Tree.plyPiece[p - 5] == EngineKing) {
+    n.kingChase = true;
+    if (n.state.positionalAdjust > KingChaseFloor)
+      n.state.positionalAdjust = std::max(n.state.positionalAdjust - KingChasePenalty, KingChaseFloor);
+  }
+}
+
+// Step 12: the hash move and the depth margin. True: the table proves a cut-off.
+bool ProbeTable(Node &n) {
+  if (n.depth > Tree.ttDepthLimit) {
+    n.state.positionKey = 0;
+    return false;
+  }
+  TTProbe(n.board, n.state.positionKey, n.ply, Tree.horizon - n.depth, n.bound, n.hashMove, n.probeMargin);
+  if (!n.hashMove.IsNull() && !IsGeneratedMove(n.board, n.side, n.hashMove)) {
+    n.hashMove = NullMove;
+    n.probeMargin = -Infinite;
+  }
+  if (n.ply <= QuietSeenPly && n.hashMove.kind == QuietMove)
+    Tree.quietSeen[n.hashMove.from][n.hashMove.to] = true;
+  if (n.hashMove.IsNull() || n.probeMargin < 0) return false;
+  if (!n.kingChase) return true;
+  n.heldCutoff = true;
+  return false;
+}
+
+// Step 13: the static evaluation E (skipped for the null move, and kept from the parent deep in a
+// null-move subtree), with the root moves' own terms. True: the book decided the node's value.
+bool EvaluateNode(Node &n) {
+  if (n.nullMove && n.ply >= 2) return false;
+  if (n.state.lazyReuse > 0 && n.depth >= Tree.lazyEvalDepth) {
+    n.state.runnerCount = 0;
+  } else if (n.ply >= 2) {
+    if (n.irreversible) UpdatePawnBits(n.move, n.captured, n.state, n.board);
+    bool kingSafety = n.ply <= 4 || n.depth < Tree.horizon;
+    Evaluate(n.board, n.state, n.maximising, n.move, n.irreversible, kingSafety, Tree.context);
+  } else {
+    BuildPawnBits(n.state, n.board);
+    Evaluate(n.board, n.state, true, n.move, true, true, Tree.context);
+  }
+  if (n.ply == 2 && RootMoveTerms(n.move, n.piece, n.inCheck, n.state, n.value)) return true;
+  SumScore(n.board, n.state, Tree.context, n.depth, n.ply);
+  if (n.ply == 1 && Tree.rootScoringPass) Tree.rootEvaluation = n.state.totalScore;
+  return false;
+}
+
+// Step 14: whether the node searches every move (full width) and whether it may stand pat.
+void ChooseNodeType(Node &n) {
+  if (n.depth > Tree.horizon) {
+    if (!Tree.selectiveMode) {
+      n.fullWidth = false, n.standPat = true;
+    } else if (n.inCheck) {
+      n.fullWidth = true, n.standPat = false;
+    } else if (n.depth <= Tree.horizon + 2 && Tree.plyInCheck[n.ply - 1] &&
+               FlightSquaresAtMost(n.board, n.moverSide, 2, false)) {
+      n.fullWidth = true, n.standPat = true;  // the side that escaped a check is still in a mating net
+    } else {
+      n.fullWidth = false, n.standPat = true;
+    }
+  } else if (n.depth == Tree.horizon) {
+    if (Tree.selectiveMode && !n.nullMove) {
+      n.fullWidth = true, n.standPat = false;
+    } else if (Tree.selectiveMode) {
+      n.fullWidth = KingAttackCountReaches4(n.board, KingSquareOf(n.board, n.moverSide), n.side);
+      n.standPat = true;
+    } else {
+      n.fullWidth = false, n.standPat = true;
+    }
+  } else {
+    n.fullWidth = true, n.standPat = false;
+  }
+  n.movesSearched = n.standPat ? 1 : 0;
+}
+
+// Step 15: a king chased by the opponent's queen is a perpetual; a chase without it lets a held
+// table cut-off through. True: the node returns.
+bool KingChaseEnds(Node &n) {
+  if (!n.kingChase) return false;
+  bool queenPerpetual =
+      n.state.reversibleCount >= QueenPerpetualReversible && n.value > QueenPerpetualScore &&
+      n.depth >= Tree.horizon - 1 && Tree.plyPiece[n.ply - 2] == OpponentQueen &&
+      Tree.plyPiece[n.ply - 4] == OpponentQueen && Tree.plyPiece[n.ply - 6] == OpponentQueen;
+  if (queenPerpetual) {
+    n.value = QueenPerpetualScore;
+    return QueenPerpetualScore <= n.bound;
+  }
+  if (!n.heldCutoff) return false;
+  n.value = n.bound;
+  return true;
+}
+
+// A null-window scout of a non-selective node: the window closes on the bound.
+void TryScout(Node &n) {
+  if (n.depth < Tree.horizon - 1 && n.movesSearchedAtParent > 0 &&
+      std::abs(n.value - n.bound) >= ScoutMinGap) {
+    n.probeMode = ProbeMode::Scout;
+    n.savedValue = n.value;
+    n.value = NullWindowValue(n);
+    Tree.plyProbe[n.ply].scout = true;
+  }
+}
+
+// The null move may be tried: the side to move has more than a minor piece, and with no more than
+// a rook the move into the node was a quiet piece move made out of no check.
+bool NullMoveAllowed(const Node &n, int32_t sideMaterial) {
+  bool quietPieceMove =
+      n.move.kind == QuietMove && !IsKing(n.piece) && !IsPawn(n.piece) && !Tree.plyInCheck[n.ply - 1];
+  return sideMaterial > NullMoveMaterial && (sideMaterial > NullMoveFreeMaterial || quietPieceMove);
+}
+
+// The side to move passes, searched one to three plies shallower against a null window at the
+// bound. True when it still reaches the bound (false on a stop).
+bool NullMoveHolds(Node &n) {
+  int nullDepth = n.depth + (n.depth < Tree.horizonLess2 && n.move.kind == QuietMove ? 2 : 1);
+  if (nullDepth < Tree.horizonLess4) nullDepth += 1;
+  EvalState nullState = n.state;
+  nullState.lazyReuse += 1;
+  PrincipalLine nullLine;
+  int32_t nullValue = 0;
+  Search(n.board, n.ply, nullDepth, n.standPat ? 1 : 0, NullWindowValue(n), n.bound, nullState, NullMove,
+         nullLine, nullValue, n.legal);
+  if (Signals.stopSearch) return false;
+  bool held = n.legal && ReachesBound(n.maximising, nullValue, n.bound);
+  n.legal = true;
+  return held;
+}
+
+// Step 18: static cut-offs, the null move, the reduced probes and the null-window scout. True: the
+// node returns (with the bound, or on a stop). Otherwise the window and depth may be narrowed.
+bool SelectiveStep(Node &n) {
+  n.probeMode = ProbeMode::None;
+  n.savedValue = n.value;
+  if (!n.fullWidth || n.depth > Tree.horizon || n.nullMove || n.ply <= 1 || std::abs(n.bound) >= Infinite)
+    return false;
+  if (!Tree.selectiveMode) {
+    TryScout(n);
+    return false;
+  }
+  const bool atBound = ReachesBound(n.maximising, n.eval, n.bound) && !n.inCheck;
+  const int32_t sideMaterial =
+      n.side == EngineSide ? n.state.enginePieceMaterial : n.state.opponentPieceMaterial;
+  const bool parentInProbe = Tree.plyProbe[n.ply - 1].Any();
+  const bool outsideWindow = !n.maximising && Tree.aspirationHigh < n.bound;
+  const int reduction = n.depth < Tree.horizonLess2 ? 2 : 1;
+  auto cutOff = [&n]() {
+    n.value = n.bound;
+    return true;
+  };
+
+  // Near the horizon: static cut-offs only.
+  if (n.depth > Tree.horizonLess2) {
+    int32_t d = n.maximising ? n.eval - n.bound : n.bound - n.eval;
+    if (atBound && (parentInProbe || outsideWindow || HangingTest(n.board, n.side, d))) return cutOff();
+    return false;
+  }
+
+  if (outsideWindow && atBound) return cutOff();
+  if (parentInProbe) {
+    n.probeMode = ProbeMode::Reduced, n.probeReduction = reduction;
+    if (n.probeMargin >= -reduction || atBound) return cutOff();
+  } else if (atBound && NullMoveAllowed(n, sideMaterial)) {
+    bool held = NullMoveHolds(n);
+    if (Signals.stopSearch) return true;
+    if (held) {
+      if (sideMaterial >= NullMoveSureMaterial) return cutOff();
+      n.probeMode = ProbeMode::Reduced, n.probeReduction = reduction;
+      if (n.probeMargin >= -reduction) return cutOff();
+    }
+  }
+  // The general reduction, once per side on a path, while both sides keep their heavy pieces.
+  if (n.probeMode == ProbeMode::None && !Tree.plyProbe[n.ply].generalReduction && n.state.lazyReuse == 0 &&
+      n.state.enginePieceMaterial >= GeneralReductionMaterial &&
+      n.state.opponentPieceMaterial >= GeneralReductionMaterial) {
+    n.probeMode = ProbeMode::Reduced, n.probeReduction = 1;
+    if (n.probeMargin >= -1) return cutOff();
+    Tree.plyProbe[n.ply].generalReduction = true;
+  }
+  if (n.probeMode == ProbeMode::Reduced) {
+    Tree.plyProbe[n.ply].reducedProbe = true;
+    n.savedValue = n.value;
+    n.value = NullWindowValue(n);
+    n.depth += n.probeReduction;
+  } else {
+    TryScout(n);
+  }
+  return false;
+}
+
+// The futility margin the node hands to its children (NoFutilityMargin: none).
+void SetFutilityMargin(Node &n) {
+  if (!n.fullWidth || n.ply <= 1) return;
+  int32_t m = NoFutilityMargin;
+  if (n.depth >= Tree.horizon || Tree.plyProbe[n.ply].Any())
+    m = FutilityAtHorizon;
+  else if (n.maximising && n.depth >= Tree.horizon - n.state.harmlessQuietCount)
+    m = FutilityHarmlessPath;
+  else if (n.depth == Tree.horizonLess2)
+    m = FutilityTwoBeforeHorizon;
+  else if (n.depth > Tree.horizonLess2)
+    m = FutilityOneBeforeHorizon;
+  n.state.futilityMargin = m;
+}
+
+// The node-level futility test after a stage's move, inside a probe of this side: the evaluation
+// plus the margin cannot reach the node's value.
+bool NodeIsFutile(const Node &n) {
+  if (n.movesSearched <= 0 || !Tree.plyProbe[n.ply].Any() || n.probeMode != ProbeMode::None) return false;
+  int32_t m = n.state.futilityMargin;
+  if (m >= NoFutilityMargin) return false;
+  return n.maximising ? n.eval + m <= n.value : n.eval - m >= n.value;
+}
+
+// Step 19: one child searched and its result taken. True when the node must return now (a cut-off
+// or a stop).
+bool TryMove(Node &n, Move m, Stage stage) {
+  Search(n.board, n.ply, n.depth, n.movesSearched, n.value, n.bound, n.state, m, n.childLine, n.childValue,
+         n.legal);
+  if (Signals.stopSearch) return true;  // an unfinished child proves nothing
+  if (!n.legal) {
+    n.legal = true;
+    return false;
+  }
+  int32_t score = n.ply == 1 ? RootMoveScore(m, n.childValue) : n.childValue;
+  bool first = !n.searchedAnyLegal;
+  n.searchedAnyLegal = true;
+  bool improved = Improves(n.maximising, score, n.value), cutoff = false;
+  if (improved) {
+    n.value = score;
+    cutoff = ReachesBound(n.maximising, n.value, n.bound);
+  }
+  if (improved || first) ExtendLine(n.line, m, n.childLine, n.ply);
+  if (n.ply == 1) RootMoveSearched(m, score, improved, n.childLine, n.line, n.value, cutoff);
+  n.movesSearched++;
+  if (!cutoff) return Signals.stopSearch;
+
+  // Good and other captures teach the killers nothing, nor does the strongest killer finding itself.
+  bool teachesKillers = stage == Stage::PreMove || stage == Stage::Quiet || stage == Stage::Deferred ||
+                        stage == Stage::OtherKiller ||
+                        (stage == Stage::Killer && n.killerSlot != KillerSlots - 1);
+  Move best = n.line.move[1];
+  if (teachesKillers && best.kind == QuietMove && n.ply <= LinePlyLimit)
+    UpdateKillers(n.ply, best, n.board[best.from]);
+  // In the scoring pass the recaptures beyond the horizon prove nothing worth keeping.
+  bool store = !(stage == Stage::CapturesOnly && Tree.rootScoringPass && n.depth > Tree.horizon);
+  if (store && n.depth <= Tree.ttDepthLimit)
+    TTStore(n.board, n.state.positionKey, n.ply, n.value, Tree.horizon - n.depth, n.line);
+  return true;
+}
+
+// The pre-moves, the last searched first: at the root the best root moves, elsewhere the hash
+// move, or the move of the previous iteration's line while the path still follows it.
+int LoadPreMoves(Node &n, Move *preMoves) {
+  if (n.ply == 1) return Tree.rootScoringPass ? 0 : LoadRootPreMoves(preMoves);
+  int count = 0;
+  if (!n.hashMove.IsNull()) {
+    preMoves[count++] = n.hashMove;
+  } else if (n.ply <= LinePlyLimit && !Tree.followLine.move[1].IsNull() &&
+             !Tree.followLine.move[n.ply].IsNull()) {
+    bool samePath = true, nullOnPath = false;
+    for (int k = 1; k < n.ply; k++) {
+      if (!(Tree.plyMove[k] == Tree.followLine.move[k])) samePath = false;
+      if (Tree.plyMove[k].kind == 0) nullOnPath = true;
+    }
+    if (samePath)
+      preMoves[count++] = Tree.followLine.move[n.ply];
+    else if (!nullOnPath)
+      ClearLine(Tree.followLine);  // the search has left the line for good
+  }
+  if (!n.fullWidth && count == 1 && !IsCapture(preMoves[0])) count = 0;
+  return count;
+}
+
+// A captures-only node: every capture, or in the scoring pass beyond the horizon only recaptures
+// on the square of the previous move; inside a probe at the horizon only good captures after the first move.
+bool SearchCapturesOnly(Node &n, CaptureList &captures) {
+  const int previousTo = Tree.plyMove[n.ply - 1].to;
+  bool recapturesOnly = Tree.rootScoringPass && n.depth > Tree.horizon;
+  CaptureMode mode = recapturesOnly ? CaptureMode::RecapturesOnly : CaptureMode::All;
+  for (Move m = NextCapture(captures, mode, previousTo); m.kind != EndOfList;
+       m = NextCapture(captures, mode, previousTo)) {
+    if (recapturesOnly && m.kind == EnPassantMove) continue;
+    if (n.depth <= Tree.horizon && m.kind != EnPassantMove && Tree.plyProbe[n.ply].Any() &&
+        n.movesSearched > 0 && !IsGoodCapture(n.board, m, n.side))
+      continue;
+    if (TryMove(n, m, Stage::CapturesOnly)) return true;
+  }
+  return true;
+}
+
+// The killers of this ply, then those of two plies back, strongest slot first.
+bool SearchKillers(Node &n) {
+  if (n.ply < 2 || n.ply > LinePlyLimit) return false;
+  for (int killerPly : {n.ply, n.ply - 2}) {
+    if (killerPly != n.ply && n.ply < 3) break;
+    for (int slot = KillerSlots - 1; slot >= 0; slot--) {
+      Move m = PickKiller(n.board, killerPly, slot, n.tried);
+      if (m.IsNull()) continue;
+      if (n.inCheck && !PassesEvasionFilter(n.board, n.ply, m)) continue;
+      n.killerSlot = slot;
+      if (TryMove(n, m, killerPly == n.ply ? Stage::Killer : Stage::OtherKiller) || NodeIsFutile(n))
+        return true;
+    }
+  }
+  return false;
+}
+
+// The quiet moves. Far from the horizon each is first searched two plies shallower: one that does
+// not improve the node's value there is deferred, and the deferred ones come last, the last first.
+bool SearchQuietMoves(Node &n, MoveList &list, int top) {
+  bool preSearch = n.depth < Tree.horizon - PreSearchDistance && !Tree.plyProbe[n.ply - 1].Any() && n.ply > 1;
+  for (Move m = NextQuietMove(list, top, n.tried); m.kind != EndOfList;
+       m = NextQuietMove(list, top, n.tried)) {
+    if (n.inCheck && !PassesEvasionFilter(n.board, n.ply, m)) continue;
+    if (preSearch && n.deferredCount < PreMoveLimit) {
+      PrincipalLine reducedLine;
+      int32_t reducedValue = 0;
+      Search(n.board, n.ply, n.depth + PreSearchReduction, n.movesSearched, n.value, n.bound, n.state, m,
+             reducedLine, reducedValue, n.legal);
+      if (Signals.stopSearch) return true;
+      if (!n.legal) {
+        n.legal = true;
+        continue;
+      }
+      if (!Improves(n.maximising, reducedValue, n.value)) {
+        n.deferred[n.deferredCount++] = m;
+        continue;
+      }
+    }
+    if (TryMove(n, m, Stage::Quiet) || NodeIsFutile(n)) return true;
+  }
+  while (n.deferredCount > 0)
+    if (TryMove(n, n.deferred[--n.deferredCount], Stage::Deferred) || NodeIsFutile(n)) return true;
+  return false;
+}
+
+// Step 19: the move loop in its stages. True: the node is done (a cut-off, a stop, or a
+// captures-only node at the end of its list).
+bool SearchStages(Node &n) {
+  Move preMoves[PreMoveLimit + 1];
+  for (int count = LoadPreMoves(n, preMoves); count > 0;) {
+    Move m = preMoves[--count];
+    if (WasTried(n.tried, m)) continue;
+    AddTriedMove(n.tried, m);
+    if (TryMove(n, m, Stage::PreMove)) return true;
+  }
+
+  MoveList list;
+  CaptureList captures;
+  int top = n.side == EngineSide ? GenerateEngineMoves(n.board, n.fullWidth, list)
+                                 : GenerateOpponentMoves(n.board, n.fullWidth, list);
+  CollectCaptures(n.board, list, top, n.side, n.tried, captures);
+  if (!n.fullWidth) return SearchCapturesOnly(n, captures);
+
+  const int previousTo = Tree.plyMove[n.ply - 1].to;
+  for (Move m = NextGoodCapture(captures, previousTo, n.board, n.side); m.kind != EndOfList;
+       m = NextGoodCapture(captures, previousTo, n.board, n.side))
+    if (TryMove(n, m, Stage::GoodCapture)) return true;
+  if (NodeIsFutile(n)) return true;
+  // After the captures: a capture far above the evaluation leaves no room for quiet moves.
+  if (n.maximising && n.state.futilityMargin > FutilityTwoBeforeHorizon && n.depth >= Tree.lateDepth &&
+      n.ply > 2 && n.line.move[1].kind == CaptureMove && n.value > n.eval + CaptureFarAbove)
+    n.state.futilityMargin = 0;
+
+  if (SearchKillers(n)) return true;
+
+  RewindCaptures(captures);
+  for (Move m = NextCapture(captures, CaptureMode::All, previousTo); m.kind != EndOfList;
+       m = NextCapture(captures, CaptureMode::All, previousTo))
+    if (TryMove(n, m, Stage::Capture) || NodeIsFutile(n)) return true;
+
+  return SearchQuietMoves(n, list, top);
+}
+
+int32_t MatedScore(bool maximising, int ply) { return maximising ? ply - MateBase : MateBase + 1 - ply; }
+
+// Steps 19 and 20: the move loop; a probe that did not cut off is searched again with the node's
+// own depth and window.
+void SearchMoves(Node &n) {
+  for (;;) {
+    SetFutilityMargin(n);
+    if (SearchStages(n)) return;
+
+    if (n.movesSearched == 0) {  // no legal move: mate or stalemate
+      n.value = n.inCheck ? MatedScore(n.maximising, n.ply) : 0;
+      return;
+    }
+    if (n.probeMode == ProbeMode::None) {
+      if (n.value == n.init) return;  // a fail low proves nothing worth keeping
+      Move best = n.line.move[1];
+      if (best.kind == QuietMove && n.ply <= LinePlyLimit) UpdateKillers(n.ply, best, n.board[best.from]);
+      if (n.depth <= Tree.ttDepthLimit)
+        TTStore(n.board, n.state.positionKey, n.ply, n.value, Tree.horizon - n.depth, n.line);
+      return;
+    }
+
+    if (n.probeMode == ProbeMode::Reduced) n.depth -= n.probeReduction;
+    Tree.plyProbe[n.ply] = Tree.plyProbe[n.ply - 2];
+    n.probeMode = ProbeMode::None;
+    n.value = n.savedValue;
+    n.movesSearched = 0;
+    n.hashMove = n.line.move[1];
+    n.legal = true;
+    ClearLine(n.line);
+    ClearLine(n.childLine);
+    n.tried = TriedMoves{};
+    n.deferredCount = 0;
+    n.searchedAnyLegal = false;
+  }
+}
+
+// The extension amount X of a real move at depth < horizon: 2 for most evasions and forcing
+// checks, 1 for captures near the root or of the previous move's piece and for the moves by piece
+// that the credit allows, else 0.
+int ExtensionAmount(Board &board, const EvalState &state, int ply, int depth, Move move, uint8_t piece,
+                    uint8_t captured, bool inCheck) {
   int moverSide = MoverSide(ply);
   bool moverEngine = moverSide == EngineSide;
   Move previous = ply >= 2 ? Tree.plyMove[ply - 2] : NullMove;
-  bool moverWasInCheck = Tree.plyInCheck[ply - 1] == 1;
   bool capture = IsCapture(move);
   int moverMaterial = moverEngine ? state.enginePieceMaterial : state.opponentPieceMaterial;
   int enemyKing = KingSquareOf(board, moverEngine ? OpponentSide : EngineSide);
   int ownKing = KingSquareOf(board, moverSide);
   int x = 0;
-  if (moverWasInCheck) {
+  if (Tree.plyInCheck[ply - 1]) {
     bool checkByCapture = previous.kind == CaptureMove || previous.kind == EnPassantMove;
     x = !capture || ply < 3 || checkByCapture ? 2 : 1;
-  } else if (inCheck && state.extensionCount < 11) {
+  } else if (inCheck && state.extensionCount < CheckExtensionPathLimit) {
     if (capture && !IsPawn(captured))
       x = 2;
     else if (capture && IsPawn(captured) && ply > 2 && move.to == previous.to)
@@ -201,7 +767,8 @@ int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, u
     } else {
       bool quietPlain = move.kind == QuietMove && move.promotion == 0;
       switch (piece) {
-        case EngineKnight: case OpponentKnight:
+        case EngineKnight:
+        case OpponentKnight:
           if (capture) {
             x = 1;
           } else if (quietPlain) {
@@ -209,26 +776,32 @@ int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, u
             if (Tree.escapeMark) x = 1;
           }
           break;
-        case EngineBishop: case OpponentBishop: case EngineRook: case OpponentRook:
-          if (quietPlain && moverMaterial <= 1690) {
+        case EngineBishop:
+        case OpponentBishop:
+        case EngineRook:
+        case OpponentRook:
+          if (quietPlain && moverMaterial <= SliderEscapeMaterial) {
             Tree.escapeMark = EscapeTest(board, move, moverSide);
             if (Tree.escapeMark) x = 1;
           }
           break;
-        case EngineQueen: case OpponentQueen:
-          if (moverMaterial > 1690 && Distance[move.to][ZoneCentre(enemyKing)] <= 2) x = 1;
+        case EngineQueen:
+        case OpponentQueen:
+          if (moverMaterial > SliderEscapeMaterial && Distance[move.to][ZoneCentre(enemyKing)] <= 2) x = 1;
           break;
         case EngineKing:
           if (state.enginePieceMaterial == 0 && state.opponentPieceMaterial == 0)
             x = 1;
-          else if ((state.enginePieceMaterial < 900 || state.opponentPieceMaterial < 900) &&
+          else if ((state.enginePieceMaterial < EndgameMaterial ||
+                    state.opponentPieceMaterial < EndgameMaterial) &&
                    Distance[ZoneCentre(ownKing)][ZoneCentre(enemyKing)] <= 2)
             x = 1;
           break;
         case OpponentKing:
           if (state.enginePieceMaterial == 0 && state.opponentPieceMaterial == 0) x = 1;
           break;
-        case EnginePawn: case OpponentPawn:
+        case EnginePawn:
+        case OpponentPawn:
           if (move.kind == EnPassantMove || PassedPawnTest(board, move.to, moverSide)) x = 1;
           break;
         default:
@@ -236,712 +809,140 @@ int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, u
       }
     }
   }
+  return x;
+}
+
+}  // namespace
+
+// The depth adjustment of a real move at depth < horizon: the extension amount X, the credit and
+// the quiet-move reduction. Returns the new depth.
+int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
+                uint8_t captured, bool inCheck, int32_t &pathBonusChange) {
+  int moverSide = MoverSide(ply);
+  bool moverEngine = moverSide == EngineSide;
+  bool capture = IsCapture(move);
+  int moverMaterial = moverEngine ? state.enginePieceMaterial : state.opponentPieceMaterial;
+  int enemyKing = KingSquareOf(board, moverEngine ? OpponentSide : EngineSide);
+  int x = ExtensionAmount(board, state, ply, depth, move, piece, captured, inCheck);
   // Capture credit, once per path near the root.
-  if (ply <= 3 && capture && state.captureCredit == 0) {
+  if (ply <= CaptureCreditPly && capture && state.captureCredit == 0) {
     state.captureCredit = 1;
-    state.extensionCredit += 2;
+    state.extensionCredit += CaptureCredit;
   }
   if (x > 0) {
     state.extensionCredit += x;
     if (state.extensionCredit > 0) {
       depth -= 1;
-      state.extensionCredit -= 2;
+      state.extensionCredit -= ExtensionCost;
       state.extensionCount += 1;
     }
     return depth;
   }
-  if (ply <= 6 && depth < Tree.horizonLess2 && move.kind == QuietMove && move.promotion == 0 && !inCheck) {
+  if (ply <= ReductionPly && depth < Tree.horizonLess2 && move.kind == QuietMove && move.promotion == 0 &&
+      !inCheck) {
     if (!Tree.quietSeen[move.from][move.to]) {
       depth += 1;
-      pathBonusChange += moverEngine ? -10 : 10;
+      pathBonusChange += moverEngine ? -ReductionBonus : ReductionBonus;
     }
     int sideToMove = SideToMove(ply);
-    bool active =
-        (!(piece == EngineQueen || piece == OpponentQueen) && !IsKing(piece) && ThreatensHeavyPiece(board, move)) ||
-        (Tree.escapeMark && !IsKing(piece) && EscapeTest(board, move, moverSide)) ||
-        (!IsKing(piece) && !IsPawn(piece) && IsAttacked(board, move.to, sideToMove)) ||
-        (moverMaterial > 900 && KingZoneTest(board, move.to, enemyKing));
+    bool active = (!IsQueen(piece) && !IsKing(piece) && ThreatensHeavyPiece(board, move)) ||
+                  (Tree.escapeMark && !IsKing(piece) && EscapeTest(board, move, moverSide)) ||
+                  (!IsKing(piece) && !IsPawn(piece) && IsAttacked(board, move.to, sideToMove)) ||
+                  (moverMaterial > KingZoneMaterial && KingZoneTest(board, move.to, enemyKing));
     if (!active) state.harmlessQuietCount += 1;
   }
   return depth;
 }
 
-void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtParent, int32_t bound, int32_t init,
-            const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value, bool &legal) {
-  // Entry
+void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtParent, int32_t bound,
+            int32_t init, const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value,
+            bool &legal) {
+  // Step 1. Entry: the move joins the path and the node is counted
   value = init;
   if (Signals.stopSearch) return;
   Tree.plyMove[ply] = move;
-  ply += 1;
-  depth += 1;
   Tree.nodeCount++;
-  const bool maximising = ply % 2 == 1;
-  const int side = SideToMove(ply);
-  const int moverSide = MoverSide(ply);
-  Board board = parentBoard;
-  EvalState state = parentState;
-  int inCheck = -1;
-  uint8_t piece = 0, captured = 0;
-  bool irreversible = false;
-  const bool nullMove = move.kind == 0;
+  Node n(parentBoard, parentState, ply, depth, movesSearchedAtParent, bound, init, move, line, value, legal);
 
-  // Making the move
-  if (ply >= 2) {
-    piece = board[move.from];
-    Tree.plyPiece[ply - 1] = piece;
-    switch (move.kind) {
-      case CaptureMove:
-        captured = board[move.to];
-        irreversible = IsPawn(captured) || IsPawn(piece);
-        break;
-      case EnPassantMove:
-        captured = ply % 2 == 1 ? EnginePawn : OpponentPawn;
-        irreversible = true;
-        break;
-      case 0:
-        piece = 0;
-        Tree.plyPiece[ply - 1] = 0;
-        board[EnPassantSquare] = 0;
-        break;
-      case QuietMove:
-        irreversible = IsPawn(piece);
-        break;
-      default:
-        break;
-    }
-    if (!nullMove) {
-      if (move.kind == QuietMove && movesSearchedAtParent > 0 && state.futilityMargin < NoFutilityMargin) {
-        // Entry futility: a quiet move that cannot bring the parent's evaluation back to the bound.
-        int32_t e = state.totalScore, m = state.futilityMargin;
-        if (maximising ? e - m >= bound : e + m <= bound) {
-          MakeMove(move, board, state);
-          inCheck = SideToMoveInCheck(board, ply) ? 1 : 0;
-          bool promotesToQueen = move.promotion == EngineQueen || move.promotion == OpponentQueen;
-          if (!inCheck && !promotesToQueen && !(IsPawn(piece) && AdvancedPawnTest(board, move.to))) {
-            legal = false;
-            return;
-          }
-        } else {
-          MakeMove(move, board, state);
-        }
-      } else {
-        MakeMove(move, board, state);
-      }
-    }
+  // Steps 2-4. The move on the node's own board, its legality, the path counters
+  if (n.ply >= 2) {
+    if (!MakeNodeMove(n)) return;
+  } else {
+    Tree.plyProbe[n.ply] = ProbeFlags{};
+  }
 
-    // Legality of the move just made
-    bool moverWasInCheck = Tree.plyInCheck[ply - 1] == 1;
-    if (!IsLegalAfterMove(board, move, moverSide, moverWasInCheck)) {
+  // Step 5. The root
+  if (n.ply == 1) {
+    if (!SetUpRoot(n.board, n.state, move)) {
       legal = false;
       return;
     }
-
-    // Reversible moves on the path
-    bool reversibleQuiet = (move.kind == QuietMove && !irreversible) || move.kind == CastlingMove;
-    state.reversibleCount = reversibleQuiet ? state.reversibleCount + 1 : 0;
-    Tree.probeCounter[ply] = Tree.probeCounter[ply - 2];
-  } else {
-    Tree.probeCounter[ply] = 0;
+    n.inCheck = Tree.rootInCheck;
+    n.inCheckKnown = true;
   }
 
-  // Root set-up
-  if (ply == 1) {
-    Tree.rootMovesDone = 0;
-    state.extensionCredit = RootExtensionCredit;
-    Tree.extensionLimit = 65 - Tree.horizon;
-    Tree.lateDepth = std::max(Tree.horizon - 6, 3);
-    Tree.horizonLess4 = Tree.horizonLess2 - 2;
-    bool bothHavePieces = state.enginePieceMaterial > 960 && state.opponentPieceMaterial > 960;
-    if (Tree.rootScoringPass) Tree.rootBothHavePieces = bothHavePieces;
-    Tree.lazyEvalDepth =
-        Limits.fullEvalToggle || !Tree.rootBothHavePieces ? 1000 : std::max(Tree.horizon, 6);
-    Tree.context.lazyEvalDepth = Tree.lazyEvalDepth;
-    inCheck = IsAttacked(board, board[EngineKingSquare], OpponentSide) ? 1 : 0;
-    Tree.rootInCheck = inCheck == 1;
-    if (Tree.rootScoringPass) {
-      if (!RootMoveIsLegal(board, move)) {
-        legal = false;
-        return;
-      }
-      Game.currentBoard = board;
-      if (IsCapture(move) || move.promotion != 0) Tree.drawishCap = 0;
-      Tree.context.drawishCap = Tree.drawishCap;
-      SetRootValues(Tree.context, board, state);
-      Tree.rootMoveCount = 0;
-      // The opponent's move joins the game history; a ponder miss restores what it was.
-      Tree.savedFiftyMoveCount = Game.fiftyMoveCount;
-      Tree.savedHistoryCount = Game.gameHistory.count;
-      Game.gameHistory.entry[0] = Game.gameHistory.entry[1];
-      uint8_t rootMover = move.kind == 0 ? 0 : move.promotion != 0 ? OpponentPawn : board[move.to];
-      CountFiftyMoveRule(rootMover, move.kind);
-      uint64_t key = ComputeKey(board);
-      HistoryPush(board, 1, uint32_t(key), uint32_t(key >> 32));
-      for (auto &row : Tree.quietSeen)
-        for (bool &seen : row) seen = false;
-      ClearBookRecord();
-      Tree.bookMatchCount = 0;
-      Move bookMove = Books.useBook ? BookProbe(Limits.gameRecordCount, uint64_t(Hooks.clockDays() * 86400000.0))
-                                    : NullMove;
-      if (bookMove.kind != 0) {
-        BookRecord.status = BookMovesFound;
-      } else {
-        Move mateMove;
-        if (TTFindMateMove(board, key, mateMove)) {
-          BookRecord.slot[0] = mateMove;
-          BookRecord.status = BookStoredMate;
-        }
-      }
-    }
-  }
-
-  // Polling
+  // Step 6. Polling
   if (PollAndTestTime()) return;
 
-  // In check?
-  if (inCheck < 0) inCheck = nullMove ? 0 : (SideToMoveInCheck(board, ply) ? 1 : 0);
+  // Step 7. In check
+  if (!n.inCheckKnown) n.inCheck = !n.nullMove && SideToMoveInCheck(n.board, n.maximising);
 
+  // Step 8. The node's value and line start afresh
   value = init;
   ClearLine(line);
-  PrincipalLine childLine;
-  ClearLine(childLine);
-  int32_t childValue = 0;
+  ClearLine(n.childLine);
 
-  // Quiescence pruning and depth adjustments
-  int32_t parentE = state.totalScore;
-  if (depth > Tree.horizon) {
-    if (!inCheck && IsCapture(move) && move.promotion == 0) {
-      int32_t takenValue = PieceValue[captured];
-      if (state.enginePieceMaterial > 1650 && state.opponentPieceMaterial > 1650) {
-        if (maximising ? parentE - takenValue >= bound + 150 : parentE + takenValue <= bound - 150) {
-          value = bound;
-          return;
-        }
-      }
-      bool moverWasInCheck = Tree.plyInCheck[ply - 1] == 1;
-      Move previous = ply >= 2 ? Tree.plyMove[ply - 2] : NullMove;
-      if (depth > Tree.horizon + 1 && move.kind == CaptureMove && !moverWasInCheck && move.to != previous.to &&
-          PieceWeight[captured] < PieceWeight[piece] && IsAttacked(board, move.to, side)) {
-        value = bound;
-        return;
-      }
-    }
-  } else if (Tree.selectiveMode && !nullMove && ply >= 2) {
-    if (depth == Tree.horizon) {
-      if (inCheck) depth -= 1;
-    } else if (state.extensionCount < Tree.extensionLimit && depth > 1) {
-      int32_t bonusChange = 0;
-      depth = AdjustDepth(board, state, ply, depth, move, piece, captured, inCheck == 1, bonusChange);
-      state.positionalAdjust += bonusChange;
-    }
-  }
-
-  // Keys and draws
-  Tree.plyBoard[ply] = &board;
-  if (depth <= Tree.ttDepthLimit) {
-    state.positionKey = ply == 1 ? ComputeKey(board) : UpdateKey(state.positionKey, move, piece, captured);
-    Tree.plyKey[ply] = state.positionKey;
-    int reversible = state.reversibleCount;
-    if (reversible > 0) {
-      for (int i = 4; i <= reversible && ply - i >= 1; i += 2) {
-        if (Tree.plyKey[ply - i] == state.positionKey && SameStateBytes(*Tree.plyBoard[ply - i], board)) {
-          value = 0;
-          return;
-        }
-      }
-      if (reversible == ply - 1) {
-        if (Game.fiftyMoveCount + reversible > 100) {
-          value = 0;
-          return;
-        }
-        uint32_t low = uint32_t(state.positionKey), high = uint32_t(state.positionKey >> 32);
-        uint8_t marker = maximising ? 1 : 0;
-        if ((ply == 2 && IsTwofold(board, marker, low, high)) ||
-            (ply >= 3 && ply <= 6 && IsRepeated(board, marker, low, high))) {
-          value = 0;
-          return;
-        }
-      }
-    }
-  }
-
-  // Path bonus terms and the king chase (the engine has just moved)
-  bool kingChase = false;
-  if (ply % 2 == 0 && !nullMove && Tree.selectiveMode) {
-    if (Limits.openingGuidance) state.positionalAdjust += OpeningGuidanceBonus(board, ply, move, piece, captured);
-    if (ply > 7 && piece == EngineKing && Tree.plyInCheck[ply - 1] == 1 && Tree.plyInCheck[ply - 3] == 1 &&
-        Tree.plyInCheck[ply - 5] == 1 && Tree.plyPiece[ply - 3] == EngineKing &&
-        Tree.plyPiece[ply - 5] == EngineKing) {
-      kingChase = true;
-      if (state.positionalAdjust > -80) state.positionalAdjust = std::max(state.positionalAdjust - 40, -80);
-    }
-  }
-
-  // Transposition table
-  Move hashMove = NullMove;
-  int32_t probeMargin = -Infinite;
-  bool ttCutoff = false;
-  if (depth <= Tree.ttDepthLimit) {
-    TTProbe(board, state.positionKey, ply, Tree.horizon - depth, bound, hashMove, probeMargin);
-    if (!hashMove.IsNull() && !IsGeneratedMove(board, side, hashMove)) {
-      hashMove = NullMove;
-      probeMargin = -Infinite;
-    }
-    if (ply <= 5 && hashMove.kind == QuietMove) Tree.quietSeen[hashMove.from][hashMove.to] = true;
-    if (!hashMove.IsNull() && probeMargin >= 0) {
-      if (!kingChase) {
-        value = bound;
-        return;
-      }
-      ttCutoff = true;
-    }
-  } else {
-    state.positionKey = 0;
-  }
-
-  // Evaluation
-  if (!(nullMove && ply >= 2)) {
-    if (state.lazyReuse > 0 && depth >= Tree.lazyEvalDepth) {
-      state.runnerCount = 0;
-    } else if (ply >= 2) {
-      if (irreversible) UpdatePawnBits(move, captured, state, board);
-      Evaluate(board, state, maximising, move, irreversible, ply <= 4 || depth < Tree.horizon, Tree.context);
-    } else {
-      BuildPawnBits(state, board);
-      Evaluate(board, state, true, move, true, true, Tree.context);
-    }
-    if (ply == 2) {
-      // Root moves: the book's preferences and restrictions, and the early king step.
-      if (BookRecord.status == BookMovesFound && !BookRecord.noBonus && move == BookRecord.slot[0])
-        state.positionalAdjust += 20;
-      if (BookRecord.status == BookMovesFound) {
-        bool candidate = IsBookCandidate(move);
-        if (Tree.rootScoringPass) {
-          if (candidate) Tree.bookMatchCount++;
-        } else if (Tree.bookMatchCount > 0 && !candidate) {
-          value = -Infinite;
-          return;
-        }
-      }
-      if (BookRecord.status == BookForcedReply && CompactMoveText(move) != BookRecord.forcedReply) {
-        value = 0;
-        return;
-      }
-      if (Tree.selectiveMode && piece == EngineKing && move.kind == QuietMove && !inCheck &&
-          state.opponentPieceMaterial > 1650 &&
-          ((move.to >= 21 && move.to <= 28) || move.to == 32 || move.to == 37))
-        state.positionalAdjust -= 3;
-    }
-    SumScore(board, state, Tree.context, depth, ply);
-    if (ply == 1 && Tree.rootScoringPass) Tree.rootEvaluation = state.totalScore;
-  }
-  const int32_t e = state.totalScore;
-
-  // Node type: full width and stand pat
-  bool fullWidth, standPat;
-  if (depth > Tree.horizon) {
-    if (!Tree.selectiveMode) {
-      fullWidth = false, standPat = true;
-    } else if (inCheck) {
-      fullWidth = true, standPat = false;
-    } else if (depth <= Tree.horizon + 2 && Tree.plyInCheck[ply - 1] == 1 &&
-               FlightSquaresAtMost(board, moverSide, 2, false)) {
-      fullWidth = true, standPat = true;
-    } else {
-      fullWidth = false, standPat = true;
-    }
-  } else if (depth == Tree.horizon) {
-    if (Tree.selectiveMode && !nullMove) {
-      fullWidth = true, standPat = false;
-    } else if (Tree.selectiveMode) {
-      fullWidth = true;
-      standPat = true;
-      if (!KingAttackCountReaches4(board, KingSquareOf(board, moverSide), side)) fullWidth = false;
-    } else {
-      fullWidth = false, standPat = true;
-    }
-  } else {
-    fullWidth = true, standPat = false;
-  }
-  int movesSearched = standPat ? 1 : 0;
-
-  // King chase at the node
-  if (kingChase) {
-    bool queenPerpetual = state.reversibleCount >= 4 && value > 10 && depth >= Tree.horizon - 1 &&
-                          Tree.plyPiece[ply - 2] == OpponentQueen && Tree.plyPiece[ply - 4] == OpponentQueen &&
-                          Tree.plyPiece[ply - 6] == OpponentQueen;
-    if (queenPerpetual) {
-      value = 10;
-      if (10 <= bound) return;
-    } else if (ttCutoff) {
+  // Step 9. Quiescence pruning beyond the horizon; extensions and reductions below it
+  if (n.depth > Tree.horizon) {
+    if (QuiescencePrunes(n)) {
       value = bound;
       return;
     }
+  } else if (Tree.selectiveMode && !n.nullMove && n.ply >= 2) {
+    AdjustNodeDepth(n);
   }
 
-  // Deep plies: the static evaluation only
-  if (ply >= 73) {
-    if (Improves(maximising, e, value)) value = e;
+  // Step 10. The key, and draws on the path
+  if (KeyAndDraws(n)) {
+    value = 0;
     return;
   }
 
-  // Stand pat
-  if (!fullWidth || standPat) {
-    if (Improves(maximising, e, value)) {
-      value = e;
-      if (ReachesBound(maximising, e, bound)) return;
-    }
+  // Step 11. Path bonuses and the king chase
+  ApplyPathBonuses(n);
+
+  // Step 12. Transposition table
+  if (ProbeTable(n)) {
+    value = bound;
+    return;
   }
 
-  // Selective step: null move, static cut-offs, reduced probes and the null-window scout
-  Tree.plyInCheck[ply] = int8_t(inCheck);
-  int probeMode = 0;
-  int32_t savedValue = value;
-  auto scout = [&]() {
-    if (depth < Tree.horizon - 1 && movesSearchedAtParent > 0 && std::abs(value - bound) >= 2) {
-      probeMode = 10;
-      savedValue = value;
-      value = maximising ? bound - 1 : bound + 1;
-      Tree.probeCounter[ply] += 1;
-    }
-  };
-  if (fullWidth && depth <= Tree.horizon && !nullMove && ply > 1 && std::abs(bound) < Infinite) {
-    bool atBound = ReachesBound(maximising, e, bound);
-    int sideMaterial = side == EngineSide ? state.enginePieceMaterial : state.opponentPieceMaterial;
-    if (!Tree.selectiveMode) {
-      scout();
-    } else if (depth > Tree.horizonLess2) {
-      if (atBound && !inCheck &&
-          (Tree.probeCounter[ply - 1] > 0 || (!maximising && Tree.aspirationHigh < bound) ||
-           HangingTest(board, side, maximising ? e - bound : bound - e))) {
-        value = bound;
-        return;
-      }
-    } else {
-      if (!maximising && Tree.aspirationHigh < bound && atBound && !inCheck) {
-        value = bound;
-        return;
-      }
-      if (Tree.probeCounter[ply - 1] > 0) {
-        probeMode = depth < Tree.horizonLess2 ? 2 : 1;
-        if (probeMargin >= -probeMode || (atBound && !inCheck)) {
-          value = bound;
-          return;
-        }
-      } else if (atBound && !inCheck) {
-        bool quietPieceMove = move.kind == QuietMove && !IsKing(piece) && !IsPawn(piece) && Tree.plyInCheck[ply - 1] != 1;
-        if (sideMaterial > 310 && (sideMaterial > 480 || quietPieceMove)) {
-          int nullDepth = depth + (depth < Tree.horizonLess2 && move.kind == QuietMove ? 2 : 1);
-          if (nullDepth < Tree.horizonLess4) nullDepth += 1;
-          EvalState nullState = state;
-          nullState.lazyReuse += 1;
-          PrincipalLine nullLine;
-          int32_t nullValue = 0;
-          Search(board, ply, nullDepth, standPat ? 1 : 0, maximising ? bound - 1 : bound + 1, bound, nullState,
-                 NullMove, nullLine, nullValue, legal);
-          if (Signals.stopSearch) return;
-          bool held = legal && ReachesBound(maximising, nullValue, bound);
-          legal = true;
-          if (held) {
-            if (sideMaterial >= 900) {
-              value = bound;
-              return;
-            }
-            probeMode = depth < Tree.horizonLess2 ? 2 : 1;
-            if (probeMargin >= -probeMode) {
-              value = bound;
-              return;
-            }
-          }
-        }
-      }
-      if (probeMode == 0 && Tree.probeCounter[ply] < 10000 && state.lazyReuse == 0 &&
-          state.enginePieceMaterial >= 900 && state.opponentPieceMaterial >= 900) {
-        probeMode = 1;
-        if (probeMargin >= -1) {
-          value = bound;
-          return;
-        }
-        Tree.probeCounter[ply] += 10000;
-      }
-      if (probeMode > 0) {
-        Tree.probeCounter[ply] += 100;
-        savedValue = value;
-        value = maximising ? bound - 1 : bound + 1;
-        depth += probeMode;
-      } else {
-        scout();
-      }
-    }
+  // Step 13. Evaluation
+  if (EvaluateNode(n)) return;
+  n.eval = n.state.totalScore;
+
+  // Step 14. Node type: full width and stand pat
+  ChooseNodeType(n);
+
+  // Step 15. King chase at the node
+  if (KingChaseEnds(n)) return;
+
+  // Step 16. Deep plies: the static evaluation only
+  if (n.ply >= StaticOnlyPly) {
+    if (Improves(n.maximising, n.eval, value)) value = n.eval;
+    return;
   }
 
-  // Move loop
-  const Move previous = Tree.plyMove[ply - 1];
-  const int previousTo = previous.to;
-  TriedMoves tried{};
-  Move preMoves[PreMoveLimit + 1];
-  int preMoveCount = 0;
-  Move deferred[PreMoveLimit + 1];
-  int deferredCount = 0;
-  bool searchedAnyLegal = false;
-  int killerSlot = -1;  // the slot of this ply's killer being searched
-
-  // Runs one child; true when the node must return now (a cut-off or a stop).
-  auto tryMove = [&](Move m, Stage stage, int childDepth, bool &wasLegal) -> bool {
-    Search(board, ply, childDepth, movesSearched, value, bound, state, m, childLine, childValue, legal);
-    if (Signals.stopSearch) return true;  // an unfinished child proves nothing
-    if (!legal) {
-      legal = true;
-      wasLegal = false;
-      return false;
-    }
-    wasLegal = true;
-    int32_t score = childValue;
-    bool first = !searchedAnyLegal;
-    searchedAnyLegal = true;
-    bool takeLine = false, cutoff = false;
-    if (ply == 1 && Tree.rootScoringPass) {
-      // The forced reply, or the book's or the table's move, is taken as it stands.
-      if (!BookRecord.forcedReply.empty() && BookRecord.forcedReply == CompactMoveText(m)) {
-        score = Infinite;
-        BookRecord.chosen = true;
-        BookRecord.status = BookForcedReply;
-      } else if (m == BookRecord.slot[0] && Tree.rootBest < Infinite && score < Infinite &&
-                 !(BookRecord.status == BookMovesFound && !BookRecord.noBonus)) {
-        score = Infinite - 1;
-        BookRecord.chosen = true;
-      }
-    }
-    if (Improves(maximising, score, value)) {
-      value = score;
-      cutoff = ReachesBound(maximising, value, bound);
-      takeLine = true;
-    }
-    if (takeLine || first) ExtendLine(line, m, childLine, ply);
-    if (ply == 1) {
-      if (Tree.rootScoringPass) {
-        if (Tree.rootMoveCount < RootMoveLimit) {
-          Tree.rootMoveCount++;
-          Tree.rootMoveTable[Tree.rootMoveCount] = RootMove{m, score - Tree.rootEvaluation};
-        }
-        if (score > Tree.rootBest) {
-          Tree.rootBest = score;
-          ExtendLine(Tree.bestLine, m, childLine, ply);
-        }
-        if (!cutoff) value = -Infinite;
-      } else if (takeLine || Tree.rootMovesDone == 0) {
-        Tree.rootBest = score;
-        if (Tree.rootMovesDone == 0 && Tree.researchCount > 0 && Tree.failScore >= MateThreshold &&
-            Tree.rootBest < Tree.failScore) {
-          value = Tree.rootBest = Tree.failScore;
-          line = Tree.failLine;
-          cutoff = true;
-        }
-        Tree.bestLine = line;
-        if (Tree.horizon >= 4 || Tree.rootBest >= MateThreshold) Hooks.postLine(20);
-        if (Limits.testMode && Tree.horizon > 4) Hooks.searchLogLine(Tree.rootMovesDone);
-      }
-      bool anotherBefore = Tree.rootMovesDone > 0;
-      Tree.rootMovesDone++;
-      if (Signals.timedMode && !Limits.testMode && Tree.horizon >= 6 && Tree.horizon >= Limits.minTimeStopDepth &&
-          anotherBefore && Tree.researchCount == 0 && Tree.iterationScore[Tree.horizon - 1] - 15 < Tree.rootBest &&
-          Hooks.elapsedTime() + Tree.ponderTimeCredit >= Limits.softTimeLimit) {
-        Signals.stopSearch = Signals.stoppedByTime = true;
-      }
-    }
-    movesSearched++;
-    if (cutoff) {
-      bool killerStage = stage == Stage::PreMove || stage == Stage::Quiet || stage == Stage::Deferred ||
-                         stage == Stage::OtherKiller ||
-                         (stage == Stage::Killer && killerSlot != 3);
-      if (killerStage && line.move[1].kind == QuietMove && ply <= 45)
-        UpdateKillers(ply, line.move[1], board[line.move[1].from]);
-      bool store = !(stage == Stage::CapturesOnly && Tree.rootScoringPass && depth > Tree.horizon);
-      if (store && depth <= Tree.ttDepthLimit) TTStore(board, state.positionKey, ply, value, Tree.horizon - depth, line);
-      return true;
-    }
-    return Signals.stopSearch;
-  };
-
-  // The node-level futility test after a stage's move.
-  auto futile = [&]() {
-    if (movesSearched <= 0 || Tree.probeCounter[ply] <= 0 || probeMode > 0) return false;
-    int32_t m = state.futilityMargin;
-    if (m >= NoFutilityMargin) return false;
-    return maximising ? e + m <= value : e - m >= value;
-  };
-
-  auto setFutilityMargin = [&]() {
-    if (!fullWidth || ply <= 1) return;
-    int32_t m = NoFutilityMargin;
-    if (depth >= Tree.horizon || Tree.probeCounter[ply] > 0)
-      m = 50;
-    else if (maximising && depth >= Tree.horizon - state.harmlessQuietCount)
-      m = 100;
-    else if (depth == Tree.horizonLess2)
-      m = 250;
-    else if (depth > Tree.horizonLess2)
-      m = 150;
-    state.futilityMargin = m;
-  };
-
-  for (;;) {  // runs again after a probe that did not cut off
-    setFutilityMargin();
-
-    // Pre-moves
-    preMoveCount = 0;
-    if (ply == 1 && !Tree.rootScoringPass) {
-      Move follow = Tree.followLine.move[1];
-      int n = Tree.rootMoveCount;
-      if (!follow.IsNull()) {
-        for (int i = 1; i < n; i++) {
-          if (Tree.rootMoveTable[i].move == follow) {
-            RootMove moved = Tree.rootMoveTable[i];
-            for (int k = i; k < n; k++) Tree.rootMoveTable[k] = Tree.rootMoveTable[k + 1];
-            Tree.rootMoveTable[n] = moved;
-            break;
-          }
-        }
-      }
-      for (int i = std::max(1, n - 19); i <= n; i++) preMoves[preMoveCount++] = Tree.rootMoveTable[i].move;
-    } else if (ply > 1) {
-      if (!hashMove.IsNull()) {
-        preMoves[preMoveCount++] = hashMove;
-      } else if (ply <= 45 && !Tree.followLine.move[1].IsNull() && !Tree.followLine.move[ply].IsNull()) {
-        bool samePath = true, nullOnPath = false;
-        for (int k = 1; k < ply; k++) {
-          if (!(Tree.plyMove[k] == Tree.followLine.move[k])) samePath = false;
-          if (Tree.plyMove[k].kind == 0) nullOnPath = true;
-        }
-        if (samePath)
-          preMoves[preMoveCount++] = Tree.followLine.move[ply];
-        else if (!nullOnPath)
-          ClearLine(Tree.followLine);
-      }
-      if (!fullWidth && preMoveCount == 1 && !IsCapture(preMoves[0])) preMoveCount = 0;
-    }
-    while (preMoveCount > 0) {
-      Move m = preMoves[--preMoveCount];
-      if (WasTried(tried, m)) continue;
-      AddTriedMove(tried, m);
-      bool wasLegal;
-      if (tryMove(m, Stage::PreMove, depth, wasLegal)) return;
-    }
-
-    MoveList list;
-    CaptureList captures;
-    int top = side == EngineSide ? GenerateEngineMoves(board, fullWidth, list)
-                                 : GenerateOpponentMoves(board, fullWidth, list);
-    CollectCaptures(board, list, top, side, tried, captures);
-
-    if (!fullWidth) {
-      // Captures only
-      bool recapturesOnly = Tree.rootScoringPass && depth > Tree.horizon;
-      CaptureMode mode = recapturesOnly ? CaptureMode::RecapturesOnly : CaptureMode::All;
-      for (Move m = NextCapture(captures, mode, previousTo); m.kind != EndOfList;
-           m = NextCapture(captures, mode, previousTo)) {
-        if (recapturesOnly && m.kind == EnPassantMove) continue;
-        if (depth <= Tree.horizon && m.kind != EnPassantMove && Tree.probeCounter[ply] > 0 && movesSearched > 0 &&
-            !IsGoodCapture(board, m, side))
-          continue;
-        bool wasLegal;
-        if (tryMove(m, Stage::CapturesOnly, depth, wasLegal)) return;
-      }
-      return;
-    }
-
-    // Good captures
-    for (Move m = NextGoodCapture(captures, previousTo, board, side); m.kind != EndOfList;
-         m = NextGoodCapture(captures, previousTo, board, side)) {
-      bool wasLegal;
-      if (tryMove(m, Stage::GoodCapture, depth, wasLegal)) return;
-    }
-    if (futile()) return;
-    // After the captures: a capture far above the evaluation leaves no room for quiet moves.
-    if (maximising && state.futilityMargin > 250 && depth >= Tree.lateDepth && ply > 2 &&
-        line.move[1].kind == CaptureMove && value > e + 600)
-      state.futilityMargin = 0;
-
-    // Killers of this ply, then of two plies back
-    if (ply >= 2 && ply <= 45) {
-      for (int pass = 0; pass < 2; pass++) {
-        int killerPly = pass == 0 ? ply : ply - 2;
-        if (pass == 1 && ply < 3) break;
-        for (int slot = 3; slot >= 0; slot--) {
-          Move m = PickKiller(board, killerPly, slot, tried);
-          if (m.IsNull()) continue;
-          if (inCheck && !PassesEvasionFilter(board, ply, m)) continue;
-          bool wasLegal;
-          killerSlot = slot;
-          if (tryMove(m, pass == 0 ? Stage::Killer : Stage::OtherKiller, depth, wasLegal)) return;
-          if (futile()) return;
-        }
-      }
-    }
-
-    // The remaining captures
-    RewindCaptures(captures);
-    for (Move m = NextCapture(captures, CaptureMode::All, previousTo); m.kind != EndOfList;
-         m = NextCapture(captures, CaptureMode::All, previousTo)) {
-      bool wasLegal;
-      if (tryMove(m, Stage::Capture, depth, wasLegal)) return;
-      if (futile()) return;
-    }
-
-    // Quiet moves, with a reduced pre-search far from the horizon
-    bool preSearch = depth < Tree.horizon - 4 && Tree.probeCounter[ply - 1] <= 0 && ply > 1;
-    for (Move m = NextQuietMove(list, top, tried); m.kind != EndOfList; m = NextQuietMove(list, top, tried)) {
-      if (inCheck && !PassesEvasionFilter(board, ply, m)) continue;
-      if (preSearch && deferredCount <= 126) {
-        PrincipalLine reducedLine;
-        int32_t reducedValue = 0;
-        Search(board, ply, depth + 2, movesSearched, value, bound, state, m, reducedLine, reducedValue, legal);
-        if (Signals.stopSearch) return;
-        if (!legal) {
-          legal = true;
-          continue;
-        }
-        if (!Improves(maximising, reducedValue, value)) {
-          deferred[deferredCount++] = m;
-          continue;
-        }
-      }
-      bool wasLegal;
-      if (tryMove(m, Stage::Quiet, depth, wasLegal)) return;
-      if (futile()) return;
-    }
-    while (deferredCount > 0) {
-      Move m = deferred[--deferredCount];
-      bool wasLegal;
-      if (tryMove(m, Stage::Deferred, depth, wasLegal)) return;
-      if (futile()) return;
-    }
-
-    // After the loop
-    if (movesSearched == 0) {
-      if (inCheck)
-        value = maximising ? ply - 32001 : 32002 - ply;
-      else
-        value = 0;
-      return;
-    }
-    if (probeMode <= 0) {
-      if (value == init) return;
-      if (line.move[1].kind == QuietMove && ply <= 45) UpdateKillers(ply, line.move[1], board[line.move[1].from]);
-      if (depth <= Tree.ttDepthLimit) TTStore(board, state.positionKey, ply, value, Tree.horizon - depth, line);
-      return;
-    }
-    // A probe that did not cut off: search again at full depth with the full window.
-    if (probeMode < 10) depth -= probeMode;
-    Tree.probeCounter[ply] = Tree.probeCounter[ply - 2];
-    probeMode = -probeMode;
-    value = savedValue;
-    movesSearched = 0;
-    hashMove = line.move[1];
-    legal = true;
-    ClearLine(line);
-    ClearLine(childLine);
-    tried = TriedMoves{};
-    deferredCount = 0;
-    searchedAnyLegal = false;
+  // Step 17. Stand pat
+  if ((!n.fullWidth || n.standPat) && Improves(n.maximising, n.eval, value)) {
+    value = n.eval;
+    if (ReachesBound(n.maximising, n.eval, bound)) return;
   }
+
+  // Step 18. Selective step
+  Tree.plyInCheck[n.ply] = n.inCheck;
+  if (SelectiveStep(n)) return;
+
+  // Steps 19-20. Move loop, and the re-search of a probe that did not cut off
+  SearchMoves(n);
 }

@@ -1,30 +1,46 @@
-// The search: one root scoring pass at depth 3 that gives every root move an exact score, then
-// iterative deepening from depth 4 with aspiration windows. The node procedure is minimax with two
-// bounds (not negamax): odd plies are the engine's and maximise, even plies the opponent's and
-// minimise, and every score is from the engine's side. A pawn is worth 95; +-32000 are the open
-// bounds, 32002 - 2N is a mate in N for the engine.
+// The search's shared record: the scores and their encoding, the principal line, and the
+// program-wide state that the driver (search/Driver.h) and the node procedure (search/Node.h)
+// share. The node procedure is minimax with two bounds (not negamax): odd plies are the engine's
+// and maximise, even plies the opponent's and minimise, and every score is from the engine's side.
 //
-// Everything below is one program-wide record for the search; nodes keep their board and
-// EvalState as values and nothing is allocated while the search runs.
+// Nodes keep their board and EvalState as values and nothing is allocated while the search runs.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "board/Board.h"
 #include "eval/RootInputs.h"
 
-constexpr int32_t Infinite = 32000;      // the open bound; also mate on the board
-constexpr int32_t MateThreshold = 31000; // scores from here on are mates (or book decisions)
-constexpr int MaxPly = 76;               // per-ply tables 0..75
-constexpr int LineLength = 46;           // a principal line: entry 0 unused, 1..45
-constexpr int KillerPlies = 46;          // killers for plies 0..45
+// Scores: a pawn is worth 95. +-Infinite are the open bounds; Infinite is also mate on the board.
+// The engine checkmated at ply p scores p - MateBase, the opponent checkmated at ply p scores
+// MateBase + 1 - p, so a mate in N for the engine is MateBase + 1 - 2N.
+constexpr int32_t Infinite = 32000;
+constexpr int32_t MateBase = 32001;
+constexpr int32_t MateThreshold = 31000;  // scores above it are mates; the root's book decisions use it
+constexpr int32_t BookMoveScore = Infinite - 1;  // a root move taken from the book record
+constexpr int32_t MoveOnlyScore = MateBase;      // a table score that never cuts off: only its move counts
+constexpr int32_t LostScore = -1100;             // below it the engine counts the game as lost
+
+constexpr int MaxPly = 76;                    // per-ply tables 0..75
+constexpr int LineLength = 46;                // a principal line: entry 0 unused, 1..45
+constexpr int LinePlyLimit = LineLength - 1;  // lines, killers and the followed line reach this ply
+constexpr int KillerPlies = 46;               // killers for plies 0..45
+constexpr int KillerSlots = 4;                // slot 3 is the strongest
 constexpr int RootMoveLimit = 400;
-constexpr int PollInterval = 32768;
+constexpr int QuietSeenPly = 5;  // quiet moves that cut off or come from the table are marked up to here
 
 struct PrincipalLine {
   Move move[LineLength];  // move[1] is the node's move, move[2..45] the continuation
 };
+
+inline void ClearLine(PrincipalLine &line) {
+  for (Move &move : line.move) move = NullMove;
+}
+// The line of a node at ply: move, then the child's line (the continuation only while ply < 45).
+inline void ExtendLine(PrincipalLine &line, Move move, const PrincipalLine &child, int ply) {
+  line.move[1] = move;
+  for (int k = 2; k < LineLength; k++) line.move[k] = ply < LinePlyLimit ? child.move[k - 1] : NullMove;
+}
 
 struct KillerSlot {
   Move move;
@@ -36,41 +52,21 @@ struct RootMove {
   int32_t score;  // exact score of the scoring pass minus the root's static evaluation
 };
 
-// What the search needs from the engine around it: the driver fills these at start-up.
-struct SearchHooks {
-  bool (*inputWaiting)();        // a protocol line can be read now (or one is pending)
-  void (*pollInput)();           // the in-search command handler
-  bool (*newOrQuitPending)();    // the pending line is "new" or "quit": leave at once
-  double (*elapsedTime)();       // days since the search clock started
-  void (*restartClock)();
-  double (*clockDays)();         // the clock, for seeding the random choices
-  void (*postLine)(int moves);   // thinking output
-  void (*analysisLine)(int moves, bool withScore);
-  void (*searchLogLine)(int count);
-  void (*iterationDone)();       // after every completed iteration (may be null)
-};
-extern SearchHooks Hooks;
-SearchHooks SilentHooks();  // no input, no clock, no reports: the search alone
+// The narrowed windows that enclose a node on its own side of the path. A node copies them from
+// the node two plies up and adds its own, so each says whether this side has already narrowed the
+// window on the way down. The transposition table stores nothing that such a window proves.
+struct ProbeFlags {
+  bool scout;             // a null-window scout at full depth
+  bool reducedProbe;      // a null-window probe made shallower
+  bool generalReduction;  // the general reduction, tried at most once per side on a path
 
-// Limits and switches the driver sets before each search.
-struct SearchLimits {
-  double softTimeLimit;
-  double hardTimeLimit;
-  int32_t minTimeStopDepth;
-  int32_t maxHorizon;
-  bool testMode;
-  bool testTimed;
-  double testTimeLimit;
-  bool fullEvalToggle;
-  bool openingGuidance;  // the engine's development is incomplete on a wing
-  int32_t gameRecordCount;  // move pairs of the game, for the book
+  bool Any() const { return scout || reducedProbe || generalReduction; }
 };
-extern SearchLimits Limits;
 
 struct SearchState {
   // Iteration.
   int32_t horizon;
-  bool selectiveMode;      // horizon > 4: extensions, reductions, null move, the table
+  bool selectiveMode;  // horizon > 4: extensions, reductions, null move, the table
   int32_t horizonLess2;
   int32_t horizonLess4;
   int32_t ttDepthLimit;
@@ -88,19 +84,19 @@ struct SearchState {
   PrincipalLine followLine;
   PrincipalLine failLine;
   int32_t failScore;
-  PrincipalLine driverLine;   // the line of the last iteration, followed by the next
+  PrincipalLine driverLine;                   // the line of the last iteration, followed by the next
   RootMove rootMoveTable[RootMoveLimit + 1];  // from index 1
   int32_t rootMoveCount;
   Move easyMove;
   bool rootScoringPass;
   int32_t rootMovesDone;
   int32_t legalRootMoves;
-  int32_t rootEvaluation;     // totalScore of the root
-  int32_t bookMatchCount;     // root moves of the scoring pass that are book candidates
+  int32_t rootEvaluation;  // totalScore of the root
+  int32_t bookMatchCount;  // root moves of the scoring pass that are book candidates
   bool rootInCheck;
-  bool rootBothHavePieces;     // both sides had more than 960 of piece material at the root
-  bool escapeMark;            // set by the knight and bishop/rook escape extensions
-  int32_t depthReached;       // horizon of the finished search
+  bool rootBothHavePieces;  // both sides had more than 960 of piece material at the root
+  bool escapeMark;          // set by the knight and bishop/rook escape extensions
+  int32_t depthReached;     // horizon of the finished search
 
   // Counters.
   uint64_t nodeCount;
@@ -109,44 +105,20 @@ struct SearchState {
   // Per-ply tables, index = ply; the move and the moving piece at the ply the move was made from.
   Move plyMove[MaxPly + 1];
   uint8_t plyPiece[MaxPly + 1];
-  int8_t plyInCheck[MaxPly + 1];
-  int32_t probeCounter[MaxPly + 1];
+  bool plyInCheck[MaxPly + 1];
+  ProbeFlags plyProbe[MaxPly + 1];
   const Board *plyBoard[MaxPly + 1];
   uint64_t plyKey[MaxPly + 1];
 
-  KillerSlot killerTable[KillerPlies][4];  // slot 3 is the strongest
-  bool quietSeen[99][99];                  // quiet moves that cut off near the root
+  KillerSlot killerTable[KillerPlies][KillerSlots];
+  bool quietSeen[99][99];  // quiet moves that cut off near the root
 
   // Draw pull.
   int32_t drawishCap;
   int32_t recentScores[4];
 
-  // The game's history count and fifty-move count before the opponent's move was pushed.
-  int32_t savedHistoryCount;
-  int32_t savedFiftyMoveCount;
-
-  double ponderHitTime;    // time spent pondering before a ponder hit
-  double ponderTimeCredit; // half of it, added to every time test
-  EvalContext context;     // what the evaluation reads besides the node
+  double ponderHitTime;     // time spent pondering before a ponder hit
+  double ponderTimeCredit;  // half of it, added to every time test
+  EvalContext context;      // what the evaluation reads besides the node
 };
 extern SearchState Tree;
-
-void ResetSearchState();        // a new process or a new game: everything empty
-void ResetSearchForNewGame();   // draw pull and recent scores, the line
-void PrepareMoveSearch();       // per move: counters, best line, killers
-// Chooses the engine's move: board is the game position after the opponent's move (lastMove, or
-// NullMove), state its EvalState. Returns false when the opponent's move was illegal. The move is
-// the first of Tree.bestLine.
-bool ChooseMove(const Board &board, const EvalState &state, Move lastMove);
-// Draw pull after each move: the depth reached and the move played.
-void UpdateDrawishCap(int32_t depth, Move move, int32_t score);
-
-// The depth adjustment of a real move below the horizon, made on board by the mover at ply (piece
-// moved, captured taken, inCheck: it gives check): extensions with their credit and count in
-// state, and the quiet-move reduction with its path-bonus change. Returns the new depth.
-int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece, uint8_t captured,
-                bool inCheck, int32_t &pathBonusChange);
-// The node procedure; ply and depth are the parent's.
-void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtParent, int32_t bound,
-                int32_t init, const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value,
-                bool &legal);

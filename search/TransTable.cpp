@@ -26,7 +26,8 @@ void TTClear() {
   }
 }
 
-uint8_t CheckByte(const Board &board) {
+// Castling rights of both sides and the en passant file
+static uint8_t CheckByte(const Board &board) {
   int enPassant = board[EnPassantSquare];
   return uint8_t(board[EngineRights] + 4 * board[OpponentRights] + 16 * (enPassant != 0 ? FileOf[enPassant] : 0));
 }
@@ -68,11 +69,11 @@ void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32
 void TTStore(const Board &board, uint64_t key, int ply, int32_t score, int remainingDepth,
              const PrincipalLine &line) {
   score = std::clamp(score, -MateThreshold, MateThreshold);
-  bool insideProbe = ply >= 2 && Tree.probeCounter[ply - 1] != 0;
+  bool insideProbe = ply >= 2 && Tree.plyProbe[ply - 1].Any();
   if (ply % 2 == 1) {
-    if (score < Tree.aspirationLow || insideProbe) score = -32001;  // the move only, never a cut-off
+    if (score < Tree.aspirationLow || insideProbe) score = -MoveOnlyScore;
   } else if (score > Tree.aspirationHigh || insideProbe) {
-    score = 32001;
+    score = MoveOnlyScore;
   }
   TTBucket &bucket = BucketFor(key, ply);
   TTSlot &fresh = bucket.slot[1];

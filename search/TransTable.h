@@ -40,7 +40,6 @@ void TTClear();                     // empties every slot, HashAge 2
 
 struct PrincipalLine;
 
-uint8_t CheckByte(const Board &board);  // castling rights of both sides and the en passant file
 // The stored move for this position (zero: none) and the depth margin: >= 0 proves a cut-off
 // against bound at this ply; -32000 when no slot proves anything.
 void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32_t bound, Move &move,

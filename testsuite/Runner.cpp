@@ -3,15 +3,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "board/Board.h"
-#include "board/MoveText.h"
 #include "board/Text.h"
 #include "book/Book.h"
-#include "driver/Config.h"
-#include "driver/GameFlow.h"
-#include "driver/Platform.h"
-#include "driver/Reports.h"
-#include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
 
@@ -19,6 +12,7 @@ namespace {
 enum class LineKind { Comment, FenPosition, PositionFile, MoveSequence };
 
 struct SuiteRun {
+  const SuiteHost &host;
   std::ofstream result;
   int positionCount = 0;
   double totalTime = 0;  // days
@@ -51,84 +45,55 @@ static LineKind ClassifyLine(std::string &raw, std::string &squeezed) {
   return LineKind::MoveSequence;
 }
 
-// The engine searches the game position and plays its move there.
-static void SearchNow(SuiteRun &run) {
-  Signals.commandText = "/R";
-  PlayMove();
-  run.totalTime += Flow.lastSearchTime;
-}
-
-static void WriteSearchStatistics(SuiteRun &run) {
-  WriteLine(run, "kn=" + std::to_string(Tree.nodeCount));
+static void WriteSearchStatistics(SuiteRun &run, const SuiteSearch &search) {
+  WriteLine(run, "kn=" + std::to_string(search.nodes));
   WriteLine(run, TTStatistics());
 }
 
-static void RunPositionLine(SuiteRun &run, LineKind kind, const std::string &raw, const std::string &squeezed) {
+static void RunPositionLine(SuiteRun &run, LineKind kind, const std::string &raw,
+                            const std::string &squeezed) {
   run.positionCount++;
-  bool setUp = kind == LineKind::FenPosition ? SetupFromFen(raw) : SetupFromPositionFile(squeezed + ".txt");
-  if (!setUp) return;  // a rejected position is counted but leaves no trace
-  SearchNow(run);
+  bool fen = kind == LineKind::FenPosition;
+  if (!run.host.setUpPosition(fen ? raw : squeezed + ".txt", fen)) return;  // counted, but no trace
+  SuiteSearch search = run.host.searchAndPlay(false);
+  run.totalTime += search.days;
   WriteLine(run, raw);
   // The set-up started a new game, so the search log holds this search alone.
-  for (int i = 0; i < Reports.searchLogCount; i++) {
-    std::string line = Reports.searchLog[i];
+  for (std::string line : search.searchLog) {
     line.erase(line.find_last_not_of(' ') + 1);
     WriteLine(run, line);
   }
-  WriteSearchStatistics(run);
-}
-
-// The moves are played from the initial position, whatever the last line left on the board; the
-// engine is the side to move after them. Only legal moves replay. A line that does not replay
-// leaves the board and the engine's colour as they were, so the game stays that of the last
-// position searched.
-static bool ReplayMoveLine(const std::string &moves) {
-  Board before = Game.currentBoard;
-  bool wasWhite = Game.engineIsWhite;
-  Game.engineIsWhite = moves.size() / 4 % 2 == 0;
-  Game.currentBoard = StartBoard;
-  if (PlayMoveString(moves, Game.engineIsWhite)) return true;
-  Game.currentBoard = before;
-  Game.engineIsWhite = wasWhite;
-  return false;
+  WriteSearchStatistics(run, search);
 }
 
 static void RunMoveLine(SuiteRun &run, const std::string &squeezed) {
   run.positionCount++;
-  bool replayed = ReplayMoveLine(squeezed);
   std::string report = "\\>";
-  Reports.messageLine.clear();
-  if (replayed) {
-    // The position becomes a game of its own: its only history entry, no pairs played yet, so
-    // that a take-back after the run rebuilds it from the right board.
-    Game.gameStartBoard = Game.currentBoard;
-    Flow.gameRecordCount = 0;
-    Game.gameHistory.count = 0;
-    Tree.savedHistoryCount = 0;
-    PushGamePosition(Game.currentBoard, 0);
-    SearchNow(run);
-    BuildAnalysisLine(16, true);
-    report += " k = " + std::to_string(Tree.nodeCount) + " " + SecondsText(Flow.lastSearchTime) + " sec";
+  if (run.host.setUpMoves(squeezed)) {
+    SuiteSearch search = run.host.searchAndPlay(true);
+    run.totalTime += search.days;
+    report += " k = " + std::to_string(search.nodes) + " " + SecondsText(search.days) + " sec " +
+              search.analysisLine;
+    WriteLine(run, squeezed);
+    WriteLine(run, report);
+    WriteSearchStatistics(run, search);
   } else {
-    report += " variant fout";
+    WriteLine(run, squeezed);
+    WriteLine(run, report + " variant fout ");
   }
-  report += " " + Reports.messageLine;
-  WriteLine(run, squeezed);
-  WriteLine(run, report);
-  if (replayed) WriteSearchStatistics(run);
 }
 
-void RunTestSuite(const std::string &fileName, bool &out) {
+void RunTestSuite(const SuiteHost &host, const std::string &fileName, bool &out) {
   out = true;
   Signals.stopSearch = false;
   std::string name = SqueezeUpper(fileName);
   if (name.empty()) return;
-  std::string inputPath = Settings.filePrefix + name;
+  std::string inputPath = host.filePrefix + name;
   Books.useBook = false;
   out = false;
-  SuiteRun run;
-  std::ifstream input(ResolveFileName(inputPath), std::ios::binary);
-  if (input) run.result.open(ResolveFileName(Settings.filePrefix + ResultFileName(name)), std::ios::binary);
+  SuiteRun run{host, std::ofstream(), 0, 0.0};
+  std::ifstream input(host.resolveFileName(inputPath), std::ios::binary);
+  if (input) run.result.open(host.resolveFileName(host.filePrefix + ResultFileName(name)), std::ios::binary);
   if (!input || !run.result) {
     out = true;
     Books.useBook = true;
@@ -136,7 +101,7 @@ void RunTestSuite(const std::string &fileName, bool &out) {
   }
 
   WriteLine(run, inputPath);
-  WriteLine(run, "maxh = " + std::to_string(Settings.maxHorizon));
+  WriteLine(run, "maxh = " + std::to_string(host.maxHorizon));
   WriteLine(run, "");
   std::string raw, squeezed;
   // Each position's lines reach the file before the next search: a full disk ends the run there

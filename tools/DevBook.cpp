@@ -73,7 +73,7 @@ bool EncodeLine(const std::vector<std::string> &words, bool whiteBook, Record &r
       return false;
     }
     // What the engine will make of the stored squares must be a move its generator offers.
-    Move stored = ResolveStoredMove(board, from, to);
+    Move stored = ResolveMove(board, from, to);
     bool generated = false;
     ForEachNodeMove(board, engineToMove, [&](Move move) { generated = generated || move == stored; });
     Board child;

@@ -1,9 +1,13 @@
-#include "board/Board.h"
-#include "board/PositionKey.h"
+#include "driver/Config.h"
+#include "driver/EngineState.h"
 #include "tools/DevCommand.h"
 
+namespace {
+bool tablesBuilt = false;  // the tables are built once per run, as at the engine's start-up
+}  // namespace
+
 void DevInitTables() {
-  InitBoardTables();
-  InitZobrist();
-  InitEvaluationMasks();
+  if (tablesBuilt) return;
+  InitEngineTables(DefaultHashSize);
+  tablesBuilt = true;
 }

@@ -16,6 +16,7 @@
 #include "driver/Interpreter.h"
 #include "driver/Protocol.h"
 #include "driver/Reports.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "tools/DevCommand.h"

@@ -11,8 +11,9 @@
 #include "board/Setup.h"
 #include "board/Text.h"
 #include "book/Book.h"
-#include "driver/Config.h"
+#include "driver/EngineState.h"
 #include "driver/GameFlow.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
@@ -57,6 +58,8 @@ const char *const BenchPositions[] = {
     "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
 };
 
+constexpr int BenchDefaultDepth = 8;  // the depth whose total the README quotes
+
 std::string JoinWords(const std::vector<std::string> &words) {
   std::string text;
   for (const std::string &word : words) text += word + " ";
@@ -78,30 +81,17 @@ void PrintIteration() {
   std::fflush(stdout);
 }
 
-bool engineTablesReady = false;
-
-void InitEngineOnce() {
-  if (engineTablesReady) return;
-  DevInitTables();
-  SizeHashTables(DefaultHashSize);
-  ResetSettings();
-  engineTablesReady = true;
-}
-
 // The search as the test mode runs it, untimed: a new game on the position, tables and killers
 // cleared, no opponent move, no book, the horizon at depth. False when the FEN is refused.
 bool SearchPosition(const std::string &fen, int depth, bool printIterations) {
-  InitEngineOnce();
+  DevInitTables();
   Board board;
   bool engineIsWhite = true;
   if (!ReadFen(fen, board, engineIsWhite)) return false;
-  ResetSearchState();
+  ResetEngineState();
   StartGameFrom(board, engineIsWhite);
-  ClearSearchSignals();
   Signals.timedMode = false;
   Books.useBook = false;
-  BookRecord.forcedReply.clear();
-  Limits = SearchLimits{};
   Limits.maxHorizon = depth;
   Limits.testMode = true;
   Limits.testTimed = false;
@@ -135,7 +125,7 @@ int SearchCommand(const std::vector<std::string> &args) {
 }
 
 int BenchCommand(const std::vector<std::string> &args) {
-  int depth = 7;
+  int depth = BenchDefaultDepth;
   if (!args.empty()) {
     bool error = false;
     depth = ParseNumber(args[0], error);

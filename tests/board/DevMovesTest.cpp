@@ -1,10 +1,9 @@
 // The move commands of krelin-dev, driven through the real binary.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
+
+#include "support/Scratch.h"
 
 namespace {
 
@@ -13,46 +12,32 @@ struct DevRun {
   int status;
 };
 
-DevRun RunDev(const std::string &arguments) {
-  std::string command = std::string(KRELIN_DEV_BINARY) + " " + arguments + " 2>/dev/null";
-  DevRun run{"", -1};
-  FILE *pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  std::array<char, 4096> buffer;
-  for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) run.out.append(buffer.data(), n);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+DevRun RunDev(const std::vector<std::string> &arguments) {
+  std::vector<std::string> argv{KRELIN_DEV_BINARY};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  ProcessResult result = RunProgram(argv, ".", "", 30);
+  return {result.out, result.exitStatus};
 }
 
 const std::string StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
-TEST(DevMovesTest, PerftAcceptsTheFenQuotedOrSplit) {
-  EXPECT_EQ(RunDev("perft '" + StartFen + "' 3").out, "8902\n");
-  EXPECT_EQ(RunDev("perft '8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 b - -' 2").out, "205\n");
-  DevRun bad = RunDev("perft 'no position here' 3");
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.out, "");
-  EXPECT_EQ(RunDev("perft '" + StartFen + "' deep").status, 1);
-}
-
 TEST(DevMovesTest, MovesShowsCapturesThenQuietMovesWithKinds) {
-  DevRun run = RunDev("moves '4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1'");
+  DevRun run = RunDev({"moves", "4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1"});
   EXPECT_EQ(run.out,
             "E4D5 60\n"
             "E4E5 10\n"
             "E1D1 10\nE1F1 10\nE1F2 10\nE1E2 10\nE1D2 10\n");  // king steps, last table entry first
   // The opponent's king walks after its pawn on the board, so its moves come out first.
-  EXPECT_EQ(RunDev("moves '4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1' --opponent").out,
+  EXPECT_EQ(RunDev({"moves", "4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", "--opponent"}).out,
             "D5E4 60\nE8D8 10\nE8D7 10\nE8E7 10\nE8F7 10\nE8F8 10\nD5D4 10\n");
 }
 
 TEST(DevMovesTest, KeyIsTheSameForEitherColourToMove) {
-  DevRun white = RunDev("key '" + StartFen + "'");
-  DevRun black = RunDev("key 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1'");
+  DevRun white = RunDev({"key", StartFen});
+  DevRun black = RunDev({"key", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"});
   EXPECT_EQ(white.out.size(), 17u);
   EXPECT_EQ(white.out, black.out);
-  EXPECT_NE(white.out, RunDev("key '4k3/8/8/8/8/8/8/4K3 w - - 0 1'").out);
+  EXPECT_NE(white.out, RunDev({"key", "4k3/8/8/8/8/8/8/4K3 w - - 0 1"}).out);
 }
 
 }  // namespace

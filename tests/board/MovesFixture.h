@@ -11,18 +11,13 @@
 #include "board/Board.h"
 #include "board/PositionKey.h"
 #include "board/Setup.h"
+#include "support/FreshEngine.h"
 
 class MovesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitBoardTables();
-    InitZobrist();
-    InitEvaluationMasks();
+    FreshEngine();
     Game.engineIsWhite = true;
-  }
-  void TearDown() override {
-    ResetGamePosition();
-    Game.engineIsWhite = false;
   }
 };
 

@@ -1,4 +1,5 @@
 #include <ostream>
+#include <string>
 
 #include "board/Perft.h"
 #include "tests/board/MovesFixture.h"
@@ -46,7 +47,12 @@ class PerftTest : public MovesTest, public ::testing::WithParamInterface<PerftCa
 
 TEST_P(PerftTest, LeafCount) { EXPECT_EQ(PerftOf(GetParam().fen, GetParam().depth), GetParam().leaves); }
 
-INSTANTIATE_TEST_SUITE_P(Published, PerftTest, ::testing::ValuesIn(PublishedCases));
-INSTANTIATE_TEST_SUITE_P(Rules, PerftTest, ::testing::ValuesIn(RuleCases));
+std::string CaseName(const ::testing::TestParamInfo<PerftCase> &info) {
+  return "Case" + std::to_string(info.index) + "Depth" + std::to_string(info.param.depth) + "Leaves" +
+         std::to_string(info.param.leaves);
+}
+
+INSTANTIATE_TEST_SUITE_P(Published, PerftTest, ::testing::ValuesIn(PublishedCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Rules, PerftTest, ::testing::ValuesIn(RuleCases), CaseName);
 
 }  // namespace

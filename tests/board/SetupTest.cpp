@@ -30,18 +30,6 @@ const FenState FenStates[] = {
     {"4k3/8/8/8/8/8/8/4K3 w - - b - am Kh2; id \"q\";", true, 0, 0, 0},  // " w " first; K cut off
 };
 
-TEST_F(SetupTest, StateBytesFromTheFenFields) {
-  for (const FenState &c : FenStates) {
-    Board board;
-    bool white = !c.engineIsWhite;
-    ASSERT_TRUE(ReadFen(c.fen, board, white)) << c.fen;
-    EXPECT_EQ(white, c.engineIsWhite) << c.fen;
-    EXPECT_EQ(board[EngineRights], c.engineRights) << c.fen;
-    EXPECT_EQ(board[OpponentRights], c.opponentRights) << c.fen;
-    EXPECT_EQ(board[EnPassantSquare], c.enPassant) << c.fen;
-  }
-}
-
 TEST_F(SetupTest, RefusedLinesChangeNothing) {
   for (const char *fen :
        {"4k3/8/8/8/8/8/8/4K3 bm w - - 0 1",  // the side marker is cut off
@@ -84,10 +72,7 @@ TEST_F(SetupTest, MalformedPlacementStaysOnTheBoard) {
 class PositionFileTest : public MovesTest {
  protected:
   std::string path = ::testing::TempDir() + "krelin_position_file_test.txt";
-  void TearDown() override {
-    std::remove(path.c_str());
-    MovesTest::TearDown();
-  }
+  void TearDown() override { std::remove(path.c_str()); }
   bool ReadLines(const std::string &text, Board &board, bool &white) {
     std::ofstream(path) << text;
     return ReadPositionFile(path, board, white);
@@ -113,20 +98,6 @@ TEST_F(PositionFileTest, KeysAndUnusableLines) {
   int pieces = 0;
   for (int square = 21; square <= 98; square++) pieces += board[square] != Empty && IsPlayingSquare(square);
   EXPECT_EQ(pieces, 9);
-}
-
-TEST_F(PositionFileTest, RefusedFilesChangeNothing) {
-  Board board = StartBoard;
-  bool white = true;
-  EXPECT_FALSE(ReadPositionFile(path + ".missing", board, white));
-  EXPECT_FALSE(ReadLines("WT=0\nK1=E1\n", board, white));  // no opponent king
-  EXPECT_TRUE(SamePosition(board, StartBoard));
-  EXPECT_TRUE(white);
-  // An en passant square without the pawn that just moved, and castling without the rook, are dropped.
-  ASSERT_TRUE(ReadLines("K1=E1\nK2=E8\nEP=E8\nR1=1\nR2=7\n", board, white));
-  EXPECT_EQ(board[EnPassantSquare], 0);
-  EXPECT_EQ(board[EngineRights], 0);
-  EXPECT_EQ(board[OpponentRights], 0);
 }
 
 }  // namespace

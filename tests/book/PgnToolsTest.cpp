@@ -57,48 +57,6 @@ TEST_F(PgnToolsTest, ACompleteCoordinateGameGivesOneVariantOf112Characters) {
   EXPECT_EQ(Book(pgn, false), Header(false, 0));
 }
 
-TEST_F(PgnToolsTest, GamesThatGiveNoVariant) {
-  const std::string san = "1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Ba4 Nf6 5. O-O Be7 6. Re1 b5 7. Bb3 d6 8. c3 O-O 9. h3 Na5 10. Bc2 c5 11. d4 Qc7 12. Nbd2 cxd4 13. cxd4 Nc6 14. Nb3 a5 15. Be3 a4 1-0";
-  const std::string commented = "1. e2e4 {best by test} e7e5 " + CoordinateGame.substr(13);
-  const std::string tooShort = "1. e2e4 e7e5 2. g1f3 b8c6 1-0";
-  std::string pgn;
-  for (const std::string &moves : {san, commented, tooShort}) pgn += PgnGame("Tarlov, I", "X", "1-0", "Wijk", moves);
-  for (const char *site : {"Rapid and Blitz", "Monaco blind"}) pgn += PgnGame("Tarlov, I", "X", "1-0", site, CoordinateGame);
-  pgn += PgnGame("Tarlov, I", "X", "0-1", "Wijk", CoordinateGame) + PgnGame("Someone", "Tarlov, I", "1-0", "Wijk", CoordinateGame) +
-         PgnGame("Tarlova, I", "X", "1-0", "Wijk", CoordinateGame);
-  EXPECT_EQ(Book(pgn, true), Header(true, 0));
-}
-
-TEST_F(PgnToolsTest, DrawsServeBothBooksAndVariantsAreSortedByBytes) {
-  std::string drawn = CoordinateGame.substr(0, CoordinateGame.size() - 3) + "1/2-1/2";
-  std::string pgn = PgnGame("Ostravik, O", "Keldix, K", "1/2-1/2", "Leiden", drawn) +
-                    PgnGame("Merdolt, M", "X", "1-0", "Apeldoorn", "1. d2d4" + CoordinateGame.substr(7)) +
-                    PgnGame("Ostravik, O", "X", "1-0", "Leiden", CoordinateGame) +
-                    PgnGame("X", "Keldix, K", "0-1", "Zwolle", drawn);
-  std::string moves = CoordinateVariant.substr(4);
-  EXPECT_EQ(Book(pgn, true), Header(true, 3) + "d2d4" + moves + "\\MERDOLT,M 1-0 APELDOORN\r\n" +
-                                 CoordinateVariant + "\\OSTRAVIK,O 1-0 LEIDEN\r\n" + CoordinateVariant +
-                                 "\\OSTRAVIK,O 1/2-1/2 LEIDEN\r\n");
-  EXPECT_EQ(Book(pgn, false), Header(false, 2) + CoordinateVariant + "\\KELDIX,K 0-1 ZWOLLE\r\n" + CoordinateVariant +
-                                  "\\KELDIX,K 1/2-1/2 LEIDEN\r\n");
-}
-
-TEST_F(PgnToolsTest, TheVariantTableKeepsTheFirst6000) {
-  // The 6001st variant would sort first, but the table is full by then.
-  std::string pgn;
-  for (int i = 1; i <= VariantLimit; i++) {
-    std::string site(1, 'S');
-    pgn += PgnGame("Siranov, S", "X", "1-0", site.append(std::to_string(i)), CoordinateGame);
-  }
-  pgn += PgnGame("Siranov, S", "X", "1-0", "Last", "1. a2a3" + CoordinateGame.substr(7));
-  std::vector<std::string> lines = SplitLines(Book(pgn, true));
-  ASSERT_EQ(lines.size(), size_t(VariantLimit + 2));
-  EXPECT_EQ(lines[1], "\\ 6000  varianten");
-  EXPECT_EQ(message, "  >> 6000");
-  EXPECT_EQ(lines[2], CoordinateVariant + "\\SIRANOV,S 1-0 S1");
-  EXPECT_EQ(lines.back(), CoordinateVariant + "\\SIRANOV,S 1-0 S999");
-}
-
 TEST_F(PgnToolsTest, TheFilterCopiesMatchingGamesAsRead) {
   std::string first = PgnGame("Vankris, P", "X", "1-0", "Assen", "1. e4 e5 1-0");
   std::string second = PgnGame("Y", "X", "0-1", "Emmen", "1. d4 d5 0-1");

@@ -4,13 +4,14 @@
 
 #include "driver/Config.h"
 #include "driver/Platform.h"
+#include "support/FreshEngine.h"
 #include "support/Scratch.h"
 
 namespace {
 
 class ConfigTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetSettings(); }
+  void SetUp() override { FreshEngine(); }
   ScratchDirectory scratch;
 };
 
@@ -33,13 +34,6 @@ TEST_F(ConfigTest, HashSizeTakesOnlyPowersOfTwoUpTo64) {
   EXPECT_EQ(ReadHashSize(), 64);
   ReadConfiguration();
   EXPECT_TRUE(Settings.quitAfterResult);
-}
-
-TEST_F(ConfigTest, MissingFileIsReported) {
-  // Only the installed data directory is left to look in; it must not be this scratch folder.
-  ASSERT_NE(InstalledDataDirectory(), scratch.Path() + "/");
-  if (FileExists(InstalledDataDirectory() + ConfigurationFileName)) GTEST_SKIP() << "an installed configuration exists";
-  EXPECT_FALSE(LocateConfiguration());
 }
 
 TEST_F(ConfigTest, UpperCasedNamesAreFoundCaseInsensitively) {

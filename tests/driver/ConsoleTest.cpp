@@ -4,21 +4,9 @@
 #include "driver/Clock.h"
 #include "driver/Console.h"
 #include "search/SearchControl.h"
+#include "support/FreshEngine.h"
 
 namespace {
-
-TEST(TextTest, SqueezeUpperAndParseNumber) {
-  EXPECT_EQ(SqueezeUpper("usermove e2e4\r"), "USERMOVEE2E4");
-  EXPECT_EQ(SqueezeUpper(" \t\x01"), "");
-  EXPECT_EQ(SqueezeUpper("a?b;\xe9"), "A?B;\xe9");
-  // One to seven digits; blanks between them are skipped.
-  for (auto [text, value] : {std::pair{"1234567", 1234567}, std::pair{"4 2", 42}, std::pair{"12345678", -1},
-                             std::pair{"", -1}, std::pair{"-3", -1}, std::pair{"abc", -1}}) {
-    bool error = false;
-    EXPECT_EQ(ParseNumber(text, error), value < 0 ? 0 : value) << text;
-    EXPECT_EQ(error, value < 0) << text;
-  }
-}
 
 TEST(ConsoleTest, CoordinateMovesAreRecognisedAndPrefixed) {
   std::string move = "E7E8Q";
@@ -52,9 +40,7 @@ TEST(PollTest, LinesReadWhileSearching) {
                         Case{"quit", "", true, true}, Case{"remove", "", true, true}, Case{"go", "", true, true},
                         Case{"result 1-0 {White mates}", "", true, true}, Case{"otim 100", "", false, false},
                         Case{"level 40 5 0", "", false, false}, Case{"hard", "", false, false}}) {
-    ResetConsole();
-    ClearSearchSignals();
-    ResetClock();
+    FreshEngine();
     Console.inputLine = c.line;
     PollInput();
     EXPECT_EQ(Signals.commandText, c.commandText) << c.line;

@@ -14,6 +14,7 @@
 #include "driver/Platform.h"
 #include "driver/Protocol.h"
 #include "driver/Reports.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "support/EngineSession.h"
@@ -37,11 +38,10 @@ void SetLine(const std::vector<std::string> &moves) {
   for (size_t i = 0; i < moves.size(); i++) Tree.bestLine.move[i + 1] = M(moves[i]);
 }
 
-// The knight's shuttle as moves to set and as the text they are written as.
-std::vector<std::string> Shuttle(int count, std::string *text = nullptr) {
+// The knight's shuttle as moves to set.
+std::vector<std::string> Shuttle(int count) {
   std::vector<std::string> moves;
   for (int i = 0; i < count; i++) moves.push_back(i % 2 ? "F3G1" : "G1F3");
-  for (int i = 0; text && i < count; i++) *text += i % 2 ? "f3-g1 " : "g1-f3 ";
   return moves;
 }
 
@@ -93,22 +93,6 @@ TEST_F(ReportsTest, PostLine) {
   EXPECT_EQ(PostLine(), "7 +35 T 4000 a7-a8R b7-b8B c7-c8N h7xg8Q d1-h5 \n");
   SetLine(Shuttle(25));  // as many moves as asked for
   EXPECT_EQ(PostLine(2), "7 +35 T 4000 g1-f3 f3-g1 \n");
-}
-
-TEST_F(ReportsTest, PostLineWhilePonderingAndItsKibitz) {
-  Settings.kibitzEnabled = true;
-  Tree.rootBest = -5;
-  PostLine();
-  EXPECT_EQ(Reports.kibitzText, "[7] -0.05 e2-e4 e7-e5 g1-f3 ");
-  // The pondered move in front, and at most 14 moves after it; the kibitz leaves it out.
-  Set(7, 35, 4000);
-  SetLine(Shuttle(20));
-  Signals.pondering = true;
-  Signals.ponderDisplayMove = MoveText(M("E7E5"));
-  std::string fourteen;
-  Shuttle(14, &fourteen);
-  EXPECT_EQ(PostLine(), "7 +35 T 4000 [ e7-e5 ] " + fourteen + "\n");
-  EXPECT_EQ(Reports.kibitzText, "[7] 0.35  " + fourteen);
 }
 
 TEST_F(ReportsTest, PostLineOfABookMove) {

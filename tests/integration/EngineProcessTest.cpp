@@ -5,18 +5,6 @@
 
 namespace {
 
-TEST(EngineProcessTest, HandshakeOverPipes) {
-  ScratchDirectory scratch;
-  scratch.Write("krelininit.txt", "HASH=1\nQUIT=1\n");
-  ProcessResult result = RunProgram({KRELIN_BINARY}, scratch.Path(), "xboard\nprotover 2\nquit\n", 30);
-  EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.out,
-            "feature done=0\nfeature myname=\"KrelinChess 070525\"\nfeature san=0\nfeature usermove=1\n"
-            "feature analyze=0\nfeature setboard=1\nfeature reuse=0\nfeature sigterm=0\nfeature sigint=0\n"
-            "feature done=1\n");
-  EXPECT_EQ(result.err, "");
-}
-
 TEST(EngineProcessTest, ClosedInputEndsTheEngineQuietly) {
   ScratchDirectory scratch;
   scratch.Write("krelininit.txt", "HASH=1\nCLOG=1\n");

@@ -13,6 +13,7 @@
 #include "driver/Console.h"
 #include "driver/GameFlow.h"
 #include "driver/Interpreter.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "support/EngineFixture.h"
@@ -208,22 +209,6 @@ TEST_F(GameFlowTest, TakeBackRestartsTheDrawPull) {
   EXPECT_EQ(Flow.gameRecordCount, 1);
   EXPECT_EQ(Tree.drawishCap, 0);
   for (int32_t score : Tree.recentScores) EXPECT_EQ(score, -32000);
-}
-
-TEST_F(GameFlowTest, SearchLogMarksTheFirstLineOfEachDepth) {
-  // In test mode each depth from 5 on starts with its number; the other lines start blank.
-  PlayHere(GameStart + "quit\n");
-  {
-    QuietConsole console;
-    for (const char *command : {"/H=6", "E2E4"}) {
-      Signals.commandText = command;
-      RunCommand();
-    }
-  }
-  Lines log = SplitLines(scratch.Read("logbestand.txt")), marks;
-  for (const std::string &line : log)
-    if (line.substr(0, 2) != "  ") marks.push_back(line.substr(0, 4));
-  EXPECT_EQ(marks, (Lines{"05  ", "06  "}));
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include <vector>
-
 #include "search/MoveOrder.h"
 #include "tests/board/MovesFixture.h"
 #include "tests/search/SearchFixture.h"
@@ -10,44 +8,28 @@ using MoveOrderTest = SearchTest;
 
 Move Quiet(int from, int to) { return Move{Square(from), Square(to), QuietMove, 0}; }
 
-std::vector<Move> Killers(int ply) {
-  std::vector<Move> moves;
-  for (const KillerSlot &slot : Tree.killerTable[ply]) moves.push_back(slot.move);
-  return moves;
-}
-
-TEST_F(MoveOrderTest, NewKillerReplacesSlotZeroAndClimbsOneSlotPerCutOff) {
-  const Move k0 = Quiet(22, 43), k1 = Quiet(27, 46), k2 = Quiet(32, 42), k3 = Quiet(25, 26), m = Quiet(21, 24);
-  Tree.killerTable[4][0] = {k0, EngineKnight};
-  Tree.killerTable[4][1] = {k1, EngineKnight};
-  Tree.killerTable[4][2] = {k2, EnginePawn};
-  Tree.killerTable[4][3] = {k3, EngineKing};
-  const std::vector<Move> after[] = {{m, k1, k2, k3}, {k1, m, k2, k3}, {k1, k2, m, k3}, {k1, k2, k3, m},
-                                     {k1, k2, k3, m}};  // the strongest stays where it is
-  for (const std::vector<Move> &expected : after) {
-    UpdateKillers(4, m, EngineRook);
-    EXPECT_EQ(Killers(4), expected);
-  }
-  UpdateKillers(4, m, EngineQueen);  // the same squares made by another piece are another killer
-  EXPECT_EQ(Killers(4), (std::vector<Move>{m, k2, k3, m}));
-  EXPECT_TRUE(Killers(6)[0].IsNull());
-  EXPECT_TRUE(Tree.quietSeen[21][24]);  // near the root a killer is also marked as seen
-  UpdateKillers(6, k0, EngineKnight);
-  EXPECT_FALSE(Tree.quietSeen[22][43]);
-}
-
 TEST_F(MoveOrderTest, KillerMustStillBePlayableHere) {
-  Board board = PiecesBoard({{25, EngineKing}, {21, EngineRook}, {27, EngineKnight}, {31, EnginePawn},
-                             {32, EnginePawn}, {95, OpponentKing}, {46, OpponentKnight}, {42, OpponentKnight}});
+  Board board = PiecesBoard({{25, EngineKing},
+                             {21, EngineRook},
+                             {27, EngineKnight},
+                             {31, EnginePawn},
+                             {32, EnginePawn},
+                             {95, OpponentKing},
+                             {46, OpponentKnight},
+                             {42, OpponentKnight}});
   struct Case {
     Move move;
     uint8_t piece;
     bool playable;
   };
-  const Case cases[] = {{Quiet(27, 37), EngineKnight, true},  {Quiet(27, 46), EngineKnight, false},  // occupied
-                        {Quiet(22, 43), EngineKnight, false}, {Quiet(27, 37), EngineBishop, false},  // piece gone
-                        {Quiet(21, 61), EngineRook, false},   {Quiet(21, 24), EngineRook, true},     // path
-                        {Quiet(31, 41), EnginePawn, true},    {Quiet(32, 52), EnginePawn, false},
+  const Case cases[] = {{Quiet(27, 37), EngineKnight, true},
+                        {Quiet(27, 46), EngineKnight, false},  // occupied
+                        {Quiet(22, 43), EngineKnight, false},
+                        {Quiet(27, 37), EngineBishop, false},  // piece gone
+                        {Quiet(21, 61), EngineRook, false},
+                        {Quiet(21, 24), EngineRook, true},  // path
+                        {Quiet(31, 41), EnginePawn, true},
+                        {Quiet(32, 52), EnginePawn, false},
                         {Move{27, 46, CaptureMove, 0}, EngineKnight, false}};
   for (const Case &c : cases) {
     Tree.killerTable[4][1] = {c.move, c.piece};

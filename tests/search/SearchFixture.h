@@ -14,74 +14,49 @@
 #include "book/Book.h"
 #include "driver/Config.h"
 #include "driver/GameFlow.h"
+#include "search/Driver.h"
 #include "search/MoveOrder.h"
+#include "search/Node.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
+#include "support/FreshEngine.h"
 
 class SearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitBoardTables();
-    InitZobrist();
-    InitEvaluationMasks();
-    SizeHashTables(1);
-    ResetSettings();
-    ResetSearchState();
-    ClearSearchSignals();
+    FreshEngine();
     savedHooks_ = Hooks;
     Hooks = SilentHooks();
     Books.useBook = false;
-    ClearBookRecord();
-    BookRecord.forcedReply.clear();
     Game.engineIsWhite = true;
   }
-  void TearDown() override {
-    Hooks = savedHooks_;
-    ResetGamePosition();
-    ResetSearchState();
-    Game.engineIsWhite = false;
-  }
+  void TearDown() override { Hooks = savedHooks_; }
 
  private:
   SearchHooks savedHooks_{};
 };
 
-// A new game on the FEN position; the side to move becomes the engine.
-inline Board StartFen(std::string_view fen) {
+// The engine's move and score for the FEN position as a new game, the side to move as the
+// engine, searched untimed to maxHorizon as the test mode does it.
+struct SearchOutcome {
+  std::string move;  // "" for none
+  int32_t score;
+};
+
+inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
   Board board = EmptyBoard;
   bool engineIsWhite = true;
   EXPECT_TRUE(ReadFen(fen, board, engineIsWhite)) << fen;
-  ResetSearchState();
   StartGameFrom(board, engineIsWhite);
-  return board;
-}
-
-inline bool RunChooseMove(Board board, int maxHorizon, Move lastMove = NullMove) {
-  ClearSearchSignals();
   Signals.timedMode = false;
-  Limits = SearchLimits{};
   Limits.maxHorizon = maxHorizon;
   Limits.testMode = true;
   PrepareMoveSearch();
   EvalState state = SetUpSearchInputs(board);
-  return ChooseMove(board, state, lastMove);
-}
-
-struct SearchOutcome {
-  std::string move;  // "" for none
-  int32_t score;
-  uint64_t nodes;
-};
-
-inline SearchOutcome Outcome() {
+  ChooseMove(board, state, NullMove);
   Move best = Tree.bestLine.move[1];
-  return {best.IsNull() ? "" : CompactMoveText(best), Tree.rootBest, Tree.nodeCount};
-}
-
-inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
-  RunChooseMove(StartFen(fen), maxHorizon);
-  return Outcome();
+  return {best.IsNull() ? "" : CompactMoveText(best), Tree.rootBest};
 }
 
 inline Board AfterMove(Board board, Move move) {

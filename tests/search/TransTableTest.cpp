@@ -75,20 +75,4 @@ TEST_F(TransTableTest, DeeperSlotZeroOfThisSearchIsKept) {
   EXPECT_EQ(bucket.slot[0].age, 6);
 }
 
-TEST_F(TransTableTest, StoredScoreIsALowerBoundAtOddPliesAndAnUpperBoundAtEvenPlies) {
-  Store(KeyA, 3, 100, 4);
-  Store(KeyA, 4, -100, 4, MoveB);
-  struct Case {
-    int ply, depth;
-    int32_t bound, margin;
-  };
-  const Case cases[] = {{3, 4, 100, 0},   {3, 2, 99, 2},     {3, 4, 101, -Infinite}, {3, 5, 100, -1},
-                        {4, 4, -100, 0}, {4, 4, -99, 0}, {4, 4, -101, -Infinite}};
-  for (const Case &c : cases) {
-    auto [move, margin] = Probe(KeyA, c.ply, c.depth, c.bound);
-    EXPECT_EQ(margin, c.margin) << c.ply << " " << c.depth << " " << c.bound;
-    EXPECT_EQ(move, c.ply == 3 ? MoveA : MoveB);  // the hash move even without a cut-off
-  }
-}
-
 }  // namespace
