@@ -45,7 +45,7 @@ void LoadBooks(const std::string &filePrefix) {
 }
 
 // Plays the line's moves up to byteCount on board; false leaves board as it was.
-static bool ReplayBookLine(const BookLine &line, int byteCount, Board &board) {
+bool ReplayBookLine(const BookLine &line, int byteCount, Board &board) {
   Board work = board;
   for (int k = 1; k < byteCount; k += 2) {
     int from = line.bytes[k], to = line.bytes[k + 1];

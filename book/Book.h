@@ -56,6 +56,8 @@ void LoadBooks(const std::string &filePrefix);
 // The book move for position, the game's position after gameRecordCount move pairs with the
 // engine playing White or Black (NullMove: none); fills BookRecord. The random choice among the
 // surviving candidates is seeded from clockSeed.
+// Plays the line's moves up to byteCount on board; false leaves board as it was.
+bool ReplayBookLine(const BookLine &line, int byteCount, Board &board);
 Move BookProbe(const Board &position, bool engineIsWhite, int gameRecordCount, uint64_t clockSeed);
 bool IsBookCandidate(Move move);             // one of the record's 21 slots
 

@@ -22,12 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       const BookLine &line = Books.line[colour][i];
       // The engine moves after an even number of plies as White, after an odd number as Black.
       for (int plies = colour; 2 * plies < line.length; plies += 2) {
-        Game.currentBoard = StartBoard;
-        if (!ReplayBookLine(line, 2 * plies + 1)) break;
-        Board before = Game.currentBoard;
+        Board position = StartBoard;
+        if (!ReplayBookLine(line, 2 * plies + 1, position)) break;
         ClearBookRecord();
-        BookProbe(plies / 2, uint64_t(size) * 7919u + uint64_t(plies));
-        if (!SamePosition(before, Game.currentBoard)) __builtin_trap();  // the probe borrows the board
+        BookProbe(position, Game.engineIsWhite, plies / 2, uint64_t(size) * 7919u + uint64_t(plies));
       }
     }
   }

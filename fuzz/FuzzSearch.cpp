@@ -4,6 +4,7 @@
 #include "book/Book.h"
 #include "driver/Config.h"
 #include "driver/GameFlow.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
