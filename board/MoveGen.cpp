@@ -115,17 +115,14 @@ static void AppendEnPassant(const Board &board, bool engine, ListWriter &out) {
     if (board[from] == pawn) out.Append(Move{Square(from), Square(to), SpecialMove, 0});
 }
 
-// Walks the board from 21 up to the sentinel on 99. The search's lists carry en passant even without
+// Walks the side's pieces from 21 up to the sentinel on 99. The search's lists carry en passant even without
 // the quiet moves; the game flow's recognition list only with them.
 static int Generate(const Board &board, bool engine, bool includeQuiet, bool enPassantAlways,
                     MoveList &list) {
   ListWriter out{list, 0};
   list.slot[0] = EndMove;
-  uint8_t side = engine ? EngineSide : OpponentSide;
-  for (int s = 21; board[s] != Sentinel; s++) {
-    uint8_t piece = board[s];
-    if (SideOf(piece) != side) continue;
-    switch (piece) {
+  auto appendPiece = [&](int s) {
+    switch (board[s]) {
       case EngineQueen:
       case OpponentQueen:
         AppendRays(board, s, QueenDirections, 8, out);
@@ -155,7 +152,11 @@ static int Generate(const Board &board, bool engine, bool includeQuiet, bool enP
       default:
         break;
     }
-  }
+  };
+  if (engine)
+    ForEachPieceSquare<EngineSide>(board, appendPiece);
+  else
+    ForEachPieceSquare<OpponentSide>(board, appendPiece);
   if (includeQuiet) AppendCastling(board, engine, out);
   if (includeQuiet || enPassantAlways) AppendEnPassant(board, engine, out);
   return out.top;

@@ -686,8 +686,9 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
             state.opponentPieceMaterial - MiddleGamePieceMaterial,
             state.enginePieceMaterial - MiddleGamePieceMaterial};
 
-  // Index 99 holds the sentinel: the scan ends there without a bound on the index.
-  for (int s = 21; board[s] != Sentinel; s++) {
+  // The pieces from 21 up to the sentinel on 99, empty squares skipped. The king-safety test
+  // lifts a king off its square for a moment and puts it back.
+  ForEachPieceSquare<AnySide>(board, [&scan, &board](int s) {
     switch (board[s]) {
       case EngineRook:
         ScoreEngineRook(scan, s);
@@ -726,9 +727,9 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
         ScoreOpponentKing(scan, s);
         break;
       default:
-        break;  // empty and border squares
+        break;
     }
-  }
+  });
   CloseScan(scan);
 
   if (pawnsChanged) EvaluatePawnStructure(board, state);
