@@ -693,7 +693,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   // Move loop
   const Move previous = Tree.plyMove[ply - 1];
   const int previousTo = previous.to;
-  TriedMoves tried{};
+  TriedMoves tried;  // empty; its unused entries need no clearing
   Move preMoves[PreMoveLimit + 1];
   int preMoveCount = 0;
   Move deferred[PreMoveLimit + 1];
@@ -846,9 +846,14 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
 
     MoveList list;
     CaptureList captures;
-    int top = side == EngineSide ? GenerateEngineMoves(board, fullWidth, list)
-                                 : GenerateOpponentMoves(board, fullWidth, list);
-    CollectCaptures(board, list, top, side, tried, captures);
+    int top = 0;
+    if (fullWidth) {
+      top = side == EngineSide ? GenerateEngineMoves(board, true, list)
+                               : GenerateOpponentMoves(board, true, list);
+      CollectCaptures(board, list, top, side, tried, captures);
+    } else {
+      CollectCapturesOnly(board, side, tried, captures);  // the same captures, no list needed
+    }
 
     if (!fullWidth) {
       // Captures only
