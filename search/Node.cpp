@@ -344,6 +344,10 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
       }
     }
 
+    // The table's bucket for this node is asked for now, so that memory works while the node
+    // tests legality and depth (a hint only: a wrong address costs nothing but the fetch).
+    if (Tree.ttDepthLimit > 0) TTPrefetch(UpdateKey(state.positionKey, move, piece, captured), ply);
+
     // Legality of the move just made
     bool moverWasInCheck = Tree.plyInCheck[ply - 1] == 1;
     if (!IsLegalAfterMove(board, move, moverSide, moverWasInCheck)) {
@@ -455,7 +459,6 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   Tree.plyBoard[ply] = &board;
   if (depth <= Tree.ttDepthLimit) {
     state.positionKey = ply == 1 ? ComputeKey(board) : UpdateKey(state.positionKey, move, piece, captured);
-    TTPrefetch(state.positionKey, ply);  // the probe below reads this bucket
     Tree.plyKey[ply] = state.positionKey;
     int reversible = state.reversibleCount;
     if (reversible > 0) {
