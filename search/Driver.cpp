@@ -23,8 +23,8 @@ void NoSearchLogLine(int) {}
 }  // namespace
 
 SearchHooks SilentHooks() {
-  return SearchHooks{NoInput,     NoAction,       NothingPending,  NoTime, NoAction, NoTime,
-                     NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr};
+  return SearchHooks{NoInput,    NoAction,       NothingPending,  NoTime,  NoAction, NoTime,
+                     NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr, nullptr};
 }
 
 // Until the driver fills them in, the search runs silent and untimed.
@@ -65,7 +65,8 @@ static void SortRootMoves() {
 static Move FindEasyMove() {
   int n = Tree.rootMoveCount;
   if (n == 1) return Tree.rootMoveTable[1].move;
-  if (n >= 2 && Tree.rootMoveTable[n].score - Tree.rootMoveTable[n - 1].score > 150) return Tree.rootMoveTable[n].move;
+  if (n >= 2 && Tree.rootMoveTable[n].score - Tree.rootMoveTable[n - 1].score > 150)
+    return Tree.rootMoveTable[n].move;
   return NullMove;
 }
 
@@ -78,7 +79,9 @@ static bool EasyMoveIsSafe(const Board &root, Move move) {
   return !IsAttacked(board, move.to, OpponentSide);
 }
 
-static bool NewOrQuitStops() { return Signals.stopSearch && Signals.commandPending && Hooks.newOrQuitPending(); }
+static bool NewOrQuitStops() {
+  return Signals.stopSearch && Signals.commandPending && Hooks.newOrQuitPending();
+}
 
 // Whether the deepening goes on, looking at the first move of the last line.
 static bool KeepDeepening() {
@@ -90,7 +93,8 @@ static bool KeepDeepening() {
     if (!keepSearching && IsBookCandidate(m)) return false;
   }
   if (Signals.stopSearch) return false;
-  if (Tree.horizon > Limits.maxHorizon || (Tree.horizon == Limits.maxHorizon && Tree.researchCount == 0)) return false;
+  if (Tree.horizon > Limits.maxHorizon || (Tree.horizon == Limits.maxHorizon && Tree.researchCount == 0))
+    return false;
   if (Tree.rootBest >= MateThreshold && Tree.researchCount == 0) return false;
 
   if (!Signals.timedMode || Limits.testMode || Tree.researchCount >= 1) return true;
@@ -188,7 +192,8 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
 
     if (NewOrQuitStops()) return true;
     if (Signals.stopSearch && line.move[1].IsNull())
-      Tree.rootBest = Tree.researchCount > 0 ? Tree.iterationScore[Tree.horizon] : Tree.iterationScore[Tree.horizon - 1];
+      Tree.rootBest =
+          Tree.researchCount > 0 ? Tree.iterationScore[Tree.horizon] : Tree.iterationScore[Tree.horizon - 1];
     Tree.iterationScore[Tree.horizon] = Tree.rootBest;
     if (!(Tree.easyMove == line.move[1]) ||
         (Tree.selectiveMode && Tree.rootBest < Tree.previousBest - 30 && Tree.horizon >= 8))

@@ -3,10 +3,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "search/Search.h"
 
 TranspositionTables TT;
+
+constexpr size_t LargePageSize = size_t(2) << 20;
+
+void *AllocateTableMemory(size_t bytes) {
+  void *memory = ::operator new(bytes, std::align_val_t(LargePageSize));
+  if (Hooks.adviseLargePages != nullptr) Hooks.adviseLargePages(memory, bytes);
+  return memory;
+}
+
+void FreeTableMemory(void *memory) { ::operator delete(memory, std::align_val_t(LargePageSize)); }
 
 void SizeHashTables(int hashSize) {
   TT.hashMask = uint32_t(hashSize) * 65536u - 1;
@@ -30,7 +41,7 @@ uint8_t CheckByte(const Board &board) {
 }
 
 static TTBucket &BucketFor(uint64_t key, int ply) {
-  std::vector<TTBucket> &table = ply % 2 == 1 ? TT.engineTable : TT.opponentTable;
+  BucketTable &table = ply % 2 == 1 ? TT.engineTable : TT.opponentTable;
   return table[uint32_t(key) & TT.hashMask];
 }
 

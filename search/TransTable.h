@@ -3,6 +3,7 @@
 // replaced slot 1. Sized once at start-up from the configuration; they live until exit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,10 +30,26 @@ struct alignas(32) TTBucket {
 };
 static_assert(sizeof(TTBucket) == 32, "a bucket is two slots");
 
+// The tables' memory is aligned on 2 MiB, and the system is asked to back it with large pages
+// before it is first written.
+void *AllocateTableMemory(size_t bytes);
+void FreeTableMemory(void *memory);
+template <typename T>
+struct TableAllocator {
+  using value_type = T;
+  TableAllocator() = default;
+  template <typename U>
+  TableAllocator(const TableAllocator<U> &) {}
+  T *allocate(size_t count) { return static_cast<T *>(AllocateTableMemory(count * sizeof(T))); }
+  void deallocate(T *memory, size_t) { FreeTableMemory(memory); }
+  friend bool operator==(const TableAllocator &, const TableAllocator &) { return true; }
+};
+using BucketTable = std::vector<TTBucket, TableAllocator<TTBucket>>;
+
 struct TranspositionTables {
-  std::vector<TTBucket> engineTable;    // engine side to move
-  std::vector<TTBucket> opponentTable;  // opponent side to move
-  uint32_t hashMask;                    // buckets per table minus one
+  BucketTable engineTable;    // engine side to move
+  BucketTable opponentTable;  // opponent side to move
+  uint32_t hashMask;          // buckets per table minus one
   int16_t hashAge;
 };
 extern TranspositionTables TT;

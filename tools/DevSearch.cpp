@@ -13,6 +13,7 @@
 #include "book/Book.h"
 #include "driver/Config.h"
 #include "driver/GameFlow.h"
+#include "driver/Platform.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
@@ -83,6 +84,7 @@ bool engineTablesReady = false;
 void InitEngineOnce() {
   if (engineTablesReady) return;
   DevInitTables();
+  Hooks.adviseLargePages = AdviseLargePages;
   SizeHashTables(DefaultHashSize);
   ResetSettings();
   engineTablesReady = true;
