@@ -81,10 +81,12 @@ inline uint64_t PieceBytes(const Board &board, int base) {
   std::memcpy(&word, &board.cell[base], sizeof word);
   uint64_t low = word, high = word >> 1;  // bit 8k: side bit 1, resp. side bit 2, of square base + k
   uint64_t found = SideBits == EngineSide ? low & ~high : SideBits == OpponentSide ? high & ~low : low ^ high;
-  return found & 0x0101010101010101ull;
+  // The walk ends at 98: the last group's bytes for 99 (the sentinel) and 100 are not looked at.
+  constexpr uint64_t LowBits = 0x0101010101010101ull;
+  return found & (base + 7 > 98 ? LowBits >> (8 * (base + 7 - 98)) : LowBits);
 }
 
-// The groups start at 21, 29, ..., 93; the last one reads 93..100.
+// The groups start at 21, 29, ..., 93.
 template <int SideBits, typename Visit>
 inline void ForEachPieceSquare(const Board &board, Visit &&visit) {
   for (int base = 21; base <= 98; base += 8)

@@ -11,6 +11,7 @@
 #include "board/Setup.h"
 #include "board/Text.h"
 #include "book/Book.h"
+#include "driver/Clock.h"
 #include "driver/Config.h"
 #include "driver/GameFlow.h"
 #include "driver/Platform.h"
@@ -79,44 +80,6 @@ void PrintIteration() {
   std::fflush(stdout);
 }
 
-bool engineTablesReady = false;
-
-void InitEngineOnce() {
-  if (engineTablesReady) return;
-  DevInitTables();
-  Hooks.adviseLargePages = AdviseLargePages;
-  SizeHashTables(DefaultHashSize);
-  ResetSettings();
-  engineTablesReady = true;
-}
-
-// The search as the test mode runs it, untimed: a new game on the position, tables and killers
-// cleared, no opponent move, no book, the horizon at depth. False when the FEN is refused. The
-// seconds of the search itself, without the new game's table clearing, go to searchSeconds.
-bool SearchPosition(const std::string &fen, int depth, bool printIterations, double &searchSeconds) {
-  InitEngineOnce();
-  Board board;
-  bool engineIsWhite = true;
-  if (!ReadFen(fen, board, engineIsWhite)) return false;
-  ResetSearchState();
-  StartGameFrom(board, engineIsWhite);
-  ClearSearchSignals();
-  Signals.timedMode = false;
-  Books.useBook = false;
-  BookRecord.forcedReply.clear();
-  Limits = SearchLimits{};
-  Limits.maxHorizon = depth;
-  Limits.testMode = true;
-  Limits.testTimed = false;
-  Hooks.iterationDone = printIterations ? PrintIteration : nullptr;
-  PrepareMoveSearch();
-  EvalState state = SetUpSearchInputs(board);
-  auto start = std::chrono::steady_clock::now();
-  ChooseMove(board, state, NullMove);
-  searchSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return true;
-}
-
 int SearchCommand(const std::vector<std::string> &args) {
   if (args.size() < 2) {
     std::fprintf(stderr, "krelin-dev: expected FEN and DEPTH\n");
@@ -130,7 +93,7 @@ int SearchCommand(const std::vector<std::string> &args) {
   }
   std::string fen = JoinWords(std::vector<std::string>(args.begin(), args.end() - 1));
   double seconds = 0;
-  if (!SearchPosition(fen, depth, true, seconds)) {
+  if (!SearchPosition(fen, depth, 0, true, seconds)) {
     std::fprintf(stderr, "krelin-dev: not a usable FEN position: %s\n", fen.c_str());
     return 1;
   }
@@ -156,7 +119,7 @@ int BenchCommand(const std::vector<std::string> &args) {
   for (const char *fen : BenchPositions) {
     index++;
     double searchSeconds = 0;
-    if (!SearchPosition(fen, depth, false, searchSeconds)) {
+    if (!SearchPosition(fen, depth, 0, false, searchSeconds)) {
       std::fprintf(stderr, "krelin-dev: bench position %d refused\n", index);
       return 1;
     }
@@ -177,3 +140,43 @@ DevCommand searchCommand("search", "FEN DEPTH", SearchCommand);
 DevCommand benchCommand("bench", "[DEPTH]", BenchCommand);
 
 }  // namespace
+
+static bool engineTablesReady = false;
+
+void DevInitEngine() {
+  if (engineTablesReady) return;
+  DevInitTables();
+  Hooks.adviseLargePages = AdviseLargePages;
+  Hooks.elapsedTime = ElapsedTime;  // the time limit of solve
+  Hooks.restartClock = MarkStartTime;
+  SizeHashTables(DefaultHashSize);
+  ResetSettings();
+  engineTablesReady = true;
+}
+
+bool SearchPosition(const std::string &fen, int depth, double seconds, bool printIterations,
+                    double &searchSeconds) {
+  DevInitEngine();
+  Board board;
+  bool engineIsWhite = true;
+  if (!ReadFen(fen, board, engineIsWhite)) return false;
+  ResetSearchState();
+  StartGameFrom(board, engineIsWhite);
+  ClearSearchSignals();
+  Signals.timedMode = false;
+  Books.useBook = false;
+  BookRecord.forcedReply.clear();
+  Limits = SearchLimits{};
+  Limits.maxHorizon = depth;
+  Limits.testMode = true;
+  Limits.testTimed = seconds > 0;
+  Limits.testTimeLimit = seconds / 86400.0;
+  Hooks.iterationDone = printIterations ? PrintIteration : nullptr;
+  PrepareMoveSearch();
+  EvalState state = SetUpSearchInputs(board);
+  auto start = std::chrono::steady_clock::now();
+  MarkStartTime();
+  ChooseMove(board, state, NullMove);
+  searchSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return true;
+}
