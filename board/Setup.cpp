@@ -190,3 +190,19 @@ bool ReadPositionFile(const std::string &path, Board &board, bool &engineIsWhite
   engineIsWhite = white;
   return true;
 }
+
+Board OtherSideView(const Board &board) {
+  auto mirrored = [](int square) { return square == 0 ? 0 : (11 - square / 10) * 10 + square % 10; };
+  Board view = EmptyBoard;
+  for (int square = 21; square <= 98; square++) {
+    if (!IsPlayingSquare(square)) continue;
+    uint8_t piece = board[square];
+    view[mirrored(square)] = piece == Empty ? Empty : uint8_t(piece ^ SideMask);
+  }
+  view[EngineRights] = board[OpponentRights];
+  view[OpponentRights] = board[EngineRights];
+  view[EnPassantSquare] = uint8_t(mirrored(board[EnPassantSquare]));
+  view[EngineKingSquare] = uint8_t(mirrored(board[OpponentKingSquare]));
+  view[OpponentKingSquare] = uint8_t(mirrored(board[EngineKingSquare]));
+  return view;
+}

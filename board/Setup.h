@@ -25,6 +25,10 @@
 // Placement beyond 8 ranks, or beyond 8 squares in a rank, is ignored.
 bool ReadFen(std::string_view line, Board &board, bool &engineIsWhite);
 
+// The same position seen from the other side, which becomes the engine: rows mirrored, the sides of
+// all pieces exchanged, castling rights, king squares and the en passant square carried over.
+Board OtherSideView(const Board &board);
+
 // Reads a position file, opened by the path as given. Square names are read as White's until a WT
 // line says otherwise. On success returns true and fills board (king squares included) and
 // engineIsWhite; when the file cannot be read or the position is refused, returns false and leaves

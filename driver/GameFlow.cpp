@@ -1,17 +1,18 @@
 #include "driver/GameFlow.h"
 
 #include "board/MakeMove.h"
-#include "board/PositionKey.h"
-#include "board/Setup.h"
 #include "board/MoveGen.h"
 #include "board/MoveText.h"
+#include "board/Perft.h"
+#include "board/PositionKey.h"
+#include "board/Setup.h"
 #include "board/Text.h"
-#include "driver/Console.h"
+#include "book/Book.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
+#include "driver/Console.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
-#include "book/Book.h"
 #include "eval/RootInputs.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
@@ -142,8 +143,9 @@ innerStart:
   }
 
   // Search
-  uint8_t opponentCapture = opponentMove.kind == CaptureMove ? working[opponentMove.to]
-                            : opponentMove.kind == EnPassantMove ? EnginePawn : Empty;
+  uint8_t opponentCapture = opponentMove.kind == CaptureMove     ? working[opponentMove.to]
+                            : opponentMove.kind == EnPassantMove ? EnginePawn
+                                                                 : Empty;
   ApplyMove(opponentMove, working);
   EvalState state = SetUpSearchInputs(working);
   SetSearchLimits();
@@ -156,8 +158,9 @@ innerStart:
     WriteProtocolLine("Illegal move: " + t);
   } else {
     UpdateDrawishCap(Tree.depthReached, engineMove, Flow.score);
-    uint8_t engineCapture = engineMove.kind == CaptureMove ? working[engineMove.to]
-                            : engineMove.kind == EnPassantMove ? OpponentPawn : Empty;
+    uint8_t engineCapture = engineMove.kind == CaptureMove     ? working[engineMove.to]
+                            : engineMove.kind == EnPassantMove ? OpponentPawn
+                                                               : Empty;
     CountFiftyMoveRule(engineMove.IsNull() ? 0 : working[engineMove.from], engineMove.kind);
     if (!engineMove.IsNull()) ApplyMove(engineMove, working);
     PushGamePosition(working, 0);
@@ -169,8 +172,9 @@ innerStart:
     Flow.lastSearchTime = elapsed;
     Flow.gameRecordCount++;
     if (Flow.gameRecordCount <= GameRecordLimit)
-      Flow.gameRecord[Flow.gameRecordCount] = MovePair{opponentMove, engineMove, opponentCapture, engineCapture,
-                                                       int16_t(Tree.depthReached), Flow.score, elapsed};
+      Flow.gameRecord[Flow.gameRecordCount] =
+          MovePair{opponentMove, engineMove, opponentCapture, engineCapture, int16_t(Tree.depthReached),
+                   Flow.score,   elapsed};
   }
   if (!legal) {
     EndOfMoveSearch();
@@ -217,7 +221,8 @@ innerStart:
   }
   if (!engineMove.IsNull()) WriteEngineMove(engineMove);
   if (Settings.consoleLogEnabled) WriteSpeedLine();
-  if (Settings.kibitzEnabled && !Reports.kibitzText.empty()) WriteProtocolLine("tellall " + Reports.kibitzText);
+  if (Settings.kibitzEnabled && !Reports.kibitzText.empty())
+    WriteProtocolLine("tellall " + Reports.kibitzText);
   Flow.previousScore = Flow.score;
 
   // Pondering on the predicted reply
@@ -269,7 +274,9 @@ void StartGameFrom(const Board &board, bool engineIsWhite) {
 }
 
 // After a successful read the game restarts on the new position, which becomes its only entry.
-static void InstallSetUpPosition(const Board &board, bool engineIsWhite) { StartGameFrom(board, engineIsWhite); }
+static void InstallSetUpPosition(const Board &board, bool engineIsWhite) {
+  StartGameFrom(board, engineIsWhite);
+}
 
 bool SetupFromFen(std::string_view line) {
   Board board;
@@ -285,5 +292,25 @@ bool SetupFromPositionFile(const std::string &name) {
   std::string path = ResolveFileName(Settings.filePrefix + SqueezeUpper(name));
   if (!ReadPositionFile(path, board, engineIsWhite)) return false;
   InstallSetUpPosition(board, engineIsWhite);
+  return true;
+}
+
+bool PlaySetUpMoverFirst(const std::string &moveText) {
+  Move typed = ParseMove(moveText);
+  if (typed.IsNull()) return false;
+  uint8_t promotion = uint8_t(TypedPromotionPiece(moveText) - 1);  // the engine's piece of that kind
+  Move played = NullMove;
+  ForEachLegalChild(Game.currentBoard, EvalState{}, true, [&](Move move, const Board &, const EvalState &) {
+    if (move.from == typed.from && move.to == typed.to &&
+        (move.promotion == 0 || move.promotion == promotion))
+      played = move;
+  });
+  if (played.IsNull()) return false;
+  Board board = Game.currentBoard;
+  ApplyMove(played, board);
+  // The interface has just told the clock: the new game must not put it back to the base time.
+  double clockReading = Clock.timeLeft;
+  StartGameFrom(OtherSideView(board), !Game.engineIsWhite);
+  Clock.timeLeft = clockReading;
   return true;
 }

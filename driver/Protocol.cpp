@@ -106,17 +106,22 @@ static void Handshake() {
   WriteProtocolLine("feature done=1");
 }
 
-// setboard: the position is set up, then every line but time is discarded until go.
+// setboard: the position is set up, then every line but time is discarded until go. Except a move:
+// when the engine has the side that is not to move, the interface sends the other side's first
+// move before go, and the engine must answer that move with its own colour.
 static void SetUpWait() {
   std::string raw = Console.inputLine.size() > 8 ? Console.inputLine.substr(8) : "";
-  SetupFromFen(raw.substr(0, MaxInputLength));  // a rejected position is not reported
+  bool setUp = SetupFromFen(raw.substr(0, MaxInputLength));  // a rejected position is not reported
   Console.inputLine.clear();
+  std::string firstMove;
   for (;;) {
     if (ReadInputLine(false)) {
       std::string t = SqueezeUpper(Console.inputLine);
       Console.inputLine.clear();
       if (t == "GO") break;
       if (StartsWith(t, "TIME")) HandleTime(t.substr(4));
+      if (setUp && firstMove.empty() && (StartsWith(t, "USERMOVE") || IsCoordinateMove(t)))
+        firstMove = MoveTextOfUserMove(t);
       if (Console.endOfInput) {
         Protocol.quitRequested = true;
         return;
@@ -125,6 +130,7 @@ static void SetUpWait() {
   }
   Protocol.forceMode = false;
   Console.inputLine.clear();
+  if (!firstMove.empty()) PlaySetUpMoverFirst(firstMove);  // a move that is not legal is dropped
   CallInterpreter("\\R");
 }
 
