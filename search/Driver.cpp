@@ -23,7 +23,7 @@ void NoSearchLogLine(int) {}
 }  // namespace
 
 SearchHooks SilentHooks() {
-  return SearchHooks{NoInput,    NoAction,       NothingPending,  NoTime,  NoAction, NoTime,
+  return SearchHooks{NoInput,     NoAction,       NothingPending,  NoTime, NoAction, NoTime,
                      NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr, nullptr};
 }
 
@@ -65,8 +65,7 @@ static void SortRootMoves() {
 static Move FindEasyMove() {
   int n = Tree.rootMoveCount;
   if (n == 1) return Tree.rootMoveTable[1].move;
-  if (n >= 2 && Tree.rootMoveTable[n].score - Tree.rootMoveTable[n - 1].score > 150)
-    return Tree.rootMoveTable[n].move;
+  if (n >= 2 && Tree.rootMoveTable[n].score - Tree.rootMoveTable[n - 1].score > 150) return Tree.rootMoveTable[n].move;
   return NullMove;
 }
 
@@ -79,9 +78,7 @@ static bool EasyMoveIsSafe(const Board &root, Move move) {
   return !IsAttacked(board, move.to, OpponentSide);
 }
 
-static bool NewOrQuitStops() {
-  return Signals.stopSearch && Signals.commandPending && Hooks.newOrQuitPending();
-}
+static bool NewOrQuitStops() { return Signals.stopSearch && Signals.commandPending && Hooks.newOrQuitPending(); }
 
 // Whether the deepening goes on, looking at the first move of the last line.
 static bool KeepDeepening() {
@@ -93,8 +90,7 @@ static bool KeepDeepening() {
     if (!keepSearching && IsBookCandidate(m)) return false;
   }
   if (Signals.stopSearch) return false;
-  if (Tree.horizon > Limits.maxHorizon || (Tree.horizon == Limits.maxHorizon && Tree.researchCount == 0))
-    return false;
+  if (Tree.horizon > Limits.maxHorizon || (Tree.horizon == Limits.maxHorizon && Tree.researchCount == 0)) return false;
   if (Tree.rootBest >= MateThreshold && Tree.researchCount == 0) return false;
 
   if (!Signals.timedMode || Limits.testMode || Tree.researchCount >= 1) return true;
@@ -192,8 +188,7 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
 
     if (NewOrQuitStops()) return true;
     if (Signals.stopSearch && line.move[1].IsNull())
-      Tree.rootBest =
-          Tree.researchCount > 0 ? Tree.iterationScore[Tree.horizon] : Tree.iterationScore[Tree.horizon - 1];
+      Tree.rootBest = Tree.researchCount > 0 ? Tree.iterationScore[Tree.horizon] : Tree.iterationScore[Tree.horizon - 1];
     Tree.iterationScore[Tree.horizon] = Tree.rootBest;
     if (!(Tree.easyMove == line.move[1]) ||
         (Tree.selectiveMode && Tree.rootBest < Tree.previousBest - 30 && Tree.horizon >= 8))

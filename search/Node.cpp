@@ -63,16 +63,14 @@ void ClearLine(PrincipalLine &line) { std::memcpy(&line, &EmptyLine, sizeof line
 bool IsGeneratedMove(const Board &board, int side, Move wanted) {
   if (wanted.from < 21 || wanted.from > 98 || SideOf(board[wanted.from]) != side) return false;
   MoveList list;
-  int top =
-      side == EngineSide ? GenerateEngineMoves(board, true, list) : GenerateOpponentMoves(board, true, list);
+  int top = side == EngineSide ? GenerateEngineMoves(board, true, list) : GenerateOpponentMoves(board, true, list);
   TriedMoves none{};
   CaptureList captures;
   CollectCaptures(board, list, top, side, none, captures);
   for (Move move = NextCapture(captures, CaptureMode::All, 0); move.kind != EndOfList;
        move = NextCapture(captures, CaptureMode::All, 0))
     if (move == wanted) return true;
-  for (Move move = NextQuietMove(list, top, none); move.kind != EndOfList;
-       move = NextQuietMove(list, top, none))
+  for (Move move = NextQuietMove(list, top, none); move.kind != EndOfList; move = NextQuietMove(list, top, none))
     if (move == wanted) return true;
   return false;
 }
@@ -88,8 +86,7 @@ bool PollAndTestTime() {
   if (!Signals.stopSearch && !Tree.rootScoringPass && Hooks.inputWaiting()) {
     int lines = 0;
     do Hooks.pollInput();
-    while (++lines < LinesPerPoll && !Signals.stopSearch && Signals.commandText.empty() &&
-           Hooks.inputWaiting());
+    while (++lines < LinesPerPoll && !Signals.stopSearch && Signals.commandText.empty() && Hooks.inputWaiting());
   }
   if (Tree.rootScoringPass) return Signals.stopSearch;
   if (Limits.testMode) {
@@ -114,10 +111,10 @@ bool PollAndTestTime() {
       Tree.ponderTimeCredit = Tree.ponderHitTime / 2;
       Hooks.postLine(20);
       bool soleMoveDeepEnough = Tree.legalRootMoves <= 1 && Tree.horizon > 6;
-      bool enoughAlready =
-          Tree.rootMovesDone == 0 && Tree.horizon > Limits.minTimeStopDepth && Tree.researchCount == 0 &&
-          Tree.iterationScore[Tree.horizon - 1] >= Tree.iterationScore[Tree.horizon - 2] - 20 &&
-          Tree.ponderTimeCredit > Limits.softTimeLimit / 2;
+      bool enoughAlready = Tree.rootMovesDone == 0 && Tree.horizon > Limits.minTimeStopDepth &&
+                           Tree.researchCount == 0 &&
+                           Tree.iterationScore[Tree.horizon - 1] >= Tree.iterationScore[Tree.horizon - 2] - 20 &&
+                           Tree.ponderTimeCredit > Limits.softTimeLimit / 2;
       Hooks.restartClock();
       // The clock may have run out while the engine pondered: then the move is due at once.
       bool outOfTime = Tree.ponderTimeCredit >= Limits.hardTimeLimit;
@@ -209,8 +206,7 @@ static int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move 
     } else {
       bool quietPlain = move.kind == QuietMove && move.promotion == 0;
       switch (piece) {
-        case EngineKnight:
-        case OpponentKnight:
+        case EngineKnight: case OpponentKnight:
           if (capture) {
             x = 1;
           } else if (quietPlain) {
@@ -218,17 +214,13 @@ static int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move 
             if (Tree.escapeMark) x = 1;
           }
           break;
-        case EngineBishop:
-        case OpponentBishop:
-        case EngineRook:
-        case OpponentRook:
+        case EngineBishop: case OpponentBishop: case EngineRook: case OpponentRook:
           if (quietPlain && moverMaterial <= 1690) {
             Tree.escapeMark = EscapeTest(board, move, moverSide);
             if (Tree.escapeMark) x = 1;
           }
           break;
-        case EngineQueen:
-        case OpponentQueen:
+        case EngineQueen: case OpponentQueen:
           if (moverMaterial > 1690 && Distance[move.to][ZoneCentre(enemyKing)] <= 2) x = 1;
           break;
         case EngineKing:
@@ -241,8 +233,7 @@ static int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move 
         case OpponentKing:
           if (state.enginePieceMaterial == 0 && state.opponentPieceMaterial == 0) x = 1;
           break;
-        case EnginePawn:
-        case OpponentPawn:
+        case EnginePawn: case OpponentPawn:
           if (move.kind == EnPassantMove || PassedPawnTest(board, move.to)) x = 1;
           break;
         default:
@@ -270,19 +261,18 @@ static int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move 
       pathBonusChange += moverEngine ? -10 : 10;
     }
     int sideToMove = SideToMove(ply);
-    bool active = (!(piece == EngineQueen || piece == OpponentQueen) && !IsKing(piece) &&
-                   ThreatensHeavyPiece(board, move)) ||
-                  (Tree.escapeMark && !IsKing(piece) && EscapeTest(board, move, moverSide)) ||
-                  (!IsKing(piece) && !IsPawn(piece) && IsAttacked(board, move.to, sideToMove)) ||
-                  (moverMaterial > 900 && KingZoneTest(board, move.to, enemyKing));
+    bool active =
+        (!(piece == EngineQueen || piece == OpponentQueen) && !IsKing(piece) && ThreatensHeavyPiece(board, move)) ||
+        (Tree.escapeMark && !IsKing(piece) && EscapeTest(board, move, moverSide)) ||
+        (!IsKing(piece) && !IsPawn(piece) && IsAttacked(board, move.to, sideToMove)) ||
+        (moverMaterial > 900 && KingZoneTest(board, move.to, enemyKing));
     if (!active) state.harmlessQuietCount += 1;
   }
   return depth;
 }
 
-void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtParent, int32_t bound,
-            int32_t init, const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value,
-            bool &legal) {
+void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtParent, int32_t bound, int32_t init,
+            const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value, bool &legal) {
   // Entry
   value = init;
   if (Signals.stopSearch) return;
@@ -372,7 +362,8 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
     Tree.horizonLess4 = Tree.horizonLess2 - 2;
     bool bothHavePieces = state.enginePieceMaterial > 960 && state.opponentPieceMaterial > 960;
     if (Tree.rootScoringPass) Tree.rootBothHavePieces = bothHavePieces;
-    Tree.lazyEvalDepth = Limits.fullEvalToggle || !Tree.rootBothHavePieces ? 1000 : std::max(Tree.horizon, 6);
+    Tree.lazyEvalDepth =
+        Limits.fullEvalToggle || !Tree.rootBothHavePieces ? 1000 : std::max(Tree.horizon, 6);
     Tree.context.lazyEvalDepth = Tree.lazyEvalDepth;
     inCheck = IsAttacked(board, board[EngineKingSquare], OpponentSide) ? 1 : 0;
     Tree.rootInCheck = inCheck == 1;
@@ -398,9 +389,8 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
         for (bool &seen : row) seen = false;
       ClearBookRecord();
       Tree.bookMatchCount = 0;
-      Move bookMove = Books.useBook
-                          ? BookProbe(Limits.gameRecordCount, uint64_t(Hooks.clockDays() * 86400000.0))
-                          : NullMove;
+      Move bookMove = Books.useBook ? BookProbe(Limits.gameRecordCount, uint64_t(Hooks.clockDays() * 86400000.0))
+                                    : NullMove;
       if (bookMove.kind != 0) {
         BookRecord.status = BookMovesFound;
       } else {
@@ -438,9 +428,8 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
       }
       bool moverWasInCheck = Tree.plyInCheck[ply - 1] == 1;
       Move previous = ply >= 2 ? Tree.plyMove[ply - 2] : NullMove;
-      if (depth > Tree.horizon + 1 && move.kind == CaptureMove && !moverWasInCheck &&
-          move.to != previous.to && PieceWeight[captured] < PieceWeight[piece] &&
-          IsAttacked(board, move.to, side)) {
+      if (depth > Tree.horizon + 1 && move.kind == CaptureMove && !moverWasInCheck && move.to != previous.to &&
+          PieceWeight[captured] < PieceWeight[piece] && IsAttacked(board, move.to, side)) {
         value = bound;
         return;
       }
@@ -487,8 +476,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   // Path bonus terms and the king chase (the engine has just moved)
   bool kingChase = false;
   if (ply % 2 == 0 && !nullMove && Tree.selectiveMode) {
-    if (Limits.openingGuidance)
-      state.positionalAdjust += OpeningGuidanceBonus(board, ply, move, piece, captured);
+    if (Limits.openingGuidance) state.positionalAdjust += OpeningGuidanceBonus(board, ply, move, piece, captured);
     if (ply > 7 && piece == EngineKing && Tree.plyInCheck[ply - 1] == 1 && Tree.plyInCheck[ply - 3] == 1 &&
         Tree.plyInCheck[ply - 5] == 1 && Tree.plyPiece[ply - 3] == EngineKing &&
         Tree.plyPiece[ply - 5] == EngineKing) {
@@ -588,8 +576,8 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   // King chase at the node
   if (kingChase) {
     bool queenPerpetual = state.reversibleCount >= 4 && value > 10 && depth >= Tree.horizon - 1 &&
-                          Tree.plyPiece[ply - 2] == OpponentQueen &&
-                          Tree.plyPiece[ply - 4] == OpponentQueen && Tree.plyPiece[ply - 6] == OpponentQueen;
+                          Tree.plyPiece[ply - 2] == OpponentQueen && Tree.plyPiece[ply - 4] == OpponentQueen &&
+                          Tree.plyPiece[ply - 6] == OpponentQueen;
     if (queenPerpetual) {
       value = 10;
       if (10 <= bound) return;
@@ -649,8 +637,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
           return;
         }
       } else if (atBound && !inCheck) {
-        bool quietPieceMove =
-            move.kind == QuietMove && !IsKing(piece) && !IsPawn(piece) && Tree.plyInCheck[ply - 1] != 1;
+        bool quietPieceMove = move.kind == QuietMove && !IsKing(piece) && !IsPawn(piece) && Tree.plyInCheck[ply - 1] != 1;
         if (sideMaterial > 310 && (sideMaterial > 480 || quietPieceMove)) {
           int nullDepth = depth + (depth < Tree.horizonLess2 && move.kind == QuietMove ? 2 : 1);
           if (nullDepth < Tree.horizonLess4) nullDepth += 1;
@@ -658,8 +645,8 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
           nullState.lazyReuse += 1;
           PrincipalLine nullLine;
           int32_t nullValue = 0;
-          Search(board, ply, nullDepth, standPat ? 1 : 0, maximising ? bound - 1 : bound + 1, bound,
-                 nullState, NullMove, nullLine, nullValue, legal);
+          Search(board, ply, nullDepth, standPat ? 1 : 0, maximising ? bound - 1 : bound + 1, bound, nullState,
+                 NullMove, nullLine, nullValue, legal);
           if (Signals.stopSearch) return;
           bool held = legal && ReachesBound(maximising, nullValue, bound);
           legal = true;
@@ -763,9 +750,8 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
       }
       bool anotherBefore = Tree.rootMovesDone > 0;
       Tree.rootMovesDone++;
-      if (Signals.timedMode && !Limits.testMode && Tree.horizon >= 6 &&
-          Tree.horizon >= Limits.minTimeStopDepth && anotherBefore && Tree.researchCount == 0 &&
-          Tree.iterationScore[Tree.horizon - 1] - 15 < Tree.rootBest &&
+      if (Signals.timedMode && !Limits.testMode && Tree.horizon >= 6 && Tree.horizon >= Limits.minTimeStopDepth &&
+          anotherBefore && Tree.researchCount == 0 && Tree.iterationScore[Tree.horizon - 1] - 15 < Tree.rootBest &&
           Hooks.elapsedTime() + Tree.ponderTimeCredit >= Limits.softTimeLimit) {
         Signals.stopSearch = Signals.stoppedByTime = true;
       }
@@ -778,8 +764,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
       if (killerStage && line.move[1].kind == QuietMove && ply <= 45)
         UpdateKillers(ply, line.move[1], board[line.move[1].from]);
       bool store = !(stage == Stage::CapturesOnly && Tree.rootScoringPass && depth > Tree.horizon);
-      if (store && depth <= Tree.ttDepthLimit)
-        TTStore(board, state.positionKey, ply, value, Tree.horizon - depth, line);
+      if (store && depth <= Tree.ttDepthLimit) TTStore(board, state.positionKey, ply, value, Tree.horizon - depth, line);
       return true;
     }
     return Signals.stopSearch;
@@ -868,8 +853,8 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
       for (Move m = NextCapture(captures, mode, previousTo); m.kind != EndOfList;
            m = NextCapture(captures, mode, previousTo)) {
         if (recapturesOnly && m.kind == EnPassantMove) continue;
-        if (depth <= Tree.horizon && m.kind != EnPassantMove && Tree.probeCounter[ply] > 0 &&
-            movesSearched > 0 && !IsGoodCapture(board, m, side))
+        if (depth <= Tree.horizon && m.kind != EnPassantMove && Tree.probeCounter[ply] > 0 && movesSearched > 0 &&
+            !IsGoodCapture(board, m, side))
           continue;
         bool wasLegal;
         if (tryMove(m, Stage::CapturesOnly, depth, wasLegal)) return;
@@ -921,8 +906,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
       if (preSearch && deferredCount <= 126) {
         PrincipalLine reducedLine;
         int32_t reducedValue = 0;
-        Search(board, ply, depth + 2, movesSearched, value, bound, state, m, reducedLine, reducedValue,
-               legal);
+        Search(board, ply, depth + 2, movesSearched, value, bound, state, m, reducedLine, reducedValue, legal);
         if (Signals.stopSearch) return;
         if (!legal) {
           legal = true;
@@ -954,10 +938,8 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
     }
     if (probeMode <= 0) {
       if (value == init) return;
-      if (line.move[1].kind == QuietMove && ply <= 45)
-        UpdateKillers(ply, line.move[1], board[line.move[1].from]);
-      if (depth <= Tree.ttDepthLimit)
-        TTStore(board, state.positionKey, ply, value, Tree.horizon - depth, line);
+      if (line.move[1].kind == QuietMove && ply <= 45) UpdateKillers(ply, line.move[1], board[line.move[1].from]);
+      if (depth <= Tree.ttDepthLimit) TTStore(board, state.positionKey, ply, value, Tree.horizon - depth, line);
       return;
     }
     // A probe that did not cut off: search again at full depth with the full window.

@@ -14,11 +14,11 @@
 #include "board/Board.h"
 #include "eval/RootInputs.h"
 
-constexpr int32_t Infinite = 32000;       // the open bound; also mate on the board
-constexpr int32_t MateThreshold = 31000;  // scores from here on are mates (or book decisions)
-constexpr int MaxPly = 76;                // per-ply tables 0..75
-constexpr int LineLength = 46;            // a principal line: entry 0 unused, 1..45
-constexpr int KillerPlies = 46;           // killers for plies 0..45
+constexpr int32_t Infinite = 32000;      // the open bound; also mate on the board
+constexpr int32_t MateThreshold = 31000; // scores from here on are mates (or book decisions)
+constexpr int MaxPly = 76;               // per-ply tables 0..75
+constexpr int LineLength = 46;           // a principal line: entry 0 unused, 1..45
+constexpr int KillerPlies = 46;          // killers for plies 0..45
 constexpr int RootMoveLimit = 400;
 constexpr int PollInterval = 32768;
 
@@ -38,16 +38,16 @@ struct RootMove {
 
 // What the search needs from the engine around it: the driver fills these at start-up.
 struct SearchHooks {
-  bool (*inputWaiting)();      // a protocol line can be read now (or one is pending)
-  void (*pollInput)();         // the in-search command handler
-  bool (*newOrQuitPending)();  // the pending line is "new" or "quit": leave at once
-  double (*elapsedTime)();     // days since the search clock started
+  bool (*inputWaiting)();        // a protocol line can be read now (or one is pending)
+  void (*pollInput)();           // the in-search command handler
+  bool (*newOrQuitPending)();    // the pending line is "new" or "quit": leave at once
+  double (*elapsedTime)();       // days since the search clock started
   void (*restartClock)();
-  double (*clockDays)();        // the clock, for seeding the random choices
-  void (*postLine)(int moves);  // thinking output
+  double (*clockDays)();         // the clock, for seeding the random choices
+  void (*postLine)(int moves);   // thinking output
   void (*analysisLine)(int moves, bool withScore);
   void (*searchLogLine)(int count);
-  void (*iterationDone)();                                // after every completed iteration (may be null)
+  void (*iterationDone)();       // after every completed iteration (may be null)
   void (*adviseLargePages)(void *address, size_t bytes);  // for the tables when sized (may be null)
 };
 extern SearchHooks Hooks;
@@ -63,7 +63,7 @@ struct SearchLimits {
   bool testTimed;
   double testTimeLimit;
   bool fullEvalToggle;
-  bool openingGuidance;     // the engine's development is incomplete on a wing
+  bool openingGuidance;  // the engine's development is incomplete on a wing
   int32_t gameRecordCount;  // move pairs of the game, for the book
 };
 extern SearchLimits Limits;
@@ -71,7 +71,7 @@ extern SearchLimits Limits;
 struct SearchState {
   // Iteration.
   int32_t horizon;
-  bool selectiveMode;  // horizon > 4: extensions, reductions, null move, the table
+  bool selectiveMode;      // horizon > 4: extensions, reductions, null move, the table
   int32_t horizonLess2;
   int32_t horizonLess4;
   int32_t ttDepthLimit;
@@ -89,19 +89,19 @@ struct SearchState {
   PrincipalLine followLine;
   PrincipalLine failLine;
   int32_t failScore;
-  PrincipalLine driverLine;                   // the line of the last iteration, followed by the next
+  PrincipalLine driverLine;   // the line of the last iteration, followed by the next
   RootMove rootMoveTable[RootMoveLimit + 1];  // from index 1
   int32_t rootMoveCount;
   Move easyMove;
   bool rootScoringPass;
   int32_t rootMovesDone;
   int32_t legalRootMoves;
-  int32_t rootEvaluation;  // totalScore of the root
-  int32_t bookMatchCount;  // root moves of the scoring pass that are book candidates
+  int32_t rootEvaluation;     // totalScore of the root
+  int32_t bookMatchCount;     // root moves of the scoring pass that are book candidates
   bool rootInCheck;
-  bool rootBothHavePieces;  // both sides had more than 960 of piece material at the root
-  bool escapeMark;          // set by the knight and bishop/rook escape extensions
-  int32_t depthReached;     // horizon of the finished search
+  bool rootBothHavePieces;     // both sides had more than 960 of piece material at the root
+  bool escapeMark;            // set by the knight and bishop/rook escape extensions
+  int32_t depthReached;       // horizon of the finished search
 
   // Counters.
   uint64_t nodeCount;
@@ -126,15 +126,15 @@ struct SearchState {
   int32_t savedHistoryCount;
   int32_t savedFiftyMoveCount;
 
-  double ponderHitTime;     // time spent pondering before a ponder hit
-  double ponderTimeCredit;  // half of it, added to every time test
-  EvalContext context;      // what the evaluation reads besides the node
+  double ponderHitTime;    // time spent pondering before a ponder hit
+  double ponderTimeCredit; // half of it, added to every time test
+  EvalContext context;     // what the evaluation reads besides the node
 };
 extern SearchState Tree;
 
-void ResetSearchState();       // a new process or a new game: everything empty
-void ResetSearchForNewGame();  // draw pull and recent scores, the line
-void PrepareMoveSearch();      // per move: counters, best line, killers
+void ResetSearchState();        // a new process or a new game: everything empty
+void ResetSearchForNewGame();   // draw pull and recent scores, the line
+void PrepareMoveSearch();       // per move: counters, best line, killers
 // Chooses the engine's move: board is the game position after the opponent's move (lastMove, or
 // NullMove), state its EvalState. Returns false when the opponent's move was illegal. The move is
 // the first of Tree.bestLine.
@@ -144,5 +144,5 @@ void UpdateDrawishCap(int32_t depth, Move move, int32_t score);
 
 // The node procedure; ply and depth are the parent's.
 void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtParent, int32_t bound,
-            int32_t init, const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value,
-            bool &legal);
+                int32_t init, const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value,
+                bool &legal);
