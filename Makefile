@@ -5,7 +5,7 @@
 JOBS ?= 2
 WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
-.PHONY: all run books test test-deps test-release test-sanitize test-fuzz fuzz fuzz-build format format-check clean
+.PHONY: all run books test test-deps test-release test-sanitize test-fuzz fuzz fuzz-build format format-check clean pgo
 .PHONY: install uninstall package windows play test-windows
 
 all:
@@ -24,6 +24,16 @@ books:
 	cmake --build build/release -j$(JOBS) --target krelin-dev
 	build/release/krelin-dev mkbook white data/books/white.txt data/KrelinWhite.bk
 	build/release/krelin-dev mkbook black data/books/black.txt data/KrelinBlack.bk
+
+# A profile-guided build in build/pgo: an instrumented engine plays the bench, then the engine is
+# rebuilt from that profile. Plays exactly as the plain build, only faster.
+pgo:
+	cmake -S . -B build/pgo -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKRELIN_PGO=generate -DKRELIN_WERROR=$(WERROR)
+	find build/pgo -name '*.gcda' -delete
+	cmake --build build/pgo -j$(JOBS) --target krelin krelin-dev
+	build/pgo/krelin-dev bench 7 >/dev/null
+	cmake -S . -B build/pgo -DKRELIN_PGO=use
+	cmake --build build/pgo -j$(JOBS) --target krelin krelin-dev
 
 test: format-check test-deps test-release test-sanitize test-fuzz test-windows
 

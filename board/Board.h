@@ -66,6 +66,54 @@ static_assert(sizeof(Board) == 128, "a board is a 128-byte record");
 
 inline uint8_t SideOf(uint8_t content) { return content & SideMask; }
 
+// Piece scans that test eight squares at once, so that empty squares cost nothing. SideBits is
+// EngineSide, OpponentSide, or AnySide for every piece of either side (never an empty square, the
+// border or a sentinel). The squares come out as the plain walk from 21 up to the sentinel on 99
+// (or down from 98) meets them; a square changed by visit is seen as it was when its group of eight
+// was read.
+constexpr int AnySide = 0;
+
+// Bit 8k is set when square base + k holds a piece of the side asked for.
+template <int SideBits>
+inline uint64_t PieceBytes(const Board &board, int base) {
+  static_assert(std::endian::native == std::endian::little, "square k of a group is byte k of the word");
+  uint64_t word;
+  std::memcpy(&word, &board.cell[base], sizeof word);
+  uint64_t low = word, high = word >> 1;  // bit 8k: side bit 1, resp. side bit 2, of square base + k
+  uint64_t found = SideBits == EngineSide ? low & ~high : SideBits == OpponentSide ? high & ~low : low ^ high;
+  // The walk ends at 98: the last group's bytes for 99 (the sentinel) and 100 are not looked at.
+  constexpr uint64_t LowBits = 0x0101010101010101ull;
+  return found & (base + 7 > 98 ? LowBits >> (8 * (base + 7 - 98)) : LowBits);
+}
+
+// The groups start at 21, 29, ..., 93.
+template <int SideBits, typename Visit>
+inline void ForEachPieceSquare(const Board &board, Visit &&visit) {
+  for (int base = 21; base <= 98; base += 8)
+    for (uint64_t found = PieceBytes<SideBits>(board, base); found != 0; found &= found - 1)
+      visit(base + std::countr_zero(found) / 8);
+}
+
+template <int SideBits, typename Visit>
+inline void ForEachPieceSquareDescending(const Board &board, Visit &&visit) {
+  for (int base = 93; base >= 21; base -= 8) {
+    for (uint64_t found = PieceBytes<SideBits>(board, base); found != 0;) {
+      int bit = 63 - std::countl_zero(found);
+      visit(base + bit / 8);
+      found &= ~(uint64_t(1) << bit);
+    }
+  }
+}
+
+template <int SideBits>
+inline int PieceCount(const Board &board) {
+  int count = 0;
+  // Each byte of a group is 0 or 1: the multiplication adds them up in the top byte.
+  for (int base = 21; base <= 98; base += 8)
+    count += int((PieceBytes<SideBits>(board, base) * 0x0101010101010101ull) >> 56);
+  return count;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Move kinds. Ray records carry their direction (-11..11) as the kind.
 constexpr int8_t QuietMove = 10;

@@ -233,27 +233,36 @@ static uint8_t FirstPieceOnLine(const Board &board, int square, int step) {
   return board[s];
 }
 
+// The answer does not depend on the order of the tests; this order reads each square next to the
+// target once: the king and a pawn can only stand there, a slider further along the same line.
 bool IsAttacked(const Board &board, int square, int attackingSide) {
   bool engine = attackingSide == EngineSide;
-  uint8_t pawn = engine ? EnginePawn : OpponentPawn;
-  int pawnStep = engine ? -1 : 1;  // an engine pawn attacks upward, so it stands below
-  if (board[square + pawnStep * 9] == pawn || board[square + pawnStep * 11] == pawn) return true;
   uint8_t knight = engine ? EngineKnight : OpponentKnight;
   for (int8_t offset : KnightOffsets)
     if (board[square + offset] == knight) return true;
+  uint8_t pawn = engine ? EnginePawn : OpponentPawn;
   uint8_t king = engine ? EngineKing : OpponentKing;
-  for (int8_t offset : KingOffsets)
-    if (board[square + offset] == king) return true;
-  uint8_t rook = engine ? EngineRook : OpponentRook;
   uint8_t queen = engine ? EngineQueen : OpponentQueen;
-  for (int step : OrthogonalSteps) {
-    uint8_t first = FirstPieceOnLine(board, square, step);
-    if (first == rook || first == queen) return true;
-  }
+  // Diagonals: an engine pawn attacks upward, so it stands on the steps -9 and -11.
   uint8_t bishop = engine ? EngineBishop : OpponentBishop;
+  const int pawnSide = engine ? -1 : 1;
   for (int step : DiagonalSteps) {
-    uint8_t first = FirstPieceOnLine(board, square, step);
+    int s = square + step;
+    uint8_t first = board[s];
+    if (first == king || first == bishop || first == queen) return true;
+    if (first == pawn && (step > 0) == (pawnSide > 0)) return true;
+    if (first != Empty) continue;
+    first = FirstPieceOnLine(board, s, step);
     if (first == bishop || first == queen) return true;
+  }
+  uint8_t rook = engine ? EngineRook : OpponentRook;
+  for (int step : OrthogonalSteps) {
+    int s = square + step;
+    uint8_t first = board[s];
+    if (first == king || first == rook || first == queen) return true;
+    if (first != Empty) continue;
+    first = FirstPieceOnLine(board, s, step);
+    if (first == rook || first == queen) return true;
   }
   return false;
 }

@@ -115,17 +115,14 @@ static void AppendEnPassant(const Board &board, bool engine, ListWriter &out) {
     if (board[from] == pawn) out.Append(Move{Square(from), Square(to), SpecialMove, 0});
 }
 
-// Walks the board from 21 up to the sentinel on 99. The search's lists carry en passant even without
+// Walks the side's pieces from 21 up to the sentinel on 99. The search's lists carry en passant even without
 // the quiet moves; the game flow's recognition list only with them.
 static int Generate(const Board &board, bool engine, bool includeQuiet, bool enPassantAlways,
                     MoveList &list) {
   ListWriter out{list, 0};
   list.slot[0] = EndMove;
-  uint8_t side = engine ? EngineSide : OpponentSide;
-  for (int s = 21; board[s] != Sentinel; s++) {
-    uint8_t piece = board[s];
-    if (SideOf(piece) != side) continue;
-    switch (piece) {
+  auto appendPiece = [&](int s) {
+    switch (board[s]) {
       case EngineQueen:
       case OpponentQueen:
         AppendRays(board, s, QueenDirections, 8, out);
@@ -155,7 +152,11 @@ static int Generate(const Board &board, bool engine, bool includeQuiet, bool enP
       default:
         break;
     }
-  }
+  };
+  if (engine)
+    ForEachPieceSquare<EngineSide>(board, appendPiece);
+  else
+    ForEachPieceSquare<OpponentSide>(board, appendPiece);
   if (includeQuiet) AppendCastling(board, engine, out);
   if (includeQuiet || enPassantAlways) AppendEnPassant(board, engine, out);
   return out.top;
@@ -259,6 +260,106 @@ void CollectCaptures(const Board &board, MoveList &list, int top, int side, cons
     }
   }
   captures.top = captures.filled;
+}
+
+// Generation writes a side's records piece by piece from 21 upward and the collection reads them
+// from the top down, so the captures are met here in the reverse order: the en passant records
+// (written last), then the pieces from 98 downward, each one's records last written first. A list
+// holds 127 records and drops the rest; only a side with more than sixteen pieces could write that
+// many, and such a board takes the long way.
+template <int Side>
+static void CollectSideCapturesOnly(const Board &board, const TriedMoves &tried, CaptureList &captures) {
+  constexpr bool Engine = Side == EngineSide;
+  constexpr int Enemy = Engine ? OpponentSide : EngineSide;
+  constexpr int8_t QueenReversed[8] = {10, 1, -1, -10, 11, 9, -11, -9};
+  constexpr int8_t RookReversed[4] = {10, 1, -1, -10};
+  constexpr int8_t BishopReversed[4] = {11, 9, -11, -9};
+  constexpr int8_t KnightReversed[8] = {-12, -21, -19, -8, 12, 21, 19, 8};
+  constexpr int8_t KingReversed[8] = {-1, -11, -10, -9, 1, 11, 10, 9};
+  const uint8_t *const promotions = Engine ? EnginePromotions : OpponentPromotions;
+
+  auto take = [&](int from, int to, int8_t kind, uint8_t promotion) {
+    TakeCapture(board, Move{Square(from), Square(to), kind, promotion}, tried, captures);
+  };
+  auto rays = [&](int from, const int8_t *directions, int count) {
+    for (int d = 0; d < count; d++) {
+      int to = from + directions[d];
+      while (board[to] == Empty) to += directions[d];
+      if (SideOf(board[to]) == Enemy) take(from, to, CaptureMove, 0);
+    }
+  };
+  // An off-board step lands on the border or a sentinel, whose side bits are never the enemy's:
+  // exactly the null entries of the step tables.
+  auto steps = [&](int from, const int8_t(&offsets)[8]) {
+    for (int8_t offset : offsets)
+      if (SideOf(board[from + offset]) == Enemy) take(from, from + offset, CaptureMove, 0);
+  };
+  auto pawnCapture = [&](int from, int to, bool promotes) {
+    if (SideOf(board[to]) != Enemy) return;
+    if (!promotes) {
+      take(from, to, CaptureMove, 0);
+      return;
+    }
+    for (int k = 3; k >= 0; k--) take(from, to, CaptureMove, promotions[k]);
+  };
+
+  captures.entry[0] = ScoredMove{EndMove, 0};
+  captures.filled = 0;
+  if (int passed = board[EnPassantSquare]; passed != 0) {
+    int to = Engine ? passed + 10 : passed - 10;
+    uint8_t pawn = Engine ? EnginePawn : OpponentPawn;
+    for (int from : {Engine ? passed + 1 : passed - 1, Engine ? passed - 1 : passed + 1})
+      if (board[from] == pawn) take(from, to, EnPassantMove, 0);
+  }
+  ForEachPieceSquareDescending<Side>(board, [&](int s) {
+    switch (board[s]) {
+      case EngineQueen:
+      case OpponentQueen:
+        rays(s, QueenReversed, 8);
+        break;
+      case EngineRook:
+      case OpponentRook:
+        rays(s, RookReversed, 4);
+        break;
+      case EngineBishop:
+      case OpponentBishop:
+        rays(s, BishopReversed, 4);
+        break;
+      case EngineKnight:
+      case OpponentKnight:
+        steps(s, KnightReversed);
+        break;
+      case EngineKing:
+      case OpponentKing:
+        steps(s, KingReversed);
+        break;
+      case EnginePawn:
+        pawnCapture(s, s + 11, s + 11 >= 89);
+        pawnCapture(s, s + 9, s + 9 >= 89);
+        break;
+      case OpponentPawn:
+        pawnCapture(s, s - 11, s - 11 < 31);
+        pawnCapture(s, s - 9, s - 9 < 31);
+        break;
+      default:
+        break;
+    }
+  });
+  captures.top = captures.filled;
+}
+
+void CollectCapturesOnly(const Board &board, int side, const TriedMoves &tried, CaptureList &captures) {
+  int pieces = side == EngineSide ? PieceCount<EngineSide>(board) : PieceCount<OpponentSide>(board);
+  if (pieces > 16) {
+    MoveList list;
+    int top = side == EngineSide ? GenerateEngineMoves(board, false, list)
+                                 : GenerateOpponentMoves(board, false, list);
+    CollectCaptures(board, list, top, side, tried, captures);
+  } else if (side == EngineSide) {
+    CollectSideCapturesOnly<EngineSide>(board, tried, captures);
+  } else {
+    CollectSideCapturesOnly<OpponentSide>(board, tried, captures);
+  }
 }
 
 void RewindCaptures(CaptureList &captures) { captures.top = captures.filled; }

@@ -39,8 +39,8 @@ struct CaptureList {
 constexpr int TriedMovesSize = 64;
 
 struct TriedMoves {
-  int count;
-  uint32_t move[TriedMovesSize];
+  int count = 0;
+  uint32_t move[TriedMovesSize];  // entries from count on are never read
 };
 
 enum class CaptureMode { All, RecapturesOnly };
@@ -57,6 +57,10 @@ int GenerateOpponentMoves(const Board &board, bool includeQuiet, MoveList &list)
 // shortens their records; the list's top is left where it was.
 void CollectCaptures(const Board &board, MoveList &list, int top, int side, const TriedMoves &tried,
                      CaptureList &captures);
+// The capture array that generating without quiet moves and then CollectCaptures would build, the
+// same pairs in the same order, made straight from the board for a node that searches captures
+// only and needs no move list.
+void CollectCapturesOnly(const Board &board, int side, const TriedMoves &tried, CaptureList &captures);
 void RewindCaptures(CaptureList &captures);  // a new walk over what earlier walks passed over
 // Next capture, highest score first; EndMove when none is left. In RecapturesOnly mode only en
 // passant and captures onto previousTo are handed out, the others are passed over.

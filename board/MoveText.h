@@ -45,6 +45,15 @@ Move ResolveMove(const Board &board, int from, int to);
 // separator of an unresolved kind.
 std::string MoveText(Move move);
 std::string CompactMoveText(Move move);  // "E2E4", "E7E8D"
+// Standard algebraic notation for the side to move, which is the engine (set-up makes it so),
+// read and written with the engine's own generator and legality test. Square names follow
+// EngineIsWhite; pieces and promotions are the English letters K Q R B N.
+// The legal move the text names ("Nbd7", "exd6", "e8=Q", "O-O", with or without "+", "#", "!",
+// "?"); NullMove when no legal move or more than one fits. A pawn reaching the last row without a
+// promotion letter becomes a queen.
+Move ReadSanMove(const Board &board, std::string_view text);
+// The text of a legal move ("Nbd7", "exd6", "e8=Q", "O-O"), without check marks.
+std::string SanMoveText(const Board &board, Move move);
 // Replays four-character moves from CurrentBoard, the sides taking turns from the given one. Each
 // move must be a legal move of the side to move there (a pawn reaching the last row becomes a
 // queen). True when every move was played; otherwise CurrentBoard is left as it was.

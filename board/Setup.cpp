@@ -28,7 +28,7 @@ static void DropUnusableState(Board &board) {
 }
 
 // Piece counts of one side, by kind: pawns, knights, bishops, rooks, queens, kings.
-struct PieceCount {
+struct SideMaterialCount {
   int kind[6];
   int total;
 };
@@ -52,7 +52,7 @@ static int KindIndex(uint8_t piece) {
 
 // A side whose pieces a game could hold: one king, at most 16 men, and no more pieces of a kind
 // than the start gave it plus the pawns it has promoted. Such a side never fills a move list.
-static bool IsPossibleSide(const PieceCount &side) {
+static bool IsPossibleSide(const SideMaterialCount &side) {
   constexpr int StartCount[6] = {8, 2, 2, 2, 1, 1};
   int promoted = 0;
   for (int k = 1; k <= 4; k++) promoted += side.kind[k] > StartCount[k] ? side.kind[k] - StartCount[k] : 0;
@@ -63,11 +63,11 @@ static bool IsPossibleSide(const PieceCount &side) {
 // rank (rows 2 and 9 from either side), where it could neither move nor be evaluated. Fills the
 // king-square bytes.
 static bool HasSearchablePieces(Board &board) {
-  PieceCount sides[2] = {};
+  SideMaterialCount sides[2] = {};
   for (int square = 21; square <= 98; square++) {
     uint8_t piece = board[square];
     if (piece == Empty || !IsPlayingSquare(square)) continue;
-    PieceCount &side = sides[SideOf(piece) == EngineSide ? 0 : 1];
+    SideMaterialCount &side = sides[SideOf(piece) == EngineSide ? 0 : 1];
     side.kind[KindIndex(piece)]++;
     side.total++;
     if (piece == EngineKing) board[EngineKingSquare] = uint8_t(square);

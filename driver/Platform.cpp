@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <strings.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -123,4 +124,13 @@ std::string InstalledDataDirectory() {
   if (directory.empty()) directory = DataDirectoryBesideProgram();
   if (!directory.empty() && directory.back() != '/') directory += '/';
   return directory;
+}
+
+void AdviseLargePages(void *address, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  madvise(address, bytes, MADV_HUGEPAGE);
+#else
+  (void)address;
+  (void)bytes;
+#endif
 }

@@ -2,6 +2,7 @@
 // Platform.cpp serves POSIX systems, PlatformWindows.cpp Windows (the build takes one of them).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 enum class ReadResult { Byte, EndOfInput, Error };
@@ -23,3 +24,6 @@ std::string InstalledDataDirectory();
 // A message the user must see before the engine gives up: a line on standard error, and on
 // Windows also a message box with an OK button (a GUI shows nothing of its engine's errors).
 void ShowFatalMessage(const std::string &text);
+// Asks the system to back a large block (the transposition tables, not yet touched) with large
+// pages, which spares the address translation a miss on almost every probe. A hint only.
+void AdviseLargePages(void *address, size_t bytes);

@@ -198,3 +198,6 @@ void ShowFatalMessage(const std::string &text) {
   std::fflush(stderr);
   MessageBoxA(nullptr, text.c_str(), "KrelinChess", MB_OK | MB_ICONERROR);
 }
+
+// Large pages need a privilege that ordinary users lack on Windows: the tables stay in normal pages.
+void AdviseLargePages(void *, size_t) {}

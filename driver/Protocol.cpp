@@ -44,6 +44,7 @@ static void InstallSearchHooks() {
   Hooks.analysisLine = AnalysisLine;
   Hooks.searchLogLine = AddSearchLogLine;
   Hooks.iterationDone = nullptr;
+  Hooks.adviseLargePages = AdviseLargePages;
 }
 
 bool StartUpEngine() {

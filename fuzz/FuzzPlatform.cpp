@@ -78,3 +78,5 @@ std::string ResolveFileName(const std::string &path) { return path; }
 std::string InstalledDataDirectory() { return FuzzScratchDirectory(); }
 
 void ShowFatalMessage(const std::string &) {}
+
+void AdviseLargePages(void *, size_t) {}

@@ -87,7 +87,7 @@ SearchLimits Limits;
 
 SearchHooks SilentHooks() {
   return SearchHooks{NoInput, NoAction,   NothingPending, NoTime,          NoAction,
-                     NoTime,  NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr};
+                     NoTime,  NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr, nullptr};
 }
 
 // Until the driver fills them in, the search runs silent and untimed.

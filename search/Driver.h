@@ -25,6 +25,7 @@ struct SearchHooks {
   void (*analysisLine)(int moves, bool withScore);
   void (*searchLogLine)(int count);
   void (*iterationDone)();  // after every completed iteration (may be null)
+  void (*adviseLargePages)(void *address, size_t bytes);  // for the tables when sized (may be null)
 };
 extern SearchHooks Hooks;
 SearchHooks SilentHooks();  // no input, no clock, no reports: the search alone

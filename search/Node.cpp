@@ -139,7 +139,7 @@ struct Node {
   int movesSearched = 0;
   bool searchedAnyLegal = false;
   int killerSlot = -1;  // the slot of this ply's killer being searched
-  TriedMoves tried{};
+  TriedMoves tried;  // empty; its unused entries need no clearing
   Move deferred[PreMoveLimit + 1];
   int deferredCount = 0;
   PrincipalLine childLine;
@@ -256,6 +256,10 @@ bool MakeNodeMove(Node &n) {
       }
     }
   }
+
+  // The table's bucket for this node is asked for now, so that memory works while the node tests
+  // legality and depth (a hint only: a wrong address costs nothing but the fetch).
+  if (Tree.ttDepthLimit > 0) TTPrefetch(UpdateKey(n.state.positionKey, move, n.piece, n.captured), n.ply);
 
   if (!IsLegalAfterMove(n.board, move, n.moverSide, Tree.plyInCheck[n.ply - 1])) {
     n.legal = false;
@@ -674,10 +678,12 @@ bool SearchStages(Node &n) {
 
   MoveList list;
   CaptureList captures;
-  int top = n.side == EngineSide ? GenerateEngineMoves(n.board, n.fullWidth, list)
-                                 : GenerateOpponentMoves(n.board, n.fullWidth, list);
+  if (!n.fullWidth) {
+    CollectCapturesOnly(n.board, n.side, n.tried, captures);  // the same captures, no list needed
+    return SearchCapturesOnly(n, captures);
+  }
+  int top = n.side == EngineSide ? GenerateEngineMoves(n.board, true, list) : GenerateOpponentMoves(n.board, true, list);
   CollectCaptures(n.board, list, top, n.side, n.tried, captures);
-  if (!n.fullWidth) return SearchCapturesOnly(n, captures);
 
   const int previousTo = Tree.plyMove[n.ply - 1].to;
   for (Move m = NextGoodCapture(captures, previousTo, n.board, n.side); m.kind != EndOfList;

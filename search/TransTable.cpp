@@ -2,10 +2,23 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <new>
 
+#include "search/Driver.h"
 #include "search/Search.h"
 
 TranspositionTables TT;
+
+constexpr size_t LargePageSize = size_t(2) << 20;
+
+void *AllocateTableMemory(size_t bytes) {
+  void *memory = ::operator new(bytes, std::align_val_t(LargePageSize));
+  if (Hooks.adviseLargePages != nullptr) Hooks.adviseLargePages(memory, bytes);
+  return memory;
+}
+
+void FreeTableMemory(void *memory) { ::operator delete(memory, std::align_val_t(LargePageSize)); }
 
 void SizeHashTables(int hashSize) {
   TT.hashMask = uint32_t(hashSize) * 65536u - 1;
@@ -14,16 +27,12 @@ void SizeHashTables(int hashSize) {
   TT.hashAge = 2;
 }
 
+// Every field of every slot becomes zero: an empty slot (move zero) is never read, so this is the
+// same as clearing the moves and ages alone, done with one sweep of memory.
 void TTClear() {
   TT.hashAge = 2;
-  for (auto *table : {&TT.engineTable, &TT.opponentTable}) {
-    for (TTBucket &bucket : *table) {
-      for (TTSlot &slot : bucket.slot) {
-        slot.move = NullMove;
-        slot.age = 0;
-      }
-    }
-  }
+  for (auto *table : {&TT.engineTable, &TT.opponentTable})
+    std::memset(static_cast<void *>(table->data()), 0, table->size() * sizeof(TTBucket));
 }
 
 // Castling rights of both sides and the en passant file
@@ -33,12 +42,16 @@ static uint8_t CheckByte(const Board &board) {
 }
 
 static TTBucket &BucketFor(uint64_t key, int ply) {
-  std::vector<TTBucket> &table = ply % 2 == 1 ? TT.engineTable : TT.opponentTable;
+  BucketTable &table = ply % 2 == 1 ? TT.engineTable : TT.opponentTable;
   return table[uint32_t(key) & TT.hashMask];
 }
 
+void TTPrefetch(uint64_t key, int ply) { __builtin_prefetch(&BucketFor(key, ply)); }
+
+static uint16_t KeyMiddle(uint64_t key) { return uint16_t(uint32_t(key) >> 16); }
+
 static bool SlotMatches(const TTSlot &slot, uint64_t key, uint8_t checkByte, int minimumAge) {
-  return !slot.move.IsNull() && slot.age >= minimumAge && slot.keyLow == uint32_t(key) &&
+  return !slot.move.IsNull() && slot.age >= minimumAge && slot.keyMiddle == KeyMiddle(key) &&
          slot.keyHigh == uint32_t(key >> 32) && slot.checkByte == checkByte;
 }
 
@@ -46,13 +59,15 @@ void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32
              int32_t &margin) {
   const TTBucket &bucket = BucketFor(key, ply);
   uint8_t checkByte = CheckByte(board);
+  int minimumAge = TT.hashAge - 1;
+  bool engineToMove = ply % 2 == 1;
   Move slotMove[2] = {NullMove, NullMove};
   int32_t slotMargin[2] = {-Infinite, -Infinite};
   for (int k = 0; k < 2; k++) {
     const TTSlot &slot = bucket.slot[k];
-    if (!SlotMatches(slot, key, checkByte, TT.hashAge - 1)) continue;
+    if (!SlotMatches(slot, key, checkByte, minimumAge)) continue;
     slotMove[k] = slot.move;
-    bool proves = ply % 2 == 1 ? slot.score >= bound : slot.score <= bound;
+    bool proves = engineToMove ? slot.score >= bound : slot.score <= bound;
     if (proves) slotMargin[k] = slot.depth - requiredDepth;
   }
   int chosen;
@@ -78,7 +93,7 @@ void TTStore(const Board &board, uint64_t key, int ply, int32_t score, int remai
   TTBucket &bucket = BucketFor(key, ply);
   TTSlot &fresh = bucket.slot[1];
   fresh.age = TT.hashAge;
-  fresh.keyLow = uint32_t(key);
+  fresh.keyMiddle = KeyMiddle(key);
   fresh.keyHigh = uint32_t(key >> 32);
   fresh.checkByte = CheckByte(board);
   fresh.move = line.move[1];

@@ -3,40 +3,60 @@
 // replaced slot 1. Sized once at start-up from the configuration; they live until exit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "board/Board.h"
 
-#pragma pack(push, 1)
+// A slot keeps the key's high half and bits 16..31 of its low half: bits 0..15 are the bucket's
+// own index (a table has at least 65536 buckets), so a slot that matches these matches the whole
+// 64-bit key. Sixteen bytes a slot, two to a bucket aligned on 32 bytes: a probe reads one half of
+// one cache line.
 struct TTSlot {
-  Move move;         // zero: the slot is empty
-  uint32_t keyLow;
+  Move move;  // zero: the slot is empty
   uint32_t keyHigh;
+  uint16_t keyMiddle;  // bits 16..31 of the key's low half
   int16_t score;
-  int16_t age;       // HashAge when stored
-  int8_t depth;      // remaining depth of the stored search
-  uint8_t checkByte; // castling rights and en passant file
+  int16_t age;        // HashAge when stored
+  int8_t depth;       // remaining depth of the stored search
+  uint8_t checkByte;  // castling rights and en passant file
 };
-#pragma pack(pop)
-static_assert(sizeof(TTSlot) == 18, "a slot is 18 packed bytes");
+static_assert(sizeof(TTSlot) == 16, "a slot is 16 bytes");
 
-struct TTBucket {
+struct alignas(32) TTBucket {
   TTSlot slot[2];
 };
-static_assert(sizeof(TTBucket) == 36, "a bucket is two slots");
+static_assert(sizeof(TTBucket) == 32, "a bucket is two slots");
+
+// The tables' memory is aligned on 2 MiB, and the system is asked to back it with large pages
+// before it is first written.
+void *AllocateTableMemory(size_t bytes);
+void FreeTableMemory(void *memory);
+template <typename T>
+struct TableAllocator {
+  using value_type = T;
+  TableAllocator() = default;
+  template <typename U>
+  TableAllocator(const TableAllocator<U> &) {}
+  T *allocate(size_t count) { return static_cast<T *>(AllocateTableMemory(count * sizeof(T))); }
+  void deallocate(T *memory, size_t) { FreeTableMemory(memory); }
+  friend bool operator==(const TableAllocator &, const TableAllocator &) { return true; }
+};
+using BucketTable = std::vector<TTBucket, TableAllocator<TTBucket>>;
 
 struct TranspositionTables {
-  std::vector<TTBucket> engineTable;    // engine side to move
-  std::vector<TTBucket> opponentTable;  // opponent side to move
-  uint32_t hashMask;                    // buckets per table minus one
+  BucketTable engineTable;    // engine side to move
+  BucketTable opponentTable;  // opponent side to move
+  uint32_t hashMask;          // buckets per table minus one
   int16_t hashAge;
 };
 extern TranspositionTables TT;
 
-void SizeHashTables(int hashSize);  // hashSize x 65536 buckets per table, all zero
-void TTClear();                     // empties every slot, HashAge 2
+void SizeHashTables(int hashSize);       // hashSize x 65536 buckets per table, all zero
+void TTClear();                          // empties every slot, HashAge 2
+void TTPrefetch(uint64_t key, int ply);  // asks the memory for the bucket a probe will read
 
 struct PrincipalLine;
 

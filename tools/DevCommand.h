@@ -12,3 +12,10 @@ struct DevCommand {
 };
 
 void DevInitTables();  // the start-up tables every subcommand needs (board, keys, evaluation)
+
+// The search as the test mode runs it: a new game on the position, tables and killers cleared, no
+// opponent move, no book, the horizon at most depth, and a time limit when seconds is above 0.
+// False when the FEN is refused. The seconds of the search itself, without the new game's table
+// clearing, go to searchSeconds; the result is in Tree (bestLine, rootBest, nodeCount, ...).
+bool SearchPosition(const std::string &fen, int depth, double seconds, bool printIterations,
+                    double &searchSeconds);

@@ -1,5 +1,7 @@
 #include "driver/Config.h"
 #include "driver/EngineState.h"
+#include "driver/Platform.h"
+#include "search/Driver.h"
 #include "tools/DevCommand.h"
 
 namespace {
@@ -8,6 +10,7 @@ bool tablesBuilt = false;  // the tables are built once per run, as at the engin
 
 void DevInitTables() {
   if (tablesBuilt) return;
+  Hooks.adviseLargePages = AdviseLargePages;
   InitEngineTables(DefaultHashSize);
   tablesBuilt = true;
 }
