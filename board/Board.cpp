@@ -78,7 +78,7 @@ static void InitPieceTables() {
     uint8_t engine, opponent;
     int32_t value, weight;
   } const pieces[] = {
-      {EnginePawn, OpponentPawn, 95, 1},     {EngineKnight, OpponentKnight, 305, 2},
+      {EnginePawn, OpponentPawn, 95, 1},      {EngineKnight, OpponentKnight, 305, 2},
       {EngineBishop, OpponentBishop, 310, 2}, {EngineRook, OpponentRook, 480, 4},
       {EngineQueen, OpponentQueen, 900, 9},   {EngineKing, OpponentKing, 1000, 10},
   };
@@ -316,7 +316,8 @@ void HistoryPush(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32
   entry.keyHigh = keyHigh;
 }
 
-static bool HistoryHas(int required, const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh) {
+static bool HistoryHas(int required, const Board &board, uint8_t sideMarker, uint32_t keyLow,
+                       uint32_t keyHigh) {
   const GameHistoryRecord &history = Game.gameHistory;
   int found = 0;
   for (int i = history.count; i >= 1; i--) {

@@ -45,9 +45,9 @@ constexpr uint8_t OpponentSide = 2;
 constexpr uint8_t OffBoardSide = 3;
 
 // Position state at fixed indices of the board record.
-constexpr int EngineRights = 120;    // bit 1: may castle king side (rook on 28), bit 2: queen side (21)
-constexpr int OpponentRights = 121;  // bit 1: king side (rook on 98), bit 2: queen side (91)
-constexpr int EnPassantSquare = 122; // the pawn that just made a double step, 0 = none
+constexpr int EngineRights = 120;     // bit 1: may castle king side (rook on 28), bit 2: queen side (21)
+constexpr int OpponentRights = 121;   // bit 1: king side (rook on 98), bit 2: queen side (91)
+constexpr int EnPassantSquare = 122;  // the pawn that just made a double step, 0 = none
 constexpr int EngineKingSquare = 124;
 constexpr int OpponentKingSquare = 125;
 
@@ -170,11 +170,11 @@ struct GameHistoryRecord {
 // The game as the game flow keeps it. The engine's colour lives here because square names,
 // set-up and the books read it, and they sit below the driver.
 struct GamePosition {
-  Board currentBoard;        // the position of the game now
-  Board gameStartBoard;      // where the current game or set-up began
+  Board currentBoard;    // the position of the game now
+  Board gameStartBoard;  // where the current game or set-up began
   GameHistoryRecord gameHistory;
-  int32_t fiftyMoveCount;    // plies since the last irreversible one
-  bool engineIsWhite;        // the odd side is White; false mirrors the mailbox
+  int32_t fiftyMoveCount;  // plies since the last irreversible one
+  bool engineIsWhite;      // the odd side is White; false mirrors the mailbox
 };
 extern GamePosition Game;
 
@@ -184,31 +184,31 @@ extern GamePosition Game;
 // from a scan of the board before a search; MakeMove keeps the material fields, the search the
 // path fields and the evaluation the term fields.
 struct EvalState {
-  uint64_t positionKey;       // Zobrist key of the placement (low and high halves)
-  int32_t reversibleCount;    // reversible moves on the search path
-  int32_t extensionCount;     // extensions applied on the path
-  int32_t extensionCredit;    // -5 at the root
-  int32_t lazyReuse;          // null-move nesting; lets the summation keep the parent's sum
-  int32_t captureCredit;      // 0 or 1
+  uint64_t positionKey;     // Zobrist key of the placement (low and high halves)
+  int32_t reversibleCount;  // reversible moves on the search path
+  int32_t extensionCount;   // extensions applied on the path
+  int32_t extensionCredit;  // -5 at the root
+  int32_t lazyReuse;        // null-move nesting; lets the summation keep the parent's sum
+  int32_t captureCredit;    // 0 or 1
   int32_t harmlessQuietCount;
-  int32_t runnerCount;        // engine passed pawns that pass the king-support test
-  int32_t futilityMargin;     // written by a node for its children
-  int32_t queenBalance;       // engine minus opponent queens
-  int32_t rookBalance;        // engine minus opponent rooks
-  int32_t minorBalance;       // engine minus opponent knights plus bishops
-  int32_t enginePasserCount;  // engine passed pawns in passerList
-  int32_t opponentPasserEnd;  // 8 + opponent passed pawns in passerList
-  int8_t enginePawnSquares[8];    // engine pawns in scan order, 0 = unused
+  int32_t runnerCount;          // engine passed pawns that pass the king-support test
+  int32_t futilityMargin;       // written by a node for its children
+  int32_t queenBalance;         // engine minus opponent queens
+  int32_t rookBalance;          // engine minus opponent rooks
+  int32_t minorBalance;         // engine minus opponent knights plus bishops
+  int32_t enginePasserCount;    // engine passed pawns in passerList
+  int32_t opponentPasserEnd;    // 8 + opponent passed pawns in passerList
+  int8_t enginePawnSquares[8];  // engine pawns in scan order, 0 = unused
   int8_t opponentPawnSquares[8];
-  int8_t passerList[16];          // 0..7 engine passed pawns, 8..15 the opponent's
-  int32_t enginePawnMaterial;     // 95 per pawn
+  int8_t passerList[16];       // 0..7 engine passed pawns, 8..15 the opponent's
+  int32_t enginePawnMaterial;  // 95 per pawn
   int32_t opponentPawnMaterial;
-  int32_t engineMaterial;         // PieceValue over the side's pieces, king excluded
+  int32_t engineMaterial;  // PieceValue over the side's pieces, king excluded
   int32_t opponentMaterial;
-  int32_t enginePieceMaterial;    // material minus pawn material
+  int32_t enginePieceMaterial;  // material minus pawn material
   int32_t opponentPieceMaterial;
-  int32_t positionalSum;          // sum of the term fields
-  int32_t positionalAdjust;       // the path bonus, from the engine's side
+  int32_t positionalSum;     // sum of the term fields
+  int32_t positionalAdjust;  // the path bonus, from the engine's side
   int32_t doubledTerm;
   int32_t pawnStructureTerm;
   int32_t passedPawnTerm;
@@ -219,7 +219,7 @@ struct EvalState {
   int32_t opponentKingDanger;
   int32_t positionalTerm;
   int32_t threatTerm;
-  int32_t totalScore;             // the static evaluation the search reads
+  int32_t totalScore;  // the static evaluation the search reads
   int32_t engineBishopsOnColour1;
   int32_t engineBishopsOnColour0;
   int32_t opponentBishopsOnColour1;
@@ -278,14 +278,14 @@ extern uint8_t NotAheadOnFile[BoardSize][BoardSize];
 extern uint8_t NotBehindOnFile[BoardSize][BoardSize];
 
 // ---------------------------------------------------------------------------------------------
-bool IsPlayingSquare(int index);     // rows 2..9 and columns 1..8 of the mailbox
-void InitBoardTables();              // fills every table and fixed board; empties the game records
-void InitEvaluationMasks();          // the evaluation masks and tables (start-up, after the TT)
-void ResetGamePosition();            // CurrentBoard := StartBoard, history and counters empty
+bool IsPlayingSquare(int index);  // rows 2..9 and columns 1..8 of the mailbox
+void InitBoardTables();           // fills every table and fixed board; empties the game records
+void InitEvaluationMasks();       // the evaluation masks and tables (start-up, after the TT)
+void ResetGamePosition();         // CurrentBoard := StartBoard, history and counters empty
 
 // Exactly one king of each side on the playing squares; fills the king-square bytes.
 bool FindKings(Board &board);
-bool SamePosition(const Board &a, const Board &b);    // squares 21..98 and bytes 120..122
+bool SamePosition(const Board &a, const Board &b);  // squares 21..98 and bytes 120..122
 // The same position seen from the other side: rows mirrored, the sides' codes, castling rights and
 // king squares swapped, the en passant pawn's square mirrored with the board.
 Board SeenFromOtherSide(const Board &board);

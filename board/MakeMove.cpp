@@ -120,7 +120,8 @@ static void MakeOpponentSide(Move move, uint8_t piece, Board &board, EvalState &
       if (piece != OpponentPawn) break;
       if (from > 80 && to < 70 && (board[to - 1] == EnginePawn || board[to + 1] == EnginePawn))
         board[EnPassantSquare] = uint8_t(to);
-      if (KeepState && to == 67 && GPawnWatch.opponentGPawnWatch) state.positionalAdjust += GPawnAdvancePenalty;
+      if (KeepState && to == 67 && GPawnWatch.opponentGPawnWatch)
+        state.positionalAdjust += GPawnAdvancePenalty;
       break;
     case EnPassantMove:
       board[to + 10] = Empty;
@@ -201,9 +202,11 @@ static void Make(Move move, Board &board, EvalState &state) {
 
   // Castling terms: losing the last right while the other side still has pieces to attack with is
   // worth less than having castled.
-  if (engineRightsBefore != 0 && board[EngineRights] == 0 && state.opponentPieceMaterial >= CastlingMaterialGate)
+  if (engineRightsBefore != 0 && board[EngineRights] == 0 &&
+      state.opponentPieceMaterial >= CastlingMaterialGate)
     state.positionalAdjust += move.kind == CastlingMove ? CastledBonus : -LostRightsPenalty;
-  if (opponentRightsBefore != 0 && board[OpponentRights] == 0 && state.enginePieceMaterial >= CastlingMaterialGate)
+  if (opponentRightsBefore != 0 && board[OpponentRights] == 0 &&
+      state.enginePieceMaterial >= CastlingMaterialGate)
     state.positionalAdjust += move.kind == CastlingMove ? -CastledBonus : LostRightsPenalty;
 }
 

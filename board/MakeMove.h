@@ -17,10 +17,10 @@ extern MoveFlags GPawnWatch;
 void SetGPawnWatch(const Board &gameBoard);
 void ClearGPawnWatch();  // both flags off
 
-void MakeMove(Move move, Board &board, EvalState &state);  // board and material, castling terms
-void ApplyMove(Move move, Board &board);                   // the board only
-bool IsAttacked(const Board &board, int square, int attackingSide);        // side 1 engine, 2 opponent
-bool SideToMoveInCheck(const Board &board, bool engineToMove);  // its king attacked
+void MakeMove(Move move, Board &board, EvalState &state);            // board and material, castling terms
+void ApplyMove(Move move, Board &board);                             // the board only
+bool IsAttacked(const Board &board, int square, int attackingSide);  // side 1 engine, 2 opponent
+bool SideToMoveInCheck(const Board &board, bool engineToMove);       // its king attacked
 bool IsAttackedByCheaper(uint8_t piece, const Board &board, int square, int attackingSide);
 bool ThreatensHeavyPiece(const Board &board, Move move);  // board after the move
 // The queen, rook and minor balances and the bishop colour counters after the piece leaves the

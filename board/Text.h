@@ -8,7 +8,9 @@
 
 constexpr size_t MaxTextLength = 255;  // texts are cut, never rejected
 
-inline bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+inline bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
 std::string SqueezeUpper(std::string_view text);  // drops codes <= 32, upper-cases a..z
 // 1 to 7 decimal digits after normalisation; otherwise error is set and the value is 0.
 int ParseNumber(std::string_view text, bool &error);

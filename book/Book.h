@@ -28,7 +28,7 @@ constexpr uint8_t BookForcedReply = 2;  // a root move matched forcedReply
 constexpr uint8_t BookStoredMate = 3;   // a mate move from the transposition table
 
 struct BookLine {
-  uint8_t length;  // 0: empty entry
+  uint8_t length;                 // 0: empty entry
   uint8_t bytes[BookRecordSize];  // bytes[1..length] hold the line
 };
 
@@ -39,11 +39,11 @@ struct OpeningBooks {
 extern OpeningBooks Books;
 
 struct BookRecordData {
-  std::string forcedReply;        // engine move text the engine plays instead of searching
-  Move slot[BookSlotCount];       // slot 0: the book move; 1..20 the other candidates
+  std::string forcedReply;   // engine move text the engine plays instead of searching
+  Move slot[BookSlotCount];  // slot 0: the book move; 1..20 the other candidates
   uint8_t status;
-  bool chosen;                    // the root took its move from this record
-  bool noBonus;                   // play the book move at once instead of preferring it
+  bool chosen;   // the root took its move from this record
+  bool noBonus;  // play the book move at once instead of preferring it
 };
 extern BookRecordData BookRecord;
 
@@ -59,7 +59,7 @@ void LoadBooks(const std::string &filePrefix);
 // Plays the line's moves up to byteCount on board; false leaves board as it was.
 bool ReplayBookLine(const BookLine &line, int byteCount, Board &board);
 Move BookProbe(const Board &position, bool engineIsWhite, int gameRecordCount, uint64_t clockSeed);
-bool IsBookCandidate(Move move);             // one of the record's 21 slots
+bool IsBookCandidate(Move move);  // one of the record's 21 slots
 
 // A small generator for the engine's random choices (book moves, the book's stop depth).
 struct RandomState {
@@ -67,4 +67,4 @@ struct RandomState {
 };
 extern RandomState RandomGenerator;
 void SeedRandom(uint64_t seed);
-int Random(int range);                       // 0 .. range - 1
+int Random(int range);  // 0 .. range - 1

@@ -8,8 +8,9 @@
 
 static void WriteTextLine(std::ostream &file, const std::string &line) { file << line << "\r\n"; }
 
-static bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
-
+static bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
 
 // At most count characters of text from the 1-based position from on; empty past the end.
 static std::string_view Part(std::string_view text, size_t from, size_t count) {
@@ -40,8 +41,9 @@ struct GameFilter {
 
 // The buffered game goes out when one of its lines holds the key; the buffer is emptied.
 static void FlushGame(GameFilter &filter, std::ostream &output, std::string &messageLine) {
-  bool matches = std::any_of(filter.buffer.begin(), filter.buffer.end(),
-                             [&](const std::string &line) { return Contains(SqueezeUpper(line), filter.key); });
+  bool matches = std::any_of(filter.buffer.begin(), filter.buffer.end(), [&](const std::string &line) {
+    return Contains(SqueezeUpper(line), filter.key);
+  });
   if (matches) {
     for (const std::string &line : filter.buffer) WriteTextLine(output, line);
     filter.gamesWritten++;
@@ -59,7 +61,8 @@ bool FilterGamesByKey(const std::string &inputPath, const std::string &outputPat
   filter.key = SqueezeUpper(key);
   std::string line;
   while (ReadTextLine(input, line)) {
-    if (Contains(SqueezeUpper(line), "[EVENT") && !filter.buffer.empty()) FlushGame(filter, output, messageLine);
+    if (Contains(SqueezeUpper(line), "[EVENT") && !filter.buffer.empty())
+      FlushGame(filter, output, messageLine);
     if (int(filter.buffer.size()) < GameBufferLines) filter.buffer.push_back(line);
   }
   FlushGame(filter, output, messageLine);  // the last game is examined like the others
@@ -95,7 +98,7 @@ struct BookText {
   int moveCount;
   bool white;
   std::vector<std::string> variants;  // ascending byte order
-  bool accepted = false;  // this game's player from the list had the wanted colour
+  bool accepted = false;              // this game's player from the list had the wanted colour
   std::string site, result, player;
 };
 }  // namespace

@@ -18,7 +18,8 @@
 constexpr const char *PgnDirectory = "pgnextract/";
 
 // The nine players whose games the book builder takes, each surname between "#" signs.
-constexpr const char PlayerList[] = "#TARLOV#OSTRAVIK#MERDOLT#VANKRIS#DUBRECK#PRADENKO#HOLTEMA#SIRANOV#KELDIX#";
+constexpr const char PlayerList[] =
+    "#TARLOV#OSTRAVIK#MERDOLT#VANKRIS#DUBRECK#PRADENKO#HOLTEMA#SIRANOV#KELDIX#";
 static_assert(sizeof PlayerList - 1 == 73, "nine surnames and ten separators make 73 characters");
 
 constexpr int GameBufferLines = 100;  // lines of one game the filter keeps; the rest are dropped

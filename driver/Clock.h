@@ -14,24 +14,24 @@ constexpr double MaxClockDays = 365.0;
 constexpr long MaxMovesPerPeriod = 10000;
 
 struct ClockState {
-  double timeLeft;          // the engine's remaining time
-  double baseTime;          // time per period from the last level command
-  double increment;         // Fischer increment per move
-  int32_t movesPerPeriod;   // 0: the whole game is one period
-  int32_t nominalDepth;     // the depth the /L command sets (12 after a new game)
-  int32_t minTimeStopDepth; // below this depth the search does not stop for time
-  int32_t reductionDivisor; // 100: turns 25 minutes into the 15 seconds of the depth rule
-  double softTimeLimit;     // the planned time for this move
-  double hardTimeLimit;     // the time the move must not exceed
-  double startMark;         // clock reading at the start of the current search
+  double timeLeft;           // the engine's remaining time
+  double baseTime;           // time per period from the last level command
+  double increment;          // Fischer increment per move
+  int32_t movesPerPeriod;    // 0: the whole game is one period
+  int32_t nominalDepth;      // the depth the /L command sets (12 after a new game)
+  int32_t minTimeStopDepth;  // below this depth the search does not stop for time
+  int32_t reductionDivisor;  // 100: turns 25 minutes into the 15 seconds of the depth rule
+  double softTimeLimit;      // the planned time for this move
+  double hardTimeLimit;      // the time the move must not exceed
+  double startMark;          // clock reading at the start of the current search
 };
 extern ClockState Clock;
 
-void ResetClock();                          // start-up values
+void ResetClock();  // start-up values
 // "level MPS BASE INC", the line as read. Numbers are plain decimals; an unreadable increment is 0,
 // an unreadable base time 5 minutes, an unreadable period none; negative times count as 0.
 void HandleLevel(const std::string &rawLine);
 void HandleTime(const std::string &centiseconds);  // the text after TIME; unreadable: ignored
-void AllocateTime();                        // soft and hard limit, MinTimeStopDepth
+void AllocateTime();                               // soft and hard limit, MinTimeStopDepth
 void MarkStartTime();
-double ElapsedTime();                       // days since the start mark
+double ElapsedTime();  // days since the start mark

@@ -51,8 +51,8 @@ static void ForEachConfigurationLine(Take take) {
 int ReadHashSize() {
   int size = DefaultHashSize;
   ForEachConfigurationLine([&](const std::string &key, long value) {
-    if (key == "HASH=" && (value == 1 || value == 2 || value == 4 || value == 8 || value == 16 ||
-                           value == 32 || value == 64))
+    if (key == "HASH=" &&
+        (value == 1 || value == 2 || value == 4 || value == 8 || value == 16 || value == 32 || value == 64))
       size = int(value);
   });
   return size;

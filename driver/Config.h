@@ -15,21 +15,21 @@ constexpr int DefaultHashSize = 8;
 constexpr int FullHorizon = 50;
 
 struct EngineSettings {
-  std::string filePrefix;   // directory of the configuration, with separator; empty: current directory
-  int hashSize;             // n x 65536 buckets per transposition table
-  bool quitAfterResult;     // QUIT=: a result command ends the program
-  bool kibitzEnabled;       // KIBS=: "tellall" after every move
-  bool consoleLogEnabled;   // CLOG=: the console log is written
-  bool ponderEnabled;       // think on the opponent's time (easy / hard, /P)
-  int32_t maxHorizon;       // depth horizon of the search; below 50 the engine is in test mode
+  std::string filePrefix;  // directory of the configuration, with separator; empty: current directory
+  int hashSize;            // n x 65536 buckets per transposition table
+  bool quitAfterResult;    // QUIT=: a result command ends the program
+  bool kibitzEnabled;      // KIBS=: "tellall" after every move
+  bool consoleLogEnabled;  // CLOG=: the console log is written
+  bool ponderEnabled;      // think on the opponent's time (easy / hard, /P)
+  int32_t maxHorizon;      // depth horizon of the search; below 50 the engine is in test mode
   bool testMode;
-  bool testTimed;           // in test mode the search stops after testTimeLimit
-  double testTimeLimit;     // days
-  bool fullEvalToggle;      // E1 / E0 in the settings line
+  bool testTimed;        // in test mode the search stops after testTimeLimit
+  double testTimeLimit;  // days
+  bool fullEvalToggle;   // E1 / E0 in the settings line
 };
 extern EngineSettings Settings;
 
-void ResetSettings();            // start-up values
-bool LocateConfiguration();      // sets filePrefix; false when the file is nowhere
-int ReadHashSize();              // the last valid HASH= value, DefaultHashSize without one
-void ReadConfiguration();        // QUIT=, KIBS=, CLOG=
+void ResetSettings();        // start-up values
+bool LocateConfiguration();  // sets filePrefix; false when the file is nowhere
+int ReadHashSize();          // the last valid HASH= value, DefaultHashSize without one
+void ReadConfiguration();    // QUIT=, KIBS=, CLOG=

@@ -22,15 +22,15 @@ struct ConsoleState {
 extern ConsoleState Console;
 
 void ResetConsole();
-bool ReadInputLine(bool poll);                 // fills inputLine; true when it is not empty
-void WriteProtocolLine(std::string_view text); // one line to the interface, mirrored in the log
-bool IsCoordinateMove(std::string &text);      // bare E2E4...: rewritten as USERMOVEE2E4...
+bool ReadInputLine(bool poll);                  // fills inputLine; true when it is not empty
+void WriteProtocolLine(std::string_view text);  // one line to the interface, mirrored in the log
+bool IsCoordinateMove(std::string &text);       // bare E2E4...: rewritten as USERMOVEE2E4...
 std::string ToEngineMoveText(std::string_view protocolMove);  // e7e8q -> E7E8D
 std::string ToProtocolMoveText(std::string_view engineMove);  // E7E8D -> e7e8Q
-void PollInput();                              // acts on inputLine while the search runs
+void PollInput();                                             // acts on inputLine while the search runs
 // The engine move text of a normalised usermove line (USERMOVEE7E8Q -> E7E8D). Text after the word
 // that is not a coordinate move never reaches the interpreter, whose slash commands run the test
 // suites and the tools: it is answered "Illegal move: " and the text (nothing for no text), and
 // false is returned.
 bool AcceptUserMove(const std::string &line, std::string &moveText);
-bool PendingLineIsNewOrQuit();                 // the line kept for the main loop is new or quit
+bool PendingLineIsNewOrQuit();  // the line kept for the main loop is new or quit

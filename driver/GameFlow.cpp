@@ -2,17 +2,17 @@
 
 #include "board/Legality.h"
 #include "board/MakeMove.h"
-#include "board/PositionKey.h"
-#include "board/Setup.h"
 #include "board/MoveGen.h"
 #include "board/MoveText.h"
+#include "board/PositionKey.h"
+#include "board/Setup.h"
 #include "board/Text.h"
-#include "driver/Console.h"
+#include "book/Book.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
+#include "driver/Console.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
-#include "book/Book.h"
 #include "eval/RootInputs.h"
 #include "search/Driver.h"
 #include "search/Search.h"
@@ -142,8 +142,9 @@ innerStart:
   }
 
   // Search
-  uint8_t opponentCapture = opponentMove.kind == CaptureMove ? working[opponentMove.to]
-                            : opponentMove.kind == EnPassantMove ? EnginePawn : Empty;
+  uint8_t opponentCapture = opponentMove.kind == CaptureMove     ? working[opponentMove.to]
+                            : opponentMove.kind == EnPassantMove ? EnginePawn
+                                                                 : Empty;
   // Without an opponent's move the position's en passant pawn stays capturable (a set-up position).
   if (!opponentMove.IsNull()) ApplyMove(opponentMove, working);
   EvalState state = SetUpSearchInputs(working);
@@ -157,8 +158,9 @@ innerStart:
     WriteProtocolLine("Illegal move: " + t);
   } else {
     UpdateDrawishCap(Tree.depthReached, engineMove, Flow.score);
-    uint8_t engineCapture = engineMove.kind == CaptureMove ? working[engineMove.to]
-                            : engineMove.kind == EnPassantMove ? OpponentPawn : Empty;
+    uint8_t engineCapture = engineMove.kind == CaptureMove     ? working[engineMove.to]
+                            : engineMove.kind == EnPassantMove ? OpponentPawn
+                                                               : Empty;
     CountFiftyMoveRule(engineMove.IsNull() ? 0 : working[engineMove.from], engineMove.kind);
     if (!engineMove.IsNull()) ApplyMove(engineMove, working);
     PushGamePosition(working, 0);
@@ -170,8 +172,9 @@ innerStart:
     Flow.lastSearchTime = elapsed;
     Flow.gameRecordCount++;
     if (Flow.gameRecordCount <= GameRecordLimit)
-      Flow.gameRecord[Flow.gameRecordCount] = MovePair{opponentMove, engineMove, opponentCapture, engineCapture,
-                                                       int16_t(Tree.depthReached), Flow.score, elapsed};
+      Flow.gameRecord[Flow.gameRecordCount] =
+          MovePair{opponentMove, engineMove, opponentCapture, engineCapture, int16_t(Tree.depthReached),
+                   Flow.score,   elapsed};
   }
   if (!legal) {
     EndOfMoveSearch();
@@ -219,7 +222,8 @@ innerStart:
   }
   if (!engineMove.IsNull()) WriteEngineMove(engineMove);
   if (Settings.consoleLogEnabled) WriteSpeedLine();
-  if (Settings.kibitzEnabled && !Reports.kibitzText.empty()) WriteProtocolLine("tellall " + Reports.kibitzText);
+  if (Settings.kibitzEnabled && !Reports.kibitzText.empty())
+    WriteProtocolLine("tellall " + Reports.kibitzText);
   Flow.previousScore = Flow.score;
 
   // Pondering on the predicted reply
@@ -288,7 +292,9 @@ void StartGameFrom(const Board &board, bool engineIsWhite) {
 }
 
 // After a successful read the game restarts on the new position, which becomes its only entry.
-static void InstallSetUpPosition(const Board &board, bool engineIsWhite) { StartGameFrom(board, engineIsWhite); }
+static void InstallSetUpPosition(const Board &board, bool engineIsWhite) {
+  StartGameFrom(board, engineIsWhite);
+}
 
 bool SetupFromFen(std::string_view line) {
   Board board;

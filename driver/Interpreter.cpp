@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <string>
 
+#include "board/MoveText.h"
 #include "board/Text.h"
+#include "book/Book.h"
+#include "book/PgnTools.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
-#include "board/MoveText.h"
 #include "driver/GameFlow.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
-#include "book/Book.h"
-#include "book/PgnTools.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
@@ -41,8 +41,8 @@ static void PlayMoveNow() {
 // /MW and /MZ: the opening variants of the listed players' games as White or as Black.
 static void BuildBookTextCommand(char colourLetter) {
   std::string directory = PgnDirectory;
-  BuildBookText(directory + "xx2600u.txt", directory + colourLetter + "xxboek.txt", BookTextMoves, colourLetter == 'W',
-                Reports.messageLine);
+  BuildBookText(directory + "xx2600u.txt", directory + colourLetter + "xxboek.txt", BookTextMoves,
+                colourLetter == 'W', Reports.messageLine);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -88,8 +88,8 @@ static SuiteSearch SearchSuitePosition(bool analysisLine) {
 static void TestSuiteCommand(const std::string &c) {
   std::string name = c.substr(2);
   if (!name.empty() && c.size() < 250 && c.find('.') == std::string::npos) name += ".txt";
-  SuiteHost host{Settings.filePrefix, Settings.maxHorizon, ResolveFileName, SetUpSuitePosition, SetUpSuiteMoves,
-                 SearchSuitePosition};
+  SuiteHost host{Settings.filePrefix, Settings.maxHorizon, ResolveFileName,
+                 SetUpSuitePosition,  SetUpSuiteMoves,     SearchSuitePosition};
   bool out = false;
   RunTestSuite(host, name, out);
 }
@@ -97,7 +97,8 @@ static void TestSuiteCommand(const std::string &c) {
 // /Z and a key: the games of xx.txt that contain the key go to yy.txt.
 static void FilterGamesCommand(const std::string &c) {
   std::string directory = PgnDirectory;
-  FilterGamesByKey(directory + "xx.txt", directory + "yy.txt", std::string_view(c).substr(2, 200), Reports.messageLine);
+  FilterGamesByKey(directory + "xx.txt", directory + "yy.txt", std::string_view(c).substr(2, 200),
+                   Reports.messageLine);
 }
 
 static void RunSlashCommand(const std::string &c) {

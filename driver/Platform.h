@@ -7,12 +7,12 @@
 
 enum class ReadResult { Byte, EndOfInput, Error };
 
-void PlatformStartUp();                    // a write to a vanished GUI fails, never kills; input set up
-ReadResult ReadInputByte(char &byte);      // one byte from standard input, blocking, unbuffered
-bool InputBytesWaiting();                  // are bytes waiting on standard input (no wait, no read)
+void PlatformStartUp();                         // a write to a vanished GUI fails, never kills; input set up
+ReadResult ReadInputByte(char &byte);           // one byte from standard input, blocking, unbuffered
+bool InputBytesWaiting();                       // are bytes waiting on standard input (no wait, no read)
 void WriteOutputLine(const std::string &text);  // the text, one line feed, flush; failures ignored
-double ClockDays();                        // a monotonic clock in days (1.0 = 24 hours)
-bool FileExists(const std::string &path);  // a regular file that can be opened for reading
+double ClockDays();                             // a monotonic clock in days (1.0 = 24 hours)
+bool FileExists(const std::string &path);       // a regular file that can be opened for reading
 // The path itself when it exists; otherwise each of its parts that does not exist is replaced by
 // the folder or file beside it whose name matches case-insensitively (names the engine
 // upper-cased), and kept as it is when none matches.

@@ -10,15 +10,15 @@ constexpr int ForceMoveLimit = 2000;
 
 struct ProtocolState {
   bool quitRequested;
-  bool forceMode;                            // moves are recorded, not answered
+  bool forceMode;  // moves are recorded, not answered
   // engine move texts collected in force mode or played in the set-up wait, used from index 1
   std::string forceMoves[ForceMoveLimit + 1];
   int32_t forceCount;
-  bool ignoreFirstNew;                       // start-up has already set up a game
+  bool ignoreFirstNew;  // start-up has already set up a game
 };
 extern ProtocolState Protocol;
 
 void ResetProtocol();
-bool StartUpEngine();  // configuration, tables, settings, books, a new game; false: no configuration
-int RunEngine();       // start-up, handshake, protocol loop; the process exit status
+bool StartUpEngine();    // configuration, tables, settings, books, a new game; false: no configuration
+int RunEngine();         // start-up, handshake, protocol loop; the process exit status
 void RunProtocolLoop();  // handshake and main loop until quit or the end of input

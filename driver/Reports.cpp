@@ -8,10 +8,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "driver/Clock.h"
 #include "board/MoveText.h"
 #include "board/Text.h"
 #include "book/Book.h"
+#include "driver/Clock.h"
 #include "driver/Config.h"
 #include "driver/Console.h"
 #include "search/Driver.h"
@@ -176,7 +176,8 @@ void AddSearchLogLine(int count) {
   else
     score = (best > 0 ? "+ " : best < 0 ? "- " : "  ") + PawnsText(best);
   line += "  " + score + "  ";
-  for (int i = 1; i < LineLength && line.size() < SearchLogWidth; i++) line += MoveText(Tree.bestLine.move[i]) + " ";
+  for (int i = 1; i < LineLength && line.size() < SearchLogWidth; i++)
+    line += MoveText(Tree.bestLine.move[i]) + " ";
   Reports.searchLog[Reports.searchLogCount++] = line.substr(0, SearchLogWidth);
 }
 

@@ -12,8 +12,8 @@ constexpr const char *EngineName = "KrelinChess";
 constexpr const char *VersionText = "070525";
 constexpr const char *ConsoleLogFileName = "conlogbestand.txt";
 constexpr const char *SearchLogFileName = "logbestand.txt";
-constexpr int SearchLogLimit = 200;       // lines kept per game
-constexpr size_t SearchLogWidth = 200;    // characters per line
+constexpr int SearchLogLimit = 200;     // lines kept per game
+constexpr size_t SearchLogWidth = 200;  // characters per line
 
 struct ReportState {
   std::string settingsLine;  // " P+ E0 L12 O11 C0" and the like
@@ -36,6 +36,6 @@ void BuildAnalysisLine(int moves, bool withScore);  // into messageLine
 void AddSearchLogLine(int count);                   // one line of the search log buffer
 void WriteSearchLog();                              // the buffer to logbestand.txt
 void WriteSpeedLine();                              // "k/s: " to the console log
-void OpenConsoleLog();                         // prefix + conlogbestand.txt and its two first lines
-void ConsoleLogLine(const std::string &text);  // one line, only while the log is open
+void OpenConsoleLog();                              // prefix + conlogbestand.txt and its two first lines
+void ConsoleLogLine(const std::string &text);       // one line, only while the log is open
 void CloseConsoleLog();

@@ -28,7 +28,7 @@ struct EvalContext {
   int32_t lazyEvalDepth;       // from this depth on a null-move subtree keeps its parent's positional sum
 };
 
-EvalState ScanEvalState(Board &board);          // a fresh record from the squares; fills bytes 124, 125
+EvalState ScanEvalState(Board &board);  // a fresh record from the squares; fills bytes 124, 125
 
 // The game flow's part of the context, from the position the search starts in.
 void SetGameFlowFlags(EvalContext &context, const Board &gamePosition);

@@ -86,8 +86,8 @@ SearchState Tree;
 SearchLimits Limits;
 
 SearchHooks SilentHooks() {
-  return SearchHooks{NoInput, NoAction,   NothingPending, NoTime,          NoAction,
-                     NoTime,  NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr, nullptr};
+  return SearchHooks{NoInput,    NoAction,       NothingPending,  NoTime,  NoAction, NoTime,
+                     NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr, nullptr};
 }
 
 // Until the driver fills them in, the search runs silent and untimed.

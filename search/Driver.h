@@ -24,7 +24,7 @@ struct SearchHooks {
   void (*postLine)(int moves);  // thinking output
   void (*analysisLine)(int moves, bool withScore);
   void (*searchLogLine)(int count);
-  void (*iterationDone)();  // after every completed iteration (may be null)
+  void (*iterationDone)();                                // after every completed iteration (may be null)
   void (*adviseLargePages)(void *address, size_t bytes);  // for the tables when sized (may be null)
 };
 extern SearchHooks Hooks;

@@ -15,12 +15,17 @@ static bool StillPlayable(const Board &board, const KillerSlot &killer) {
   const Move &move = killer.move;
   if (board[move.from] != killer.piece || board[move.to] != Empty) return false;
   switch (killer.piece) {
-    case EnginePawn: case OpponentPawn: {
+    case EnginePawn:
+    case OpponentPawn: {
       int step = move.to - move.from;
       return std::abs(step) != 20 || board[move.from + step / 2] == Empty;
     }
-    case EngineBishop: case OpponentBishop: case EngineRook: case OpponentRook:
-    case EngineQueen: case OpponentQueen: {
+    case EngineBishop:
+    case OpponentBishop:
+    case EngineRook:
+    case OpponentRook:
+    case EngineQueen:
+    case OpponentQueen: {
       int direction = RayDirection(move.to - move.from);
       if (direction == 0) return false;
       for (int s = move.from + direction; s != move.to; s += direction)

@@ -139,7 +139,7 @@ struct Node {
   int movesSearched = 0;
   bool searchedAnyLegal = false;
   int killerSlot = -1;  // the slot of this ply's killer being searched
-  TriedMoves tried;  // empty; its unused entries need no clearing
+  TriedMoves tried;     // empty; its unused entries need no clearing
   Move deferred[PreMoveLimit + 1];
   int deferredCount = 0;
   PrincipalLine childLine;
@@ -682,7 +682,8 @@ bool SearchStages(Node &n) {
     CollectCapturesOnly(n.board, n.side, n.tried, captures);  // the same captures, no list needed
     return SearchCapturesOnly(n, captures);
   }
-  int top = n.side == EngineSide ? GenerateEngineMoves(n.board, true, list) : GenerateOpponentMoves(n.board, true, list);
+  int top = n.side == EngineSide ? GenerateEngineMoves(n.board, true, list)
+                                 : GenerateOpponentMoves(n.board, true, list);
   CollectCaptures(n.board, list, top, n.side, n.tried, captures);
 
   const int previousTo = Tree.plyMove[n.ply - 1].to;

@@ -35,8 +35,9 @@ bool EscapeTest(Board &board, Move move, int moverSide) {
   int sideToMove = OtherSide(moverSide);
   uint8_t piece = board[move.to];
   board[move.to] = Empty;
-  bool escaped = IsAttacked(board, move.from, sideToMove) &&
-                 (IsAttackedByCheaper(piece, board, move.from, sideToMove) || !IsAttacked(board, move.from, moverSide));
+  bool escaped =
+      IsAttacked(board, move.from, sideToMove) &&
+      (IsAttackedByCheaper(piece, board, move.from, sideToMove) || !IsAttacked(board, move.from, moverSide));
   board[move.to] = piece;
   return escaped;
 }
@@ -48,7 +49,8 @@ bool PassedPawnTest(const Board &board, int square, int pawnSide) {
     return true;
   }
   for (int s = square + 10; s <= 90; s += 10)
-    if (board[s] == OpponentPawn || board[s - 1] == OpponentPawn || board[s + 1] == OpponentPawn) return false;
+    if (board[s] == OpponentPawn || board[s - 1] == OpponentPawn || board[s + 1] == OpponentPawn)
+      return false;
   return true;
 }
 
@@ -82,14 +84,27 @@ bool KingZoneTest(const Board &board, int square, int enemyKingSquare) {
   int distance = Distance[square][centre];
   if (distance < 2) return true;
   switch (board[square]) {
-    case EngineKnight: case OpponentKnight: return distance < 4;
-    case EngineKing: case OpponentKing: return distance < 3;
-    case EnginePawn: return distance <= 2 && RankOf[square] <= RankOf[centre];
-    case OpponentPawn: return distance <= 2 && RankOf[square] >= RankOf[centre];
-    case EngineBishop: case OpponentBishop: return SliderSeesRing(board, square, centre, Diagonals, 4);
-    case EngineRook: case OpponentRook: return SliderSeesRing(board, square, centre, Straights, 4);
-    case EngineQueen: case OpponentQueen: return SliderSeesRing(board, square, centre, AllLines, 8);
-    default: return false;
+    case EngineKnight:
+    case OpponentKnight:
+      return distance < 4;
+    case EngineKing:
+    case OpponentKing:
+      return distance < 3;
+    case EnginePawn:
+      return distance <= 2 && RankOf[square] <= RankOf[centre];
+    case OpponentPawn:
+      return distance <= 2 && RankOf[square] >= RankOf[centre];
+    case EngineBishop:
+    case OpponentBishop:
+      return SliderSeesRing(board, square, centre, Diagonals, 4);
+    case EngineRook:
+    case OpponentRook:
+      return SliderSeesRing(board, square, centre, Straights, 4);
+    case EngineQueen:
+    case OpponentQueen:
+      return SliderSeesRing(board, square, centre, AllLines, 8);
+    default:
+      return false;
   }
 }
 

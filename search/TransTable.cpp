@@ -38,7 +38,8 @@ void TTClear() {
 // Castling rights of both sides and the en passant file
 static uint8_t CheckByte(const Board &board) {
   int enPassant = board[EnPassantSquare];
-  return uint8_t(board[EngineRights] + 4 * board[OpponentRights] + 16 * (enPassant != 0 ? FileOf[enPassant] : 0));
+  return uint8_t(board[EngineRights] + 4 * board[OpponentRights] +
+                 16 * (enPassant != 0 ? FileOf[enPassant] : 0));
 }
 
 static TTBucket &BucketFor(uint64_t key, int ply) {

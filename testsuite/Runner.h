@@ -12,8 +12,8 @@
 //                      engine plays the side to move: Black after an odd number of moves
 //
 // The result file is FilePrefix + "testresultaat_" + the test file's name up to its first "." +
-// ".txt", in the test file's folder, in CRLF lines: the test file's path, "maxh = " and the horizon, an empty line; per
-// position line the line, its search log and the "kn=" and table-statistics lines; per move line
+// ".txt", in the test file's folder, in CRLF lines: the test file's path, "maxh = " and the horizon, an empty
+// line; per position line the line, its search log and the "kn=" and table-statistics lines; per move line
 // the squeezed line and "\> k = NODES SECONDS sec" with the analysis line (" variant fout" when the
 // moves do not replay), then "kn=" and the statistics; at the end an empty line, "Gebruikte tijd: "
 // with the total seconds and "Aantal vars/posities: " with the count. The book is off during the

@@ -115,7 +115,8 @@ bool ReadSource(const std::string &path, bool whiteBook, std::vector<Record> &re
     records.push_back(record);
   }
   if (int(records.size()) > BookLineLimit) {
-    std::fprintf(stderr, "%s: %zu lines; the engine reads at most %d\n", path.c_str(), records.size(), BookLineLimit);
+    std::fprintf(stderr, "%s: %zu lines; the engine reads at most %d\n", path.c_str(), records.size(),
+                 BookLineLimit);
     good = false;
   }
   return good;

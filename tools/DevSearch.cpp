@@ -100,8 +100,8 @@ int SearchCommand(const std::vector<std::string> &args) {
     return 1;
   }
   Move best = Tree.bestLine.move[1];
-  std::printf("best %s %d %" PRIu64 "\n", best.IsNull() ? "none" : CompactMoveText(best).c_str(), Tree.rootBest,
-              Tree.nodeCount);
+  std::printf("best %s %d %" PRIu64 "\n", best.IsNull() ? "none" : CompactMoveText(best).c_str(),
+              Tree.rootBest, Tree.nodeCount);
   return 0;
 }
 
@@ -126,8 +126,8 @@ int BenchCommand(const std::vector<std::string> &args) {
       return 1;
     }
     Move best = Tree.bestLine.move[1];
-    std::printf("%2d %-6s %6d %10" PRIu64 "  %s\n", index, best.IsNull() ? "none" : CompactMoveText(best).c_str(),
-                Tree.rootBest, Tree.nodeCount, fen);
+    std::printf("%2d %-6s %6d %10" PRIu64 "  %s\n", index,
+                best.IsNull() ? "none" : CompactMoveText(best).c_str(), Tree.rootBest, Tree.nodeCount, fen);
     total += Tree.nodeCount;
     seconds += searchSeconds;
   }

@@ -16,9 +16,19 @@ using MaterialFields = std::array<int32_t, 13>;
 
 // The material fields MakeMove keeps, as kept and as counted afresh from the board.
 MaterialFields FieldsOf(const EvalState &s) {
-  return {s.queenBalance, s.rookBalance, s.minorBalance, s.enginePawnMaterial, s.opponentPawnMaterial,
-          s.engineMaterial, s.opponentMaterial, s.enginePieceMaterial, s.opponentPieceMaterial,
-          s.engineBishopsOnColour1, s.engineBishopsOnColour0, s.opponentBishopsOnColour1, s.opponentBishopsOnColour0};
+  return {s.queenBalance,
+          s.rookBalance,
+          s.minorBalance,
+          s.enginePawnMaterial,
+          s.opponentPawnMaterial,
+          s.engineMaterial,
+          s.opponentMaterial,
+          s.enginePieceMaterial,
+          s.opponentPieceMaterial,
+          s.engineBishopsOnColour1,
+          s.engineBishopsOnColour0,
+          s.opponentBishopsOnColour1,
+          s.opponentBishopsOnColour0};
 }
 
 MaterialFields CountedFrom(const Board &board) {
@@ -32,10 +42,19 @@ MaterialFields CountedFrom(const Board &board) {
     if (piece == EngineBishop || piece == OpponentBishop) bishops[side][SquareColour[square]]++;
   }
   int pawns[2] = {95 * n[EnginePawn], 95 * n[OpponentPawn]};
-  return {n[EngineQueen] - n[OpponentQueen], n[EngineRook] - n[OpponentRook],
-          n[EngineKnight] + n[EngineBishop] - n[OpponentKnight] - n[OpponentBishop], pawns[0], pawns[1],
-          material[0], material[1], material[0] - pawns[0], material[1] - pawns[1],
-          bishops[0][1], bishops[0][0], bishops[1][1], bishops[1][0]};
+  return {n[EngineQueen] - n[OpponentQueen],
+          n[EngineRook] - n[OpponentRook],
+          n[EngineKnight] + n[EngineBishop] - n[OpponentKnight] - n[OpponentBishop],
+          pawns[0],
+          pawns[1],
+          material[0],
+          material[1],
+          material[0] - pawns[0],
+          material[1] - pawns[1],
+          bishops[0][1],
+          bishops[0][0],
+          bishops[1][1],
+          bishops[1][0]};
 }
 
 MaterialFields Difference(MaterialFields a, const MaterialFields &b) {

@@ -59,7 +59,8 @@ void PlayGame(bool engineIsWhite, const std::string &moves) {
 // Knight moves out and back, plies half-moves long: after every four the start position is back.
 std::string KnightShuffle(int plies) {
   std::string moves;
-  for (int k = 0; k < plies; k++) moves += std::string(k > 0 ? " " : "") + std::string("g1f3g8f6f3g1f6g8").substr(k % 4 * 4, 4);
+  for (int k = 0; k < plies; k++)
+    moves += std::string(k > 0 ? " " : "") + std::string("g1f3g8f6f3g1f6g8").substr(k % 4 * 4, 4);
   return moves;
 }
 
@@ -91,12 +92,16 @@ TEST_F(BookTest, LinesBeyondSixtyBytesAreOutOfBook) {
 }
 
 TEST_F(BookTest, CountedSectionNeedsTwoLinesUnlessAllAreSingleOrABlockEnds) {
-  const struct { std::vector<std::string> book; std::set<std::string> slots; bool noBonus; } cases[] = {
-      {{"#", "@", "e2e4"}, {}, false},                              // after "@" a single line is not
-      {{"@", "e2e4", "d2d4"}, {"E2E4", "D2D4"}, false},             // several, all once: all kept
-      {{"@", "e2e4", "d2d4", "e2e4", "c2c4"}, {"E2E4"}, false},     // counts 2, 1, 1: the 1s go
-      {{"@", "e2e4", "#", "d2d4", "d2d4"}, {"E2E4"}, false},        // "#" ends the section early
-      {{"@", "e2e4", "e2e4", "d2d4", "#"}, {"E2E4"}, true},         // "#" with a counted winner
+  const struct {
+    std::vector<std::string> book;
+    std::set<std::string> slots;
+    bool noBonus;
+  } cases[] = {
+      {{"#", "@", "e2e4"}, {}, false},                                   // after "@" a single line is not
+      {{"@", "e2e4", "d2d4"}, {"E2E4", "D2D4"}, false},                  // several, all once: all kept
+      {{"@", "e2e4", "d2d4", "e2e4", "c2c4"}, {"E2E4"}, false},          // counts 2, 1, 1: the 1s go
+      {{"@", "e2e4", "#", "d2d4", "d2d4"}, {"E2E4"}, false},             // "#" ends the section early
+      {{"@", "e2e4", "e2e4", "d2d4", "#"}, {"E2E4"}, true},              // "#" with a counted winner
       {{"d2d4", "@", "e2e4", "e2e4", "d2d4"}, {"E2E4", "D2D4"}, false},  // lines before "@" count
   };
   for (const auto &c : cases) {
@@ -133,8 +138,9 @@ std::string Record(const std::vector<uint8_t> &bytes, int length) {
 
 TEST_F(BookTest, LoadBookSkipsBadRecordsAndKeepsWhatWasRead) {
   ScratchDirectory scratch;
-  scratch.Write("book.bk", Record({35, 55, 85, 65}, 4) + Record({}, 0) + Record({35, 55}, 61) + Record({uint8_t('@')}, 1) +
-                               Record(std::vector<uint8_t>(60, 34), 60) + Record({34, 54}, 2).substr(0, 30));
+  scratch.Write("book.bk", Record({35, 55, 85, 65}, 4) + Record({}, 0) + Record({35, 55}, 61) +
+                               Record({uint8_t('@')}, 1) + Record(std::vector<uint8_t>(60, 34), 60) +
+                               Record({34, 54}, 2).substr(0, 30));
   Books.line[0][5] = Line("e2e4", 0);  // left over from an earlier load
   LoadBook(0, scratch.Path() + "/book.bk");
   // The empty and the over-long record are skipped, the short last one and the old line gone.
@@ -182,7 +188,10 @@ TEST_F(BookTest, MkbookRoundTripForBothColours) {
 
 TEST_F(BookTest, MkbookRejectsBadLinesWithoutWriting) {
   const std::string thirtyOne = KnightShuffle(31);
-  const struct { const char *colour; std::string line; } cases[] = {
+  const struct {
+    const char *colour;
+    std::string line;
+  } cases[] = {
       {"white", "e2e4 e7e5 e2e5"}, {"white", "e2e4 e7e5 e1g1"}, {"white", "e2e4 e7e5 zz"},
       {"white", thirtyOne},        {"black", "e7e5 e2e4"},  // the Black book starts with White's move
   };

@@ -18,12 +18,14 @@ const std::string CoordinateGame =
     "8. c2c3 e8g8 9. h2h3 c6a5 10. b3c2 c7c5 11. d2d4 d8c7 12. b1d2 c5d4 13. c3d4 a5c6 14. d2b3 a6a5 "
     "15. c1e3 a5a4 1-0";
 const std::string CoordinateVariant =
-    "e2e4e7e5g1f3b8c6f1b5a7a6b5a4g8f6e1g1f8e7f1e1b7b5a4b3d7d6c2c3e8g8h2h3c6a5b3c2c7c5d2d4d8c7b1d2c5d4c3d4a5c6d2b3a6a5";
+    "e2e4e7e5g1f3b8c6f1b5a7a6b5a4g8f6e1g1f8e7f1e1b7b5a4b3d7d6c2c3e8g8h2h3c6a5b3c2c7c5d2d4d8c7b1d2c5d4c3d4a5c6"
+    "d2b3a6a5";
 
 std::string PgnGame(const std::string &white, const std::string &black, const std::string &result,
                     const std::string &site, const std::string &moves, const std::string &event = "Open") {
-  return "[Event \"" + event + "\"]\n[Site \"" + site + "\"]\n[Date \"2001.01.01\"]\n[Round \"1\"]\n[White \"" +
-         white + "\"]\n[Black \"" + black + "\"]\n[Result \"" + result + "\"]\n\n" + moves + "\n\n";
+  return "[Event \"" + event + "\"]\n[Site \"" + site +
+         "\"]\n[Date \"2001.01.01\"]\n[Round \"1\"]\n[White \"" + white + "\"]\n[Black \"" + black +
+         "\"]\n[Result \"" + result + "\"]\n\n" + moves + "\n\n";
 }
 
 std::string Header(bool white, int variants) {

@@ -20,7 +20,8 @@ constexpr double Second = 1.0 / 86400.0;
 const std::string Handshake = "xboard\nprotover 2\n";
 
 std::string Features(bool reuse) {
-  return std::string("feature done=0\nfeature myname=\"KrelinChess 070525\"\nfeature san=0\nfeature usermove=1\n") +
+  return std::string(
+             "feature done=0\nfeature myname=\"KrelinChess 070525\"\nfeature san=0\nfeature usermove=1\n") +
          "feature analyze=0\nfeature setboard=1\nfeature reuse=" + (reuse ? "1" : "0") +
          "\nfeature sigterm=0\nfeature sigint=0\nfeature done=1\n";
 }
@@ -67,7 +68,8 @@ TEST_F(ProtocolTest, ForceModeCollectsUpToTwoThousandMovesAndUndoesThem) {
   EXPECT_EQ(Protocol.forceCount, 2000);
   EXPECT_EQ(Protocol.forceMoves[1], "E2E4");
   EXPECT_EQ(Protocol.forceMoves[2000], "E7E8D");
-  for (auto [moves, left] : {std::pair{"force\ne2e4\ne7e5\nundo\n", 1}, std::pair{"force\ne2e4\nundo\nundo\n", 0}}) {
+  for (auto [moves, left] :
+       {std::pair{"force\ne2e4\ne7e5\nundo\n", 1}, std::pair{"force\ne2e4\nundo\nundo\n", 0}}) {
     Run(Handshake + moves + "quit\n");
     EXPECT_EQ(Protocol.forceCount, left) << moves;
   }
@@ -88,7 +90,9 @@ TEST_F(ProtocolTest, SetUpWaitTakesTheClockAndDiscardsOtherCommands) {
   std::string setUp = "setboard 7k/8/8/8/8/8/8/K5R1 b - - 0 1\n";
   std::vector<std::string> lines = SplitLines(Run(Handshake + setUp + wait));
   EXPECT_EQ(lines.at(10), "Illegal move: E7E5");
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string &line) { return line.rfind("move", 0) == 0; }), 1);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string &line) { return line.rfind("move", 0) == 0; }),
+            1);
   EXPECT_FALSE(Game.engineIsWhite);
   EXPECT_NEAR(Clock.timeLeft / Second, 55, 4.7);  // the level and time lines were read
   EXPECT_EQ(Clock.movesPerPeriod, 40);
@@ -114,8 +118,8 @@ TEST_F(ProtocolTest, ConsoleLogMirrorsEveryLine) {
   std::vector<std::string> log = SplitLines(scratch.Read("conlogbestand.txt"));
   ASSERT_GE(log.size(), 20u);
   EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 5),
-            (std::vector<std::string>{"KrelinChess 070525 P+ E0 L12 O11 C0", "Kibitz aan", "in:  xboard", "in:  protover 2",
-                                      "uit: feature done=0"}));
+            (std::vector<std::string>{"KrelinChess 070525 P+ E0 L12 O11 C0", "Kibitz aan", "in:  xboard",
+                                      "in:  protover 2", "uit: feature done=0"}));
   EXPECT_EQ(log[14], "in:  " + std::string(250, 'x'));  // cut at 250 characters
   EXPECT_EQ(log[19], "in:  go");
   // Three moves: the engine is Black, the first two go over as a pair, the last is answered.
@@ -125,7 +129,8 @@ TEST_F(ProtocolTest, ConsoleLogMirrorsEveryLine) {
   ASSERT_EQ(replay.size(), 6u);
   EXPECT_EQ(std::vector<std::string>(replay.begin(), replay.begin() + 5),
             (std::vector<std::string>{"fb= E2E4", "fb= E7E5", "fb= G1F3", "fb> E2E4;E7E5", "fb> G1F3"}));
-  EXPECT_TRUE(replay[5].rfind("tfb ", 0) == 0 && replay[5].substr(replay[5].size() - 4) == " sec") << replay[5];
+  EXPECT_TRUE(replay[5].rfind("tfb ", 0) == 0 && replay[5].substr(replay[5].size() - 4) == " sec")
+      << replay[5];
   EXPECT_EQ(log.back(), "in:  quit");
   EXPECT_NE(scratch.Read("conlogbestand.txt").find("\r\n"), std::string::npos);
   EXPECT_FALSE(Game.engineIsWhite);
@@ -155,7 +160,6 @@ class InterpreterTest : public ProtocolTest {
   }
 };
 
-
 TEST_F(InterpreterTest, BadValuesChangeNothing) {
   Run("");
   for (const char *bad : {"/T=abc", "/C=-3", "/T", "/X", "/M", "/WBX"}) Command(bad);
@@ -168,6 +172,5 @@ TEST_F(InterpreterTest, BadValuesChangeNothing) {
   for (const char *good : {"\\c=40", "/E", "/P"}) Command(good);
   EXPECT_EQ(Reports.settingsLine, " P- E1 L12 O11 C40");
 }
-
 
 }  // namespace

@@ -29,7 +29,8 @@ Move M(const std::string &text) {
   if (capture) move.kind = CaptureMove;
   const std::string letters = "DTLP";
   size_t piece = letters.find(text.back());
-  if (piece != std::string::npos) move.promotion = std::vector{EngineQueen, EngineRook, EngineBishop, EngineKnight}[piece];
+  if (piece != std::string::npos)
+    move.promotion = std::vector{EngineQueen, EngineRook, EngineBishop, EngineKnight}[piece];
   return move;
 }
 
@@ -103,7 +104,6 @@ TEST_F(ReportsTest, PostLineOfABookMove) {
   EXPECT_EQ(Reports.kibitzText, "[7]  e2-e4 e7-e5  (book check e2-e4 d2-d4 c2-c4)");
 }
 
-
 TEST_F(ReportsTest, SearchLogKeepsTwoHundredLines) {
   AddSearchLogLine(0);
   AddSearchLogLine(2);
@@ -120,9 +120,10 @@ TEST_F(ReportsTest, SearchLogKeepsTwoHundredLines) {
   ASSERT_EQ(log.size(), 200u);
   EXPECT_EQ(file.find('\n'), file.find("\r\n") + 1);
   EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 5),
-            (std::vector<std::string>{"07  00:00:00  + 0.35  E2-E4 E7-E5 G1-F3", "    00:00:00  + 0.35  E2-E4 E7-E5 G1-F3",
-                                      "07  00:00:00  Mat 3    E2-E4 E7-E5 G1-F3", "    00:00:00  - 1.50  E2-E4 E7-E5 G1-F3",
-                                      "     --  --  --  - 1.50  E2-E4 E7-E5 G1-F3"}));
+            (std::vector<std::string>{
+                "07  00:00:00  + 0.35  E2-E4 E7-E5 G1-F3", "    00:00:00  + 0.35  E2-E4 E7-E5 G1-F3",
+                "07  00:00:00  Mat 3    E2-E4 E7-E5 G1-F3", "    00:00:00  - 1.50  E2-E4 E7-E5 G1-F3",
+                "     --  --  --  - 1.50  E2-E4 E7-E5 G1-F3"}));
 }
 
 // A log that cannot be created (its name taken by a folder here, as root writes anywhere): the
@@ -138,7 +139,8 @@ TEST_F(ReportsTest, UnwritableLogsAreToldOnce) {
   std::vector<std::string> told = SplitLines(testing::internal::GetCapturedStderr());
   ASSERT_EQ(told.size(), 2u);
   std::string here = std::filesystem::current_path().string();
-  EXPECT_NE(told[0].find("KrelinChess: cannot write " + here + "/conlogbestand.txt ("), std::string::npos) << told[0];
+  EXPECT_NE(told[0].find("KrelinChess: cannot write " + here + "/conlogbestand.txt ("), std::string::npos)
+      << told[0];
   EXPECT_NE(told[1].find("/logbestand.txt ("), std::string::npos) << told[1];
   EXPECT_EQ(Reports.consoleLog, nullptr);
 }

@@ -65,7 +65,8 @@ int PlayRandomGames(Board start, int games, int maxPlies, std::mt19937 &random) 
       uint8_t captured = move.kind == EnPassantMove ? (engineToMove ? OpponentPawn : EnginePawn)
                          : move.kind == CaptureMove ? board[move.to]
                                                     : Empty;
-      uint64_t parentEngineBits = child.state.enginePawnBits, parentOpponentBits = child.state.opponentPawnBits;
+      uint64_t parentEngineBits = child.state.enginePawnBits,
+               parentOpponentBits = child.state.opponentPawnBits;
       UpdatePawnBits(move, captured, child.state, child.board);
       EvalState built{};
       BuildPawnBits(built, child.board);

@@ -8,7 +8,8 @@ namespace {
 TEST(EngineProcessTest, ClosedInputEndsTheEngineQuietly) {
   ScratchDirectory scratch;
   scratch.Write("krelininit.txt", "HASH=1\nCLOG=1\n");
-  for (const char *input : {"", "xboard\n", "xboard\nprotover 2\nnew\nforce\ne2e4", "xboard\nprotover 2\nsetboard 8/8/8/8/8/8/8/K6k w - -\n"}) {
+  for (const char *input : {"", "xboard\n", "xboard\nprotover 2\nnew\nforce\ne2e4",
+                            "xboard\nprotover 2\nsetboard 8/8/8/8/8/8/8/K6k w - -\n"}) {
     ProcessResult result = RunProgram({KRELIN_BINARY}, scratch.Path(), input, 20);
     EXPECT_FALSE(result.timedOut) << input;
     EXPECT_EQ(result.exitStatus, 0) << input;

@@ -42,8 +42,8 @@ TEST_F(GameFlowTest, IllegalMovesAreRefusedAndChangeNothing) {
   // Black's pawn on e2 covers d1 and f1: White may neither step there nor castle through f1.
   EXPECT_EQ(Play(FromPosition("k5br/p4p1p/P2N1P1P/1N6/8/8/4p2P/4K2R b K - 0 1") +
                  UserMoves({"e1g1", "e1f1", "e1d1", "e1e3", "h1g1", "e1e2"})),
-            (Lines{"move a8b8", "Illegal move: E1G1", "Illegal move: E1F1", "Illegal move: E1D1", "Illegal move: E1E3",
-                   "move b8a8", "move a8b8"}));
+            (Lines{"move a8b8", "Illegal move: E1G1", "Illegal move: E1F1", "Illegal move: E1D1",
+                   "Illegal move: E1E3", "move b8a8", "move a8b8"}));
 }
 
 TEST_F(GameFlowTest, PromotionsBothWays) {
@@ -52,12 +52,15 @@ TEST_F(GameFlowTest, PromotionsBothWays) {
                              std::pair{"k7/8/8/8/8/8/2K1p3/8 b - - 0 1", "move e2e1Q"}})
     EXPECT_EQ(Play(FromPosition(fen)), Lines{answer}) << fen;
   // The opponent promotes on e1; a knight leaves the engine's king its shuttle, a queen mates.
-  for (auto [letter, piece] : {std::pair{"n", OpponentKnight}, std::pair{"r", OpponentRook}, std::pair{"", OpponentQueen}}) {
-    Lines lines = PlayHere(FromPosition("8/8/8/8/8/p7/P2kp3/K7 w - - 0 1") + "usermove e2e1" + letter + "\nquit\n");
+  for (auto [letter, piece] :
+       {std::pair{"n", OpponentKnight}, std::pair{"r", OpponentRook}, std::pair{"", OpponentQueen}}) {
+    Lines lines =
+        PlayHere(FromPosition("8/8/8/8/8/p7/P2kp3/K7 w - - 0 1") + "usermove e2e1" + letter + "\nquit\n");
     EXPECT_EQ(Game.currentBoard[ParseSquare("E1")], piece) << letter;
     EXPECT_EQ(Game.currentBoard[ParseSquare("E2")], Empty) << letter;
     EXPECT_EQ(piece == OpponentKnight ? lines : Lines{lines.at(0)},
-              (piece == OpponentKnight ? Lines{"move a1b1", "move b1a1"} : Lines{"move a1b1"})) << letter;
+              (piece == OpponentKnight ? Lines{"move a1b1", "move b1a1"} : Lines{"move a1b1"}))
+        << letter;
   }
 }
 
@@ -86,9 +89,14 @@ TEST_F(GameFlowTest, LinesThatEndAGame) {
     Lines opponentMoves, output;
   };
   const Ending endings[] = {
-      {"repetition", ShuttleFen.c_str(), {"g1h3", "h3g1", "g1h3", "h3g1"},
+      {"repetition",
+       ShuttleFen.c_str(),
+       {"g1h3", "h3g1", "g1h3", "h3g1"},
        {"move a8b8", "move b8a8", "move a8b8", "move b8a8", "move a8b8", "1/2-1/2 {Draw by repetition}"}},
-      {"stalemate", "k7/p2K4/P7/8/8/5N2/8/8 b - - 0 1", {"f3d4", "d4c6"}, {"move a8b8", "move b8a8", "1/2-1/2 {Stalemate}"}},
+      {"stalemate",
+       "k7/p2K4/P7/8/8/5N2/8/8 b - - 0 1",
+       {"f3d4", "d4c6"},
+       {"move a8b8", "move b8a8", "1/2-1/2 {Stalemate}"}},
       {"engine mated", "R6k/8/6K1/8/8/8/8/8 b - - 0 1", {}, {}},
       {"White mates", "7k/8/6K1/8/8/8/8/R7 w - - 0 1", {}, {"move a1a8", "1-0 {White mates}"}},
       {"Black mates", "r7/8/8/8/8/6k1/8/7K b - - 0 1", {}, {"move a8a1", "0-1 {Black mates}"}},
@@ -99,7 +107,8 @@ TEST_F(GameFlowTest, LinesThatEndAGame) {
       {"Black resigns", LostFen, {"g1f1"}, {"move a8b8", "1-0 {Black resigns}"}},
       {"White resigns", "6q1/8/8/8/8/p7/P2k4/K7 w - - 0 1", {"g8f8"}, {"move a1b1", "0-1 {White resigns}"}},
   };
-  for (const Ending &e : endings) EXPECT_EQ(Play(FromPosition(e.fen) + UserMoves(e.opponentMoves)), e.output) << e.name;
+  for (const Ending &e : endings)
+    EXPECT_EQ(Play(FromPosition(e.fen) + UserMoves(e.opponentMoves)), e.output) << e.name;
 }
 
 TEST_F(GameFlowTest, FiftyMoveRuleIsTestedBeforeRepetition) {
@@ -120,8 +129,9 @@ TEST_F(GameFlowTest, CommandsWhileTheEngineThinks) {
     bool movePrinted;
     int pairs;
   };
-  for (const Case &c : {Case{"?", true, 1}, Case{"new", false, 0}, Case{"quit", false, 0}, Case{"remove", true, 0},
-                        Case{"force", true, 1}, Case{"result 1-0 {White wins}", true, 0}}) {
+  for (const Case &c :
+       {Case{"?", true, 1}, Case{"new", false, 0}, Case{"quit", false, 0}, Case{"remove", true, 0},
+        Case{"force", true, 1}, Case{"result 1-0 {White wins}", true, 0}}) {
     Lines lines = PlayHere(GameStart + "usermove e2e4\n" + c.command + "\n"), moves;
     ASSERT_FALSE(lines.empty()) << c.command;
     for (const std::string &line : lines)
@@ -136,7 +146,8 @@ TEST_F(GameFlowTest, CommandsWhileTheEngineThinks) {
     if (c.movePrinted) {
       ASSERT_TRUE(lines.size() >= 2 && ParseThinkingLine(lines[lines.size() - 2], last)) << c.command;
     }
-    EXPECT_EQ(moves, (c.movePrinted ? Lines{"move " + ProtocolMove(last.moves.at(0))} : Lines{})) << c.command;
+    EXPECT_EQ(moves, (c.movePrinted ? Lines{"move " + ProtocolMove(last.moves.at(0))} : Lines{}))
+        << c.command;
   }
 }
 
@@ -169,16 +180,24 @@ TEST_F(GameFlowTest, MovesInTheSetUpWait) {
   const Case cases[] = {
       {"engine moves second", shuttleWhite, "usermove g1h3\n", {"move a8b8"}},
       {"bare moves, engine moves first", ShuttleFen, "a8b8\ng1h3\n", {"move b8a8"}},
-      {"illegal moves change nothing", ShuttleFen, "g1h3\nusermove a8a7\na8b8\nusermove h3g1\ng1h3\n",
+      {"illegal moves change nothing",
+       ShuttleFen,
+       "g1h3\nusermove a8a7\na8b8\nusermove h3g1\ng1h3\n",
        {"Illegal move: G1H3", "Illegal move: A8A7", "Illegal move: H3G1", "move b8a8"}},
       {"undo", shuttleWhite, "g1h3\nundo\nundo\na8b8\ng1f3\n", {"Illegal move: A8B8", "move a8b8"}},
-      {"remove", shuttleWhite, "g1h3\na8b8\nh3g1\nremove\nb8a8\na8b8\nh3g1\n",
+      {"remove",
+       shuttleWhite,
+       "g1h3\na8b8\nh3g1\nremove\nb8a8\na8b8\nh3g1\n",
        {"Illegal move: B8A8", "move b8a8"}},
-      {"en passant", "rnbqkbnr/pppp1ppp/8/8/3Pp3/8/PPP1PPPP/RNBQKBNR b KQkq d3 0 2", "e4d3\nd4d5\nc2d3\n",
+      {"en passant",
+       "rnbqkbnr/pppp1ppp/8/8/3Pp3/8/PPP1PPPP/RNBQKBNR b KQkq d3 0 2",
+       "e4d3\nd4d5\nc2d3\n",
        {"Illegal move: D4D5", "move"}},
       {"the engine's only move is en passant", "k7/p1K5/P7/8/3Pp3/4P3/8/8 b - d3 0 1", "", {"move e4d3"}},
       {"castling", "r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1", "e1g1\ne8c8\nf1e1\n", {"move"}},
-      {"a second setboard replaces the first", shuttleWhite, "g1h3\nsetboard " + ShuttleFen + "\n",
+      {"a second setboard replaces the first",
+       shuttleWhite,
+       "g1h3\nsetboard " + ShuttleFen + "\n",
        {"move a8b8"}},
       {"quit ends the engine", ShuttleFen, "a8b8\nquit\n", {}},
   };

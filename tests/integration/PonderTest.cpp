@@ -24,8 +24,10 @@ class PonderTest : public EngineFixture {
     size_t own = 0;
     for (size_t i = 0; i + 1 < lines.size(); i++) {
       EXPECT_TRUE(ParseThinkingLine(lines[i], last)) << lines[i];
-      if (last.pondered.empty()) own++;
-      else EXPECT_TRUE(last.pondered == predicted && own == 0) << lines[i];
+      if (last.pondered.empty())
+        own++;
+      else
+        EXPECT_TRUE(last.pondered == predicted && own == 0) << lines[i];
     }
     EXPECT_TRUE(predicted.empty() || own >= 1);
     EXPECT_EQ(lines.back(), last.moves.empty() ? "" : "move " + ProtocolMove(last.moves[0]));
@@ -70,15 +72,15 @@ TEST_F(PonderTest, PonderingThroughAGame) {
   EXPECT_GE(game.moves.size(), 10u);
 }
 
-
 TEST_F(PonderTest, CommandsWhilePondering) {
   // The predicted pair is taken back and nothing more is written.
-  for (auto [command, pairs] : {std::pair{"?", 1}, std::pair{"force", 1}, std::pair{"remove", 0}, std::pair{"new", 0},
-                                std::pair{"result 0-1 {Black wins}", 0}}) {
+  for (auto [command, pairs] : {std::pair{"?", 1}, std::pair{"force", 1}, std::pair{"remove", 0},
+                                std::pair{"new", 0}, std::pair{"result 0-1 {Black wins}", 0}}) {
     Lines lines = PlayHere(GameStart + "new\nhard\ntime 0\nusermove e2e4\n" + command + "\n");
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0].substr(0, 5), "move ") << command;
-    for (size_t i = 1; i < lines.size(); i++) EXPECT_TRUE(IsThinkingLine(lines[i])) << command << ": " << lines[i];
+    for (size_t i = 1; i < lines.size(); i++)
+      EXPECT_TRUE(IsThinkingLine(lines[i])) << command << ": " << lines[i];
     EXPECT_EQ(Flow.gameRecordCount, pairs) << command;
     EXPECT_EQ(Flow.engineMoveCount, pairs) << command;
     ExpectBoardFromRecord();
@@ -99,8 +101,10 @@ TEST_F(PonderTest, NoResultLineAfterAMoveThatLeavesAPrediction) {
   Lines moves;
   for (const std::string &line : lines) {
     ThinkingLine thinking;
-    if (!ParseThinkingLine(line, thinking)) moves.push_back(line);
-    else EXPECT_FALSE(thinking.pondered.empty()) << line;
+    if (!ParseThinkingLine(line, thinking))
+      moves.push_back(line);
+    else
+      EXPECT_FALSE(thinking.pondered.empty()) << line;
   }
   EXPECT_EQ(moves, (Lines{"move a8b8", "move b8a8", "move a8b8", "move b8a8", "move a8b8", "move b8a8"}));
 }
@@ -108,7 +112,8 @@ TEST_F(PonderTest, NoResultLineAfterAMoveThatLeavesAPrediction) {
 TEST_F(PonderTest, HitAfterThePonderSearchHasEndedInASetUpGame) {
   // Mate in two: pondering on Kb8 the engine finds the mate and stops; the hit, read while it
   // waits, is answered at once. The move read there is not handed to the interpreter again.
-  Lines lines = Play(GameStart + "hard\nsetboard k7/p2K4/P7/8/8/8/7P/7R w - - 0 1\ntime 0\ngo\nusermove a8b8\nquit\n");
+  Lines lines =
+      Play(GameStart + "hard\nsetboard k7/p2K4/P7/8/8/8/7P/7R w - - 0 1\ntime 0\ngo\nusermove a8b8\nquit\n");
   ASSERT_EQ(lines.size(), 3u);
   ASSERT_EQ(lines[0].substr(0, 7), "move h1");
   std::string file = lines[0].substr(7, 1);

@@ -66,7 +66,7 @@ TEST_F(SelectivityTest, EvasionFilterComparesDistances) {
   Board board = EmptyBoard;
   ASSERT_TRUE(ReadFen("k7/8/8/8/1N6/8/8/3K3r w - - 0 1", board, Game.engineIsWhite));
   ScanEvalState(board);
-  Tree.plyMove[2] = Move{98, 28, QuietMove, 0};  // the rook came down from h8
+  Tree.plyMove[2] = Move{98, 28, QuietMove, 0};                             // the rook came down from h8
   EXPECT_TRUE(PassesEvasionFilter(board, 3, Move{52, 31, QuietMove, 0}));   // Nb4-a2
   EXPECT_FALSE(PassesEvasionFilter(board, 3, Move{52, 64, QuietMove, 0}));  // Nb4-d5, off every line
 }

@@ -19,7 +19,9 @@
 
 inline const std::string GameStart = "xboard\nprotover 2\nnew\neasy\n";
 
-inline std::string FromPosition(const std::string &fen) { return GameStart + "setboard " + fen + "\ntime 0\ngo\n"; }
+inline std::string FromPosition(const std::string &fen) {
+  return GameStart + "setboard " + fen + "\ntime 0\ngo\n";
+}
 
 inline std::string UserMoves(const std::vector<std::string> &moves, const std::string &before = "") {
   std::string text;
@@ -30,7 +32,8 @@ inline std::string UserMoves(const std::vector<std::string> &moves, const std::s
 // The kibitz text that follows a move whose last thinking line was this one.
 inline std::string KibitzAfter(const ThinkingLine &last) {
   char head[48];
-  std::snprintf(head, sizeof head, "[%d] %.2f %s", last.depth, last.score / 100.0, last.pondered.empty() ? "" : " ");
+  std::snprintf(head, sizeof head, "[%d] %.2f %s", last.depth, last.score / 100.0,
+                last.pondered.empty() ? "" : " ");
   std::string text(head);
   for (const std::string &move : last.moves) text += move + " ";
   return text;

@@ -15,7 +15,9 @@
 #include <sstream>
 #include <stdexcept>
 
-static double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+static double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 static int MillisecondsLeft(double deadline) { return std::max(0, int((deadline - Now()) * 1000)); }
 
 EngineSession::EngineSession(const std::string &binary, const std::string &directory)
@@ -62,7 +64,8 @@ bool EngineSession::ReadLine(std::string &line, double timeoutSeconds) {
   }
 }
 
-bool EngineSession::ReadUntil(const std::string &prefix, std::vector<std::string> &lines, double timeoutSeconds) {
+bool EngineSession::ReadUntil(const std::string &prefix, std::vector<std::string> &lines,
+                              double timeoutSeconds) {
   double deadline = Now() + timeoutSeconds;
   std::string line;
   while (ReadLine(line, MillisecondsLeft(deadline) / 1000.0)) {
@@ -138,19 +141,22 @@ std::string ProtocolMove(const std::string &written) {
   return text;
 }
 
-RelayedGame RelayGame(EngineSession &white, EngineSession &black, const std::string &beforeEachMove, int maxPlies,
-                      double timeoutSeconds) {
-  static const std::regex moveLine(R"(move [a-h][1-8][a-h][1-8][QRBN]?)"), resultLine(R"((1-0|0-1|1/2-1/2) .*)");
+RelayedGame RelayGame(EngineSession &white, EngineSession &black, const std::string &beforeEachMove,
+                      int maxPlies, double timeoutSeconds) {
+  static const std::regex moveLine(R"(move [a-h][1-8][a-h][1-8][QRBN]?)"),
+      resultLine(R"((1-0|0-1|1/2-1/2) .*)");
   RelayedGame game;
   EngineSession *sides[2] = {&white, &black};
   double deadline = Now() + timeoutSeconds;
   int toMove = 0;
   while (game.failure.empty() && game.result.empty() && int(game.moves.size()) < maxPlies) {
-    if (MillisecondsLeft(deadline) == 0) game.failure = "no move in time after " + std::to_string(game.moves.size());
+    if (MillisecondsLeft(deadline) == 0)
+      game.failure = "no move in time after " + std::to_string(game.moves.size());
     // Wait a little on the side to move; the other may still write a result after its move.
     for (int side : {toMove, 1 - toMove}) {
       std::string line, who = side == 0 ? "White: " : "Black: ";
-      while (game.failure.empty() && game.result.empty() && sides[side]->ReadLine(line, side == toMove ? 0.05 : 0)) {
+      while (game.failure.empty() && game.result.empty() &&
+             sides[side]->ReadLine(line, side == toMove ? 0.05 : 0)) {
         if (IsThinkingLine(line) || line.rfind("tellall ", 0) == 0) continue;
         if (std::regex_match(line, resultLine)) {
           game.result = line;

@@ -22,7 +22,7 @@ class EngineSession {
   // Appends lines up to and including the first that starts with prefix; with an empty prefix,
   // until the output ends (false when it has not ended in time).
   bool ReadUntil(const std::string &prefix, std::vector<std::string> &lines, double timeoutSeconds = 30);
-  bool Handshake();  // "xboard", "protover 2" and the ten feature lines
+  bool Handshake();                      // "xboard", "protover 2" and the ten feature lines
   int Wait(double timeoutSeconds = 30);  // exit status after closing its input; -1: killed
 
  private:
@@ -49,12 +49,12 @@ struct RelayedGame {
   std::vector<std::string> moves;  // White's first
   std::string result;              // the first result line
   bool resultByWhite = false;
-  std::string failure;             // empty when nothing went wrong
+  std::string failure;  // empty when nothing went wrong
 };
 // White has been told to move; every move goes to the other engine after beforeEachMove, until a
 // result line, an unexpected line or maxPlies moves.
-RelayedGame RelayGame(EngineSession &white, EngineSession &black, const std::string &beforeEachMove, int maxPlies,
-                      double timeoutSeconds);
+RelayedGame RelayGame(EngineSession &white, EngineSession &black, const std::string &beforeEachMove,
+                      int maxPlies, double timeoutSeconds);
 
 // While it lives, standard input is an open, empty pipe and standard output goes to a file.
 class QuietConsole {

@@ -75,14 +75,15 @@ ProcessResult RunProgram(const std::vector<std::string> &argv, const std::string
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
   bool outOpen = true, errOpen = true;
   while (outOpen || errOpen) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       result.timedOut = true;
       kill(pid, SIGKILL);
       break;
     }
-    struct pollfd fds[3] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0},
-                            {in[1], POLLOUT, 0}};
+    struct pollfd fds[3] = {
+        {outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}, {in[1], POLLOUT, 0}};
     if (poll(fds, 3, int(std::min<long>(left.count(), 100))) < 0) continue;
     char buffer[4096];
     for (int k = 0; k < 2; k++) {
