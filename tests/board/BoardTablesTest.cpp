@@ -1,14 +1,8 @@
-#include <gtest/gtest.h>
-
-#include "board/Board.h"
-#include "support/FreshEngine.h"
+#include "tests/board/MovesFixture.h"
 
 namespace {
 
-class BoardTablesTest : public ::testing::Test {
- protected:
-  void SetUp() override { FreshEngine(); }
-};
+using BoardTablesTest = MovesTest;
 
 TEST_F(BoardTablesTest, HistoryOverflowKeepsTheLastEntryInFront) {
   Board board = StartBoard;

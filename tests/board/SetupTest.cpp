@@ -10,26 +10,6 @@ namespace {
 
 using SetupTest = MovesTest;
 
-// The state bytes a FEN line sets: castling letters go to the colour that owns them, a right
-// needs its king and rook at home, en passant needs a pawn that can take.
-struct FenState {
-  const char *fen;
-  bool engineIsWhite;
-  int engineRights, opponentRights, enPassant;
-};
-
-const FenState FenStates[] = {
-    {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", true, 3, 3, 0},
-    {"r3k2r/8/8/8/8/8/8/R3K2R w KQ - 0 1", true, 3, 0, 0},
-    {"r3k2r/8/8/8/8/8/8/R3K2R b KQ - 0 1", false, 0, 3, 0},
-    {"r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", true, 1, 2, 0},
-    {"r3k3/8/8/8/8/8/8/R4K1R w KQkq - 0 1", true, 0, 2, 0},
-    {"4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1", true, 0, 0, 65},
-    {"4k3/8/8/4p3/8/8/8/4K3 w - e6 0 1", true, 0, 0, 0},
-    {"4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1", false, 0, 0, 65},              // e3 seen from Black
-    {"4k3/8/8/8/8/8/8/4K3 w - - b - am Kh2; id \"q\";", true, 0, 0, 0},  // " w " first; K cut off
-};
-
 TEST_F(SetupTest, RefusedLinesChangeNothing) {
   for (const char *fen :
        {"4k3/8/8/8/8/8/8/4K3 bm w - - 0 1",  // the side marker is cut off

@@ -128,19 +128,11 @@ TEST_F(BookTest, StoredSquaresOffTheBoardAreSkipped) {
   EXPECT_EQ(SlotSet().size(), 1u);
 }
 
-// Raw records: the length byte and up to 60 bytes, padded to 61.
-std::string Record(const std::vector<uint8_t> &bytes, int length) {
-  std::string record(BookRecordSize, '\0');
-  record[0] = char(length);
-  for (size_t k = 0; k < bytes.size() && k + 1 < record.size(); k++) record[k + 1] = char(bytes[k]);
-  return record;
-}
-
 TEST_F(BookTest, LoadBookSkipsBadRecordsAndKeepsWhatWasRead) {
   ScratchDirectory scratch;
-  scratch.Write("book.bk", Record({35, 55, 85, 65}, 4) + Record({}, 0) + Record({35, 55}, 61) +
-                               Record({uint8_t('@')}, 1) + Record(std::vector<uint8_t>(60, 34), 60) +
-                               Record({34, 54}, 2).substr(0, 30));
+  scratch.Write("book.bk", RecordBytes({35, 55, 85, 65}) + RecordBytes({}) + RecordBytes({35, 55}, 61) +
+                               RecordBytes({'@'}) + RecordBytes(std::vector<int>(60, 34)) +
+                               RecordBytes({34, 54}).substr(0, 30));
   Books.line[0][5] = Line("e2e4", 0);  // left over from an earlier load
   LoadBook(0, scratch.Path() + "/book.bk");
   // The empty and the over-long record are skipped, the short last one and the old line gone.

@@ -8,17 +8,6 @@
 
 namespace {
 
-TEST(ConsoleTest, CoordinateMovesAreRecognisedAndPrefixed) {
-  std::string move = "E7E8Q";
-  EXPECT_TRUE(IsCoordinateMove(move));
-  EXPECT_EQ(move, "USERMOVEE7E8Q");
-  for (std::string notMove : {"I2E4", "E9E4", "E2E", "e2e4", "NEW", "E2-E4"}) {
-    std::string before = notMove;
-    EXPECT_FALSE(IsCoordinateMove(notMove)) << before;
-    EXPECT_EQ(notMove, before);
-  }
-}
-
 TEST(ConsoleTest, PromotionLettersTranslateBothWays) {
   for (auto [in, out] :
        {std::pair{"E7E8Q", "E7E8D"}, std::pair{"e7e8q", "e7e8D"}, std::pair{"E7E8N", "E7E8P"},

@@ -39,13 +39,6 @@ void SetLine(const std::vector<std::string> &moves) {
   for (size_t i = 0; i < moves.size(); i++) Tree.bestLine.move[i + 1] = M(moves[i]);
 }
 
-// The knight's shuttle as moves to set.
-std::vector<std::string> Shuttle(int count) {
-  std::vector<std::string> moves;
-  for (int i = 0; i < count; i++) moves.push_back(i % 2 ? "F3G1" : "G1F3");
-  return moves;
-}
-
 class ReportsTest : public ::testing::Test {
  protected:
   ReportsTest() {
@@ -92,8 +85,8 @@ TEST_F(ReportsTest, PostLine) {
   Set(7, 35, 4000);
   SetLine({"A7A8T", "B7B8L", "C7C8P", "H7XG8D", "D1H5"});
   EXPECT_EQ(PostLine(), "7 +35 T 4000 a7-a8R b7-b8B c7-c8N h7xg8Q d1-h5 \n");
-  SetLine(Shuttle(25));  // as many moves as asked for
-  EXPECT_EQ(PostLine(2), "7 +35 T 4000 g1-f3 f3-g1 \n");
+  SetLine(std::vector<std::string>(25, "G1F3"));  // as many moves as asked for
+  EXPECT_EQ(PostLine(2), "7 +35 T 4000 g1-f3 g1-f3 \n");
 }
 
 TEST_F(ReportsTest, PostLineOfABookMove) {

@@ -15,7 +15,7 @@
 #include "eval/Pawns.h"
 #include "eval/RootInputs.h"
 #include "eval/Score.h"
-#include "support/FreshEngine.h"
+#include "tests/board/MovesFixture.h"
 
 namespace {
 
@@ -91,10 +91,7 @@ int PlayRandomGames(Board start, int games, int maxPlies, std::mt19937 &random) 
   return positions;
 }
 
-class EvalPropertyTest : public ::testing::Test {
- protected:
-  void SetUp() override { FreshEngine(); }
-};
+using EvalPropertyTest = MovesTest;
 
 TEST_F(EvalPropertyTest, IncrementalStateMatchesAFreshScanOverRandomGames) {
   static_assert(sizeof(EvalState) == 200, "EvalState compared byte for byte has no padding");

@@ -52,14 +52,6 @@ std::string Repeat(const std::string &text, int times) {
   return all;
 }
 
-// A book record: the length byte, the squares, zeros to 61 bytes.
-std::string Record(std::vector<int> squares, int length = -1) {
-  std::string bytes(61, '\0');
-  bytes[0] = char(length < 0 ? int(squares.size()) : length);
-  for (size_t i = 0; i < squares.size() && i < 60; i++) bytes[i + 1] = char(squares[i]);
-  return bytes;
-}
-
 std::vector<File> Books(const std::string &bytes) {
   return {{"KrelinWhite.bk", bytes}, {"KrelinBlack.bk", bytes}};
 }
@@ -114,15 +106,15 @@ const BadInput Catalogue[] = {
      {{"krelininit.txt", Garbage(4096, 3) + "\nHASH=99999999999999999999\n"}}, {}},
     {"EmptyBooks", Run::Engine, "", Books(""), {}},
     {"BooksCutInsideARecord", Run::Engine, "",
-     Books(Record({35, 55, 85, 65}) + Record({35, 55}).substr(0, 20)), {}},
-    {"BookLengthsPastTheRecord", Run::Engine, "", Books(Record({85, 65, 35, 55}, 255) + Record({85, 65}, 61)),
-     {}},
+     Books(RecordBytes({35, 55, 85, 65}) + RecordBytes({35, 55}).substr(0, 20)), {}},
+    {"BookLengthsPastTheRecord", Run::Engine, "",
+     Books(RecordBytes({85, 65, 35, 55}, 255) + RecordBytes({85, 65}, 61)), {}},
     {"BookSquaresOffTheBoardOrEmpty", Run::Engine, "",
-     Books(Record({0, 255, 35, 55}) + Record({85, 65, 0, 0}) + Record({85, 65, 99, 100}) +
-           Record({85, 65, 55, 65})),
+     Books(RecordBytes({0, 255, 35, 55}) + RecordBytes({85, 65, 0, 0}) + RecordBytes({85, 65, 99, 100}) +
+           RecordBytes({85, 65, 55, 65})),
      {}},
-    {"BookMarkersOnly", Run::Engine, "", Books(Repeat(Record({'@'}) + Record({'#'}), 3)), {}},
-    {"BookOfMoreThan8000Lines", Run::Engine, "", Books(Repeat(Record({85, 65, 35, 55}), 8001)), {}},
+    {"BookMarkersOnly", Run::Engine, "", Books(Repeat(RecordBytes({'@'}) + RecordBytes({'#'}), 3)), {}},
+    {"BookOfMoreThan8000Lines", Run::Engine, "", Books(Repeat(RecordBytes({85, 65, 35, 55}), 8001)), {}},
     {"BookOfGarbage", Run::Engine, "", Books(Garbage(61 * 200, 11)), {}},
     {"BookIsADirectory", Run::Engine, "", {{"KrelinWhite.bk/", ""}, {"KrelinBlack.bk/", ""}}, {}},
     // Test files, position files and the test-suite runner.

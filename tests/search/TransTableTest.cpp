@@ -28,9 +28,7 @@ class TransTableTest : public SearchTest {
     TTProbe(board_, key, ply, requiredDepth, bound, probe.first, probe.second);
     return probe;
   }
-  TTBucket &Bucket(uint64_t key, bool engine = true) {
-    return (engine ? TT.engineTable : TT.opponentTable)[uint32_t(key) & TT.hashMask];
-  }
+  TTBucket &Bucket(uint64_t key) { return TT.engineTable[uint32_t(key) & TT.hashMask]; }
   Board board_ = EmptyBoard;
 };
 

@@ -10,10 +10,11 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+
+#include "support/Scratch.h"
 
 static double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -118,8 +119,7 @@ QuietConsole::~QuietConsole() {
 
 std::string QuietConsole::Text() const {
   std::fflush(stdout);
-  std::ifstream file(path_, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
+  return ReadFile(path_);
 }
 
 bool ParseThinkingLine(const std::string &line, ThinkingLine &parsed) {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "driver/Protocol.h"
@@ -36,11 +36,11 @@ void ScratchDirectory::Write(const std::string &name, const std::string &text) c
   file << text;
 }
 
-std::string ScratchDirectory::Read(const std::string &name) const {
-  std::ifstream file(path_ + "/" + name, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+std::string ScratchDirectory::Read(const std::string &name) const { return ReadFile(path_ + "/" + name); }
+
+std::string ReadFile(const std::string &path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 bool ScratchDirectory::Exists(const std::string &name) const { return fs::exists(path_ + "/" + name); }
@@ -114,28 +114,19 @@ ProcessResult RunProgram(const std::vector<std::string> &argv, const std::string
 }
 
 std::string RunProtocolInProcess(const std::string &input) {
-  std::string inputPath = "protocol-input.txt", outputPath = "protocol-output.txt";
-  {
-    std::ofstream file(inputPath, std::ios::binary);
-    file << input;
-  }
+  std::ofstream("protocol-input.txt", std::ios::binary) << input;
   fflush(stdout);
   int savedIn = dup(0), savedOut = dup(1);
-  int inFd = open(inputPath.c_str(), O_RDONLY);
-  int outFd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int inFd = open("protocol-input.txt", O_RDONLY);
+  int outFd = open("protocol-output.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
   dup2(inFd, 0);
   dup2(outFd, 1);
-  close(inFd);
-  close(outFd);
   RunProtocolLoop();
+  fflush(stdout);
   dup2(savedIn, 0);
   dup2(savedOut, 1);
-  close(savedIn);
-  close(savedOut);
-  std::ifstream file(outputPath, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  for (int fd : {inFd, outFd, savedIn, savedOut}) close(fd);
+  return ReadFile("protocol-output.txt");
 }
 
 std::vector<std::string> SplitLines(const std::string &text) {

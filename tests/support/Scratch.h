@@ -39,4 +39,14 @@ ProcessResult RunProgram(const std::vector<std::string> &argv, const std::string
 // stays as the loop left it, for the test to inspect.
 std::string RunProtocolInProcess(const std::string &input);
 
+// A book record as the book files hold it: the length byte (that of the squares unless given), the
+// squares, zeros to 61 bytes.
+inline std::string RecordBytes(const std::vector<int> &squares, int length = -1) {
+  std::string bytes(61, '\0');
+  bytes[0] = char(length < 0 ? int(squares.size()) : length);
+  for (size_t i = 0; i < squares.size() && i < 60; i++) bytes[i + 1] = char(squares[i]);
+  return bytes;
+}
+
+std::string ReadFile(const std::string &path);                 // empty when missing
 std::vector<std::string> SplitLines(const std::string &text);  // "\n" or "\r\n" separated

@@ -4,22 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/Scratch.h"
 
 namespace {
-
-std::string ReadFile(const std::string &path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 TEST(SuiteRunTest, TwentyWacPositionsAtDepth5ThroughTheDeveloperTool) {
   ScratchDirectory scratch;
