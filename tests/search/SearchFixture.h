@@ -59,6 +59,20 @@ inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
   return {best.IsNull() ? "" : CompactMoveText(best), Tree.rootBest};
 }
 
+// A tree for single nodes called straight from a test: an empty table, the given horizon without
+// selectivity, and open windows.
+inline void PrepareSingleNodes(int horizon) {
+  TTClear();
+  Tree.horizon = horizon;
+  Tree.horizonLess2 = 2;
+  Tree.ttDepthLimit = 60;
+  Tree.extensionLimit = 64;
+  Tree.lateDepth = 3;
+  Tree.lazyEvalDepth = Tree.context.lazyEvalDepth = 1000;
+  Tree.aspirationLow = -Infinite;
+  Tree.aspirationHigh = Infinite;
+}
+
 inline Board AfterMove(Board board, Move move) {
   ApplyMove(move, board);
   return board;

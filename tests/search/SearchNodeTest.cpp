@@ -12,16 +12,8 @@ class SearchNodeTest : public SearchTest {
  protected:
   void SetUp() override {
     SearchTest::SetUp();
-    TTClear();
     // Beyond a horizon of 1 a node stands pat (a rook up) unless a draw or the table decides.
-    Tree.horizon = 1;
-    Tree.ttDepthLimit = 60;
-    Tree.horizonLess2 = 2;
-    Tree.extensionLimit = 64;
-    Tree.lateDepth = 3;
-    Tree.lazyEvalDepth = Tree.context.lazyEvalDepth = 1000;
-    Tree.aspirationLow = -Infinite;
-    Tree.aspirationHigh = Infinite;
+    PrepareSingleNodes(1);
 
     Board board = EmptyBoard;
     EXPECT_TRUE(ReadFen(KnightShuffle, board, Game.engineIsWhite));

@@ -11,15 +11,7 @@ class SelectivityTest : public SearchTest {
  protected:
   void SetUp() override {
     SearchTest::SetUp();
-    TTClear();
-    Tree.horizon = 1;
-    Tree.horizonLess2 = 2;
-    Tree.ttDepthLimit = 60;
-    Tree.extensionLimit = 64;
-    Tree.lateDepth = 3;
-    Tree.lazyEvalDepth = Tree.context.lazyEvalDepth = 1000;
-    Tree.aspirationLow = -Infinite;
-    Tree.aspirationHigh = Infinite;
+    PrepareSingleNodes(1);
   }
 
   // The depth the node at ply gets for move (by piece) made on the FEN position, with no
