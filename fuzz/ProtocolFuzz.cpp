@@ -1,7 +1,6 @@
 // The whole engine as an interface meets it: the bytes are standard input from the start-up on,
-// the clock moves on 10 ms at every reading, and no search goes deeper than 4 plies (the
-// interpreter's /H can still change that, as a user could). Output lines are checked by the
-// stand-in platform: one line each, at most 249 characters.
+// the clock moves on 10 ms at every reading, and the horizon is 4 plies so that every search is
+// short. Output lines are checked by the stand-in platform: one line each, at most 249 characters.
 #include "driver/Config.h"
 #include "driver/Protocol.h"
 #include "fuzz/FuzzPlatform.h"
