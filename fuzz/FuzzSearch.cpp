@@ -1,5 +1,6 @@
 #include "fuzz/FuzzSearch.h"
 
+#include "board/Perft.h"
 #include "board/PositionKey.h"
 #include "book/Book.h"
 #include "driver/Config.h"
@@ -32,4 +33,10 @@ void FuzzSearch(const Board &board, bool engineIsWhite, int depth) {
   Board root = board;
   EvalState state = SetUpSearchInputs(root);
   ChooseMove(root, state, NullMove);
+}
+
+void FuzzAcceptedPosition(const Board &board, bool engineIsWhite) {
+  Game.engineIsWhite = engineIsWhite;
+  Perft(board, EvalState{}, 2, true);
+  FuzzSearch(board, engineIsWhite, 3);
 }

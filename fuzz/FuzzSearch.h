@@ -7,3 +7,5 @@
 void FuzzInitTables();  // board tables, keys, evaluation masks, a small transposition table
 // A new game on the position with the engine to move, searched to the given depth, no book.
 void FuzzSearch(const Board &board, bool engineIsWhite, int depth);
+// A position a reader accepted: its moves two plies deep, then a depth-3 search.
+void FuzzAcceptedPosition(const Board &board, bool engineIsWhite);

@@ -2,7 +2,6 @@
 // an accepted position searched to depth 3.
 #include <string>
 
-#include "board/Perft.h"
 #include "board/Setup.h"
 #include "fuzz/FuzzPlatform.h"
 #include "fuzz/FuzzSearch.h"
@@ -17,8 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Board board;
   bool engineIsWhite = true;
   if (!ReadPositionFile(path, board, engineIsWhite)) return 0;
-  Game.engineIsWhite = engineIsWhite;
-  Perft(board, EvalState{}, 2, true);
-  FuzzSearch(board, engineIsWhite, 3);
+  FuzzAcceptedPosition(board, engineIsWhite);
   return 0;
 }
