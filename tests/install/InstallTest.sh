@@ -18,7 +18,9 @@ cmake --install "$build" --prefix "$prefix" > "$dir/install.out" || fail "cmake 
 files="games/krelin games/krelin-dev share/krelin/krelininit.txt share/krelin/KrelinWhite.bk
   share/krelin/KrelinBlack.bk share/man/man6/krelin.6.gz share/games/plugins/xboard/krelin.eng"
 for file in $files; do [ -f "$prefix/$file" ] || fail "$file is not installed"; done
-[ "$(cat "$prefix/share/games/plugins/xboard/krelin.eng")" = $'plugin spec 0.0\nkrelin\nchess' ] ||
+# Debian's plug-in files: the format line, the command that starts the engine, the variant.
+eng="$prefix/share/games/plugins/xboard/krelin.eng"
+cmp -s "$eng" "$source_dir/dist/krelin.eng" && [ "$(sed -n '1s/ .*//p;2p;3p' "$eng" | tr '\n' ' ')" = "plugin krelin chess " ] ||
   fail "the xboard plug-in file is not in Debian's format"
 
 # From a folder without a configuration: the installed data directory serves, books included.
