@@ -23,20 +23,6 @@ TEST_F(MoveTextTest, SquaresInBothOrientationsAndMalformedText) {
   EXPECT_EQ(CompactMoveText(Move{35, 55, QuietMove, 0}), "E7E5");
 }
 
-TEST_F(MoveTextTest, TypedPromotionWithTheEnginePlayingBlack) {
-  Board board = FenBoard("7k/P7/8/8/8/8/8/K7 b - - 0 1");  // a7 is index 31 from Black's side
-  auto typed = [&board](const char *text) {
-    Move move = ParseMove(text);
-    FindOpponentMove(board, move);
-    if (move.promotion != 0) move.promotion = TypedPromotionPiece(text);
-    return move;
-  };
-  EXPECT_EQ(typed("a7a8t"), (Move{31, 21, QuietMove, OpponentRook}));
-  EXPECT_EQ(typed("a7a8l").promotion, OpponentBishop);
-  EXPECT_EQ(typed("a7a8p").promotion, OpponentKnight);
-  EXPECT_EQ(typed("a7a8x").promotion, OpponentQueen);
-}
-
 TEST_F(MoveTextTest, PlayMoveStringReplaysLegalMovesOrChangesNothing) {
   Game.currentBoard = StartBoard;
   ASSERT_TRUE(PlayMoveString("e2e4 e7e5", true));

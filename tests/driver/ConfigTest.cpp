@@ -53,4 +53,13 @@ TEST_F(ConfigTest, UpperCasedNamesAreFoundCaseInsensitively) {
   EXPECT_EQ(ResolveFileName("SUB/NONE/ONLY2.EPD"), "Sub/NONE/ONLY2.EPD");
 }
 
+TEST(ConfigFileTest, MissingConfigurationStopsTheEngineWithAMessage) {
+  ScratchDirectory scratch;
+  ProcessResult result = RunProgram({KRELIN_BINARY}, scratch.Path(), "xboard\nprotover 2\n", 20);
+  if (result.exitStatus == 0) GTEST_SKIP() << "an installed configuration was found";
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.err, "File not found (krelininit.txt)\n");
+  EXPECT_EQ(result.out, "");
+}
+
 }  // namespace

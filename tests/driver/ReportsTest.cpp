@@ -58,10 +58,10 @@ class ReportsTest : public ::testing::Test {
   // The post line with its time field as "T": it adds the running clock to the ponder time, so
   // it is only checked to be within 0.1 s.
   std::string PostLine(int moves = 20) {
-    QuietConsole console;
+    testing::internal::CaptureStdout();
     MarkStartTime();
     WritePostLine(moves);
-    std::string text = console.Text();
+    std::string text = testing::internal::GetCapturedStdout();
     static const std::regex head(R"((\d+ [+-]?\d+  ?)(\d+)( .*\n))");
     std::smatch field;
     if (!std::regex_match(text, field, head)) return text;

@@ -27,15 +27,6 @@ using Lines = std::vector<std::string>;
 
 class GameFlowTest : public EngineFixture {};
 
-TEST_F(GameFlowTest, TwoEnginesPlayAWholeGame) {
-  std::string setUp = "new\neasy\nlevel 0 0 0\n";
-  RelayedGame game = PlayEngines(setUp, setUp, "time 0\notim 0\n", 160);
-  EXPECT_EQ(game.failure, "");
-  EXPECT_GE(game.moves.size(), 20u);
-  // A result names the side that wrote it, or is a draw.
-  EXPECT_EQ(game.result.find(game.resultByWhite ? "Black" : "White"), std::string::npos) << game.result;
-}
-
 TEST_F(GameFlowTest, IllegalMovesAreRefusedAndChangeNothing) {
   EXPECT_EQ(Play(GameStart + "usermove e2e5\ne2e5\nusermove a7a8q\nusermove z9\nusermove\ni2e4\n"),
             (Lines{"Illegal move: E2E5", "Illegal move: E2E5", "Illegal move: A7A8D", "Illegal move: Z9"}));
@@ -61,25 +52,6 @@ TEST_F(GameFlowTest, PromotionsBothWays) {
     EXPECT_EQ(piece == OpponentKnight ? lines : Lines{lines.at(0)},
               (piece == OpponentKnight ? Lines{"move a1b1", "move b1a1"} : Lines{"move a1b1"}))
         << letter;
-  }
-}
-
-TEST_F(GameFlowTest, GoRebuildsTheGameFromTheForcedMoves) {
-  // The collected moves are replayed in silence; the only line is the answer to the last of them.
-  for (const Lines &moves : {Lines{}, Lines{"e2e4"}, Lines{"d2d4", "g8f6", "c2c4", "e7e6"}}) {
-    Lines lines = PlayHere(GameStart + "level 0 0 0\nforce\n" + UserMoves(moves) + "go\nquit\n");
-    int pairs = int(moves.size()) / 2 + 1;
-    ASSERT_EQ(Flow.gameRecordCount, pairs);
-    EXPECT_EQ(Game.engineIsWhite, moves.size() % 2 == 0);
-    Lines record;
-    for (int i = 1; i <= pairs; i++) {
-      if (!Flow.gameRecord[i].opponentMove.IsNull())
-        record.push_back(ToProtocolMoveText(CompactMoveText(Flow.gameRecord[i].opponentMove)));
-      record.push_back(ToProtocolMoveText(CompactMoveText(Flow.gameRecord[i].engineMove)));
-    }
-    EXPECT_EQ(lines, Lines{"move " + record.back()});
-    record.pop_back();
-    EXPECT_EQ(record, moves);
   }
 }
 
@@ -220,11 +192,10 @@ TEST_F(GameFlowTest, TakeBackRestartsTheDrawPull) {
   PlayHere(GameStart + "time 0\nusermove e2e4\ntime 0\nusermove d2d4\nquit\n");
   Tree.drawishCap = 60;  // as a long stretch of steady scores would have built
   for (int32_t &score : Tree.recentScores) score = 60;
-  {
-    QuietConsole console;
-    Signals.commandText = "/B";
-    RunCommand();
-  }
+  testing::internal::CaptureStdout();
+  Signals.commandText = "/B";
+  RunCommand();
+  testing::internal::GetCapturedStdout();
   EXPECT_EQ(Flow.gameRecordCount, 1);
   EXPECT_EQ(Tree.drawishCap, 0);
   for (int32_t score : Tree.recentScores) EXPECT_EQ(score, -32000);

@@ -65,11 +65,14 @@ TEST_F(PonderTest, HitAndMissOverPipes) {
   }
 }
 
-TEST_F(PonderTest, PonderingThroughAGame) {
+TEST_F(PonderTest, PonderingThroughAWholeGame) {
   // White ponders on every reply, Black does not; each engine validates every move of the other.
-  RelayedGame game = PlayEngines("new\nhard\nlevel 0 0 0\n", "new\neasy\nlevel 0 0 0\n", "", 40);
+  RelayedGame game =
+      PlayEngines("new\nhard\nlevel 0 0 0\n", "new\neasy\nlevel 0 0 0\n", "time 0\notim 0\n", 160);
   EXPECT_EQ(game.failure, "");
-  EXPECT_GE(game.moves.size(), 10u);
+  EXPECT_GE(game.moves.size(), 20u);
+  // A result names the side that wrote it, or is a draw.
+  EXPECT_EQ(game.result.find(game.resultByWhite ? "Black" : "White"), std::string::npos) << game.result;
 }
 
 TEST_F(PonderTest, CommandsWhilePondering) {

@@ -49,28 +49,4 @@ TEST_F(TransTableTest, EntriesOfTwoSearchesAgoAreIgnoredButCounted) {
   EXPECT_EQ(TTStatistics(), "posities in ht: 2 =  0 %  van ht");
 }
 
-TEST_F(TransTableTest, DeeperSlotZeroOfThisSearchIsKept) {
-  TT.hashAge = 5;
-  const TTBucket &bucket = Bucket(KeyA);
-  struct Step {
-    uint64_t key;
-    int depth;
-    Move move, slot0, slot1;
-  };
-  const Step steps[] = {{KeyA, 6, MoveA, MoveA, MoveA},
-                        {KeyB, 3, MoveB, MoveA, MoveB},   // shallower: only the always-replaced slot
-                        {KeyB, 6, MoveB, MoveA, MoveB},   // as deep: slot 0 still wins
-                        {KeyB, 7, MoveB, MoveB, MoveB}};  // deeper: both slots take it
-  for (const Step &s : steps) {
-    Store(s.key, 1, 100, s.depth, s.move);
-    EXPECT_EQ(bucket.slot[0].move, s.slot0) << s.depth;
-    EXPECT_EQ(bucket.slot[1].move, s.slot1) << s.depth;
-  }
-  TT.hashAge = 6;  // slot 0 now belongs to the previous search and gives way to any store
-  Store(KeyA, 1, 100, 1, MoveA);
-  EXPECT_EQ(bucket.slot[0].move, MoveA);
-  EXPECT_EQ(bucket.slot[0].depth, 1);
-  EXPECT_EQ(bucket.slot[0].age, 6);
-}
-
 }  // namespace

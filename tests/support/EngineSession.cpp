@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -21,10 +22,8 @@ static double Now() {
 }
 static int MillisecondsLeft(double deadline) { return std::max(0, int((deadline - Now()) * 1000)); }
 
-EngineSession::EngineSession(const std::string &binary, const std::string &directory)
-    : EngineSession(std::vector<std::string>{binary}, directory) {}
-
-EngineSession::EngineSession(const std::vector<std::string> &command, const std::string &directory) {
+EngineSession::EngineSession(const std::vector<std::string> &command, const std::string &directory,
+                             const std::string &errorFile) {
   int in[2], out[2];
   if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   signal(SIGPIPE, SIG_IGN);  // a write to an engine that has ended must fail, not kill the test
@@ -32,18 +31,40 @@ EngineSession::EngineSession(const std::vector<std::string> &command, const std:
   for (const std::string &word : command) argv.push_back(const_cast<char *>(word.c_str()));
   argv.push_back(nullptr);
   if ((pid_ = fork()) == 0) {
-    if (dup2(in[0], 0) == 0 && dup2(out[1], 1) == 1 && chdir(directory.c_str()) == 0)
+    int err = errorFile.empty() ? 2 : open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (dup2(in[0], 0) == 0 && dup2(out[1], 1) == 1 && dup2(err, 2) == 2 && chdir(directory.c_str()) == 0)
       execvp(argv[0], argv.data());
     _exit(127);
   }
   close(in[0]);
   close(out[1]);
   in_ = in[1], out_ = out[0];
+  fcntl(in_, F_SETFL, O_NONBLOCK);
+}
+
+bool EngineSession::Fill(int milliseconds) {
+  struct pollfd output = {out_, POLLIN, 0};
+  char bytes[4096];
+  ssize_t n = 0;
+  if (!ended_ && poll(&output, 1, milliseconds) > 0 && (n = read(out_, bytes, sizeof bytes)) <= 0)
+    ended_ = true;
+  if (n > 0) buffer_.append(bytes, size_t(n));
+  return !ended_;
 }
 
 void EngineSession::Send(const std::string &lines) {
-  for (ssize_t written = 0, n = 0; in_ >= 0 && size_t(written) < lines.size(); written += n)
-    if ((n = write(in_, lines.data() + written, lines.size() - written)) <= 0) return;
+  for (size_t written = 0; in_ >= 0 && written < lines.size(); Fill(0)) {
+    struct pollfd input = {in_, POLLOUT, 0};
+    if (poll(&input, 1, 10) <= 0) continue;
+    ssize_t n = write(in_, lines.data() + written, lines.size() - written);
+    if (n < 0 && errno != EAGAIN) return;
+    if (n > 0) written += size_t(n);
+  }
+}
+
+void EngineSession::CloseInput() {
+  if (in_ >= 0) close(in_);
+  in_ = -1;
 }
 
 bool EngineSession::ReadLine(std::string &line, double timeoutSeconds) {
@@ -56,12 +77,7 @@ bool EngineSession::ReadLine(std::string &line, double timeoutSeconds) {
       return true;
     }
     int left = MillisecondsLeft(deadline);
-    struct pollfd output = {out_, POLLIN, 0};
-    char bytes[4096];
-    ssize_t n = 0;
-    if (ended_ || (poll(&output, 1, left) <= 0 && left == 0)) return false;
-    if (output.revents && (n = read(out_, bytes, sizeof bytes)) <= 0) ended_ = true;
-    if (n > 0) buffer_.append(bytes, size_t(n));
+    if (!Fill(left) || left == 0) return false;
   }
 }
 
@@ -76,6 +92,14 @@ bool EngineSession::ReadUntil(const std::string &prefix, std::vector<std::string
   return prefix.empty() && ended_ && buffer_.empty();
 }
 
+bool EngineSession::ReadToEnd(std::string &text, double timeoutSeconds) {
+  double deadline = Now() + timeoutSeconds;
+  while (Fill(MillisecondsLeft(deadline)) && MillisecondsLeft(deadline) > 0) continue;
+  text += buffer_;
+  buffer_.clear();
+  return ended_;
+}
+
 bool EngineSession::Handshake() {
   Send("xboard\nprotover 2\n");
   std::vector<std::string> features;
@@ -83,8 +107,7 @@ bool EngineSession::Handshake() {
 }
 
 int EngineSession::Wait(double timeoutSeconds) {
-  if (in_ >= 0) close(in_);
-  in_ = -1;
+  CloseInput();
   if (pid_ <= 0) return -1;
   double deadline = Now() + timeoutSeconds;
   int status = 0, done = 0;
@@ -95,31 +118,22 @@ int EngineSession::Wait(double timeoutSeconds) {
   return done != 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-QuietConsole::QuietConsole() {
-  path_ = (std::filesystem::temp_directory_path() / "krelin-console-XXXXXX").string();
-  int outFd = mkstemp(path_.data()), silence[2];
-  if (outFd < 0 || pipe(silence) != 0) throw std::runtime_error("console redirection failed");
-  std::fflush(stdout);
-  savedIn_ = dup(0);
-  savedOut_ = dup(1);
-  dup2(silence[0], 0);
-  dup2(outFd, 1);
-  close(silence[0]);
-  close(outFd);
-  pipeWrite_ = silence[1];  // kept open: reads wait instead of seeing the end of input
-}
-
-QuietConsole::~QuietConsole() {
-  std::fflush(stdout);
-  dup2(savedIn_, 0);
-  dup2(savedOut_, 1);
-  for (int fd : {savedIn_, savedOut_, pipeWrite_}) close(fd);
-  std::remove(path_.c_str());
-}
-
-std::string QuietConsole::Text() const {
-  std::fflush(stdout);
-  return ReadFile(path_);
+ProcessResult RunProgram(const std::vector<std::string> &command, const std::string &directory,
+                         const std::string &input, double timeoutSeconds) {
+  std::string errorFile = (std::filesystem::temp_directory_path() / "krelin-stderr-XXXXXX").string();
+  close(mkstemp(errorFile.data()));
+  ProcessResult result;
+  {
+    EngineSession program(command, directory, errorFile);
+    double deadline = Now() + timeoutSeconds;
+    program.Send(input);
+    program.CloseInput();
+    result.timedOut = !program.ReadToEnd(result.out, timeoutSeconds);
+    result.exitStatus = program.Wait(result.timedOut ? 0 : MillisecondsLeft(deadline) / 1000.0 + 5);
+  }
+  result.err = ReadFile(errorFile);
+  std::remove(errorFile.c_str());
+  return result;
 }
 
 bool ParseThinkingLine(const std::string &line, ThinkingLine &parsed) {

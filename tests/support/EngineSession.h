@@ -1,5 +1,4 @@
-// Test support for conversations with the engine: the real binary behind pipes that stay open, and
-// the in-process console pointed at a pipe that never delivers a byte.
+// Test support for conversations with the real binaries over pipes that stay open.
 #pragma once
 
 #include <sys/types.h>
@@ -9,28 +8,46 @@
 
 class EngineSession {
  public:
-  EngineSession(const std::string &binary, const std::string &directory);  // stderr goes to the test's
-  // The engine under another program, such as valgrind: the command's words, the engine last.
-  EngineSession(const std::vector<std::string> &command, const std::string &directory);
+  // The command's words, the program first (valgrind and its options before the engine, say), run
+  // in the directory; standard error goes to the test's own unless a file is named for it.
+  EngineSession(const std::vector<std::string> &command, const std::string &directory,
+                const std::string &errorFile = "");
+  EngineSession(const std::string &binary, const std::string &directory)
+      : EngineSession(std::vector<std::string>{binary}, directory) {}
   ~EngineSession() { Wait(5); }
   EngineSession(const EngineSession &) = delete;
   EngineSession &operator=(const EngineSession &) = delete;
 
+  // Writes the lines, reading the output meanwhile so that neither side waits on a full pipe.
   void Send(const std::string &lines);
+  void CloseInput();
   // The next line; false when none comes in time (0: only one already there) or the output ended.
   bool ReadLine(std::string &line, double timeoutSeconds = 30);
   // Appends lines up to and including the first that starts with prefix; with an empty prefix,
   // until the output ends (false when it has not ended in time).
   bool ReadUntil(const std::string &prefix, std::vector<std::string> &lines, double timeoutSeconds = 30);
+  bool ReadToEnd(std::string &text, double timeoutSeconds);  // false when it has not ended in time
   bool Handshake();                      // "xboard", "protover 2" and the ten feature lines
   int Wait(double timeoutSeconds = 30);  // exit status after closing its input; -1: killed
 
  private:
+  bool Fill(int milliseconds);  // reads what arrives within the time; false once the output ended
   pid_t pid_ = -1;
   int in_ = -1, out_ = -1;
   bool ended_ = false;
   std::string buffer_;
 };
+
+struct ProcessResult {
+  int exitStatus = -1;  // -1: killed or did not end in time
+  bool timedOut = false;
+  std::string out;
+  std::string err;
+};
+
+// Runs a program in a directory with the given standard input, which is closed after it.
+ProcessResult RunProgram(const std::vector<std::string> &command, const std::string &directory,
+                         const std::string &input, double timeoutSeconds);
 
 // A thinking line "depth score time nodes [ pondered ] variation"; false for any other layout.
 struct ThinkingLine {
@@ -55,17 +72,3 @@ struct RelayedGame {
 // result line, an unexpected line or maxPlies moves.
 RelayedGame RelayGame(EngineSession &white, EngineSession &black, const std::string &beforeEachMove,
                       int maxPlies, double timeoutSeconds);
-
-// While it lives, standard input is an open, empty pipe and standard output goes to a file.
-class QuietConsole {
- public:
-  QuietConsole();
-  ~QuietConsole();
-  QuietConsole(const QuietConsole &) = delete;
-  QuietConsole &operator=(const QuietConsole &) = delete;
-  std::string Text() const;
-
- private:
-  int savedIn_ = -1, savedOut_ = -1, pipeWrite_ = -1;
-  std::string path_;
-};

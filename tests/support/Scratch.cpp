@@ -1,16 +1,13 @@
 #include "support/Scratch.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #include "driver/Protocol.h"
@@ -45,74 +42,6 @@ std::string ReadFile(const std::string &path) {
 
 bool ScratchDirectory::Exists(const std::string &name) const { return fs::exists(path_ + "/" + name); }
 
-ProcessResult RunProgram(const std::vector<std::string> &argv, const std::string &directory,
-                         const std::string &input, double timeoutSeconds) {
-  int in[2], out[2], err[2];
-  if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    dup2(err[1], 2);
-    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-    if (chdir(directory.c_str()) != 0) _exit(127);
-    std::vector<char *> args;
-    for (const std::string &arg : argv) args.push_back(const_cast<char *>(arg.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  close(in[0]);
-  close(out[1]);
-  close(err[1]);
-  signal(SIGPIPE, SIG_IGN);
-  ProcessResult result;
-  size_t written = 0;
-  if (input.empty()) {
-    close(in[1]);
-    in[1] = -1;
-  }
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-  bool outOpen = true, errOpen = true;
-  while (outOpen || errOpen) {
-    auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      result.timedOut = true;
-      kill(pid, SIGKILL);
-      break;
-    }
-    struct pollfd fds[3] = {
-        {outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}, {in[1], POLLOUT, 0}};
-    if (poll(fds, 3, int(std::min<long>(left.count(), 100))) < 0) continue;
-    char buffer[4096];
-    for (int k = 0; k < 2; k++) {
-      if (fds[k].revents == 0) continue;
-      ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        (k == 0 ? result.out : result.err).append(buffer, size_t(n));
-      } else {
-        (k == 0 ? outOpen : errOpen) = false;
-      }
-    }
-    if (in[1] >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-      ssize_t n = write(in[1], input.data() + written, input.size() - written);
-      if (n > 0) written += size_t(n);
-      if (n < 0 || written == input.size()) {
-        close(in[1]);
-        in[1] = -1;
-      }
-    }
-  }
-  if (in[1] >= 0) close(in[1]);
-  close(out[0]);
-  close(err[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (!result.timedOut && WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
-  return result;
-}
-
 std::string RunProtocolInProcess(const std::string &input) {
   std::ofstream("protocol-input.txt", std::ios::binary) << input;
   fflush(stdout);
@@ -131,16 +60,8 @@ std::string RunProtocolInProcess(const std::string &input) {
 
 std::vector<std::string> SplitLines(const std::string &text) {
   std::vector<std::string> lines;
-  std::string line;
-  for (char c : text) {
-    if (c == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines.push_back(line);
-      line.clear();
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line); lines.push_back(line))
+    if (!line.empty() && line.back() == '\r') line.pop_back();
   return lines;
 }

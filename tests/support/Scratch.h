@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "support/EngineSession.h"
+
 // A fresh directory under the system's temporary directory; the test moves into it and back out,
 // and it is removed with everything in it at the end.
 class ScratchDirectory {
@@ -22,17 +24,6 @@ class ScratchDirectory {
   std::string path_;
   std::string previous_;
 };
-
-struct ProcessResult {
-  int exitStatus = -1;  // -1: killed or did not end in time
-  bool timedOut = false;
-  std::string out;
-  std::string err;
-};
-
-// Runs a program in a directory with the given standard input, which is closed after it.
-ProcessResult RunProgram(const std::vector<std::string> &argv, const std::string &directory,
-                         const std::string &input, double timeoutSeconds);
 
 // Runs the engine's protocol loop in this process, in the current directory (which must hold the
 // configuration), on the given input; returns what it wrote to standard output. The engine state
