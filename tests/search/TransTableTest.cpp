@@ -47,6 +47,8 @@ TEST_F(TransTableTest, EntriesOfTwoSearchesAgoAreIgnoredButCounted) {
   EXPECT_EQ(Probe(KeyA, 1, 4, 100), std::make_pair(NullMove, -Infinite));
   EXPECT_FALSE(TTFindMateMove(board_, KeyA, mate));
   EXPECT_EQ(TTStatistics(), "posities in ht: 2 =  0 %  van ht");
+  Store(KeyA, 1, 100, 1, MoveB);  // a deeper slot 0 of an earlier search gives way to any store
+  EXPECT_EQ(Bucket(KeyA).slot[0].move, MoveB);
 }
 
 }  // namespace
