@@ -6,6 +6,7 @@
 #include "board/MakeMove.h"
 #include "board/MoveText.h"
 #include "board/Perft.h"
+#include "eval/RootInputs.h"
 #include "tests/board/MovesFixture.h"
 
 namespace {
@@ -14,7 +15,7 @@ using MakeMoveTest = MovesTest;
 
 using MaterialFields = std::array<int32_t, 13>;
 
-// The material fields MakeMove keeps, as kept and as counted afresh from the board.
+// The material fields MakeMove keeps up to date move by move.
 MaterialFields FieldsOf(const EvalState &s) {
   return {s.queenBalance,
           s.rookBalance,
@@ -31,36 +32,8 @@ MaterialFields FieldsOf(const EvalState &s) {
           s.opponentBishopsOnColour0};
 }
 
-MaterialFields CountedFrom(const Board &board) {
-  int n[PieceCodeCount] = {}, material[2] = {}, bishops[2][2] = {};
-  for (int square = 21; square <= 98; square++) {
-    uint8_t piece = board[square];
-    if (!IsPlayingSquare(square) || piece == Empty) continue;
-    int side = SideOf(piece) == EngineSide ? 0 : 1;
-    n[piece]++;
-    if (piece != EngineKing && piece != OpponentKing) material[side] += PieceValue[piece];
-    if (piece == EngineBishop || piece == OpponentBishop) bishops[side][SquareColour[square]]++;
-  }
-  int pawns[2] = {95 * n[EnginePawn], 95 * n[OpponentPawn]};
-  return {n[EngineQueen] - n[OpponentQueen],
-          n[EngineRook] - n[OpponentRook],
-          n[EngineKnight] + n[EngineBishop] - n[OpponentKnight] - n[OpponentBishop],
-          pawns[0],
-          pawns[1],
-          material[0],
-          material[1],
-          material[0] - pawns[0],
-          material[1] - pawns[1],
-          bishops[0][1],
-          bishops[0][0],
-          bishops[1][1],
-          bishops[1][0]};
-}
-
-MaterialFields Difference(MaterialFields a, const MaterialFields &b) {
-  for (size_t i = 0; i < a.size(); i++) a[i] -= b[i];
-  return a;
-}
+// The same fields as a search's root counts them from the squares.
+MaterialFields CountedFrom(Board board) { return FieldsOf(ScanEvalState(board)); }
 
 // Legality by first principles: the mover's king is not attacked afterwards, and a castling king
 // was not in check and did not pass an attacked square.
@@ -87,9 +60,7 @@ void CheckTree(const Board &board, const EvalState &state, uint64_t key, int dep
     bool legal = MakeLegalChild(board, state, move, engineToMove, inCheck, child, childState);
     std::string where = MoveText(move);
     EXPECT_EQ(legal, LegalByFullTest(board, child, move, engineToMove)) << where;
-    EXPECT_EQ(Difference(FieldsOf(childState), FieldsOf(state)),
-              Difference(CountedFrom(child), CountedFrom(board)))
-        << where;
+    EXPECT_EQ(FieldsOf(childState), CountedFrom(child)) << where;
     Board applied = board;
     ApplyMove(move, applied);
     EXPECT_EQ(std::memcmp(applied.cell, child.cell, BoardSize), 0) << where;
@@ -115,7 +86,7 @@ TEST_F(MakeMoveTest, IncrementalStateMatchesAFreshCountAcrossWholeTrees) {
   };
   for (const Case &c : cases) {
     Board board = FenBoard(c.fen);
-    CheckTree(board, EvalState{}, ComputeKey(board), c.depth, true);
+    CheckTree(board, ScanEvalState(board), ComputeKey(board), c.depth, true);
     if (HasFailure()) FAIL() << c.fen;
   }
 }

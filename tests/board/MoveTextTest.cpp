@@ -40,12 +40,13 @@ TEST_F(MoveTextTest, PlayMoveStringReplaysLegalMovesOrChangesNothing) {
   EXPECT_EQ(Game.currentBoard[27], EngineKing);
   EXPECT_EQ(Game.currentBoard[26], EngineRook);
   EXPECT_EQ(Game.currentBoard[66], Empty);
-  Game.currentBoard =
-      PiecesBoard({{85, EnginePawn}, {32, OpponentPawn}, {28, EngineKing}, {78, OpponentKing}});
+  Game.currentBoard = FenBoard("8/4P3/7k/8/8/8/1p6/7K w - - 0 1");
   ASSERT_TRUE(PlayMoveString("e7e8b2b1", true));
   EXPECT_EQ(Game.currentBoard[95], EngineQueen);
   EXPECT_EQ(Game.currentBoard[22], OpponentQueen);
-  Game.currentBoard = PiecesBoard({{85, EnginePawn}, {21, EngineKing}});  // no opponent king
+  Game.currentBoard = EmptyBoard;  // no opponent king
+  Game.currentBoard[85] = EnginePawn;
+  Game.currentBoard[Game.currentBoard[EngineKingSquare] = 21] = EngineKing;
   EXPECT_FALSE(PlayMoveString("e7e8", true));
 }
 

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string_view>
-#include <utility>
 
 #include "board/Board.h"
 #include "board/PositionKey.h"
@@ -27,16 +25,5 @@ inline Board FenBoard(std::string_view fen) {
   bool engineIsWhite = true;
   EXPECT_TRUE(ReadFen(fen, board, engineIsWhite)) << fen;
   Game.engineIsWhite = engineIsWhite;
-  return board;
-}
-
-// An empty board with the given pieces; king squares filled when kings are among them.
-inline Board PiecesBoard(std::initializer_list<std::pair<int, uint8_t>> pieces) {
-  Board board = EmptyBoard;
-  for (auto [square, piece] : pieces) {
-    board[square] = piece;
-    if (piece == EngineKing) board[EngineKingSquare] = uint8_t(square);
-    if (piece == OpponentKing) board[OpponentKingSquare] = uint8_t(square);
-  }
   return board;
 }

@@ -8,17 +8,6 @@
 
 namespace {
 
-TEST(ConsoleTest, PromotionLettersTranslateBothWays) {
-  for (auto [in, out] :
-       {std::pair{"E7E8Q", "E7E8D"}, std::pair{"e7e8q", "e7e8D"}, std::pair{"E7E8N", "E7E8P"},
-        std::pair{"E7E8B", "E7E8L"}, std::pair{"E7E8R", "E7E8T"}, std::pair{"E7E8K", "E7E8"}})
-    EXPECT_EQ(ToEngineMoveText(in), out) << in;
-  for (auto [in, out] :
-       {std::pair{"E7E8T", "e7e8R"}, std::pair{"E7E8D", "e7e8Q"}, std::pair{"A2A1L", "a2a1B"},
-        std::pair{"B7B8P", "b7b8N"}, std::pair{"E2E4", "e2e4"}, std::pair{"E7E8X9", "e7e8"}})
-    EXPECT_EQ(ToProtocolMoveText(in), out) << in;
-}
-
 // A line read while the engine searches: moves and clock lines are taken, game commands stop the
 // search and stay pending for the protocol loop, anything else is dropped.
 TEST(PollTest, LinesReadWhileSearching) {

@@ -27,12 +27,10 @@ struct Child {
 
 std::vector<Child> LegalChildren(const Board &board, const EvalState &state, bool engineToMove) {
   std::vector<Child> children;
-  bool inCheck = SideToMoveInCheck(board, engineToMove);
-  ForEachNodeMove(board, engineToMove, [&](Move move) {
-    Child child{move, {}, {}};
-    if (MakeLegalChild(board, state, move, engineToMove, inCheck, child.board, child.state))
-      children.push_back(child);
-  });
+  ForEachLegalChild(board, state, engineToMove,
+                    [&](Move move, const Board &child, const EvalState &childState) {
+                      children.push_back(Child{move, child, childState});
+                    });
   return children;
 }
 

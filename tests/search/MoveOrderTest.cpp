@@ -9,14 +9,7 @@ using MoveOrderTest = SearchTest;
 Move Quiet(int from, int to) { return Move{Square(from), Square(to), QuietMove, 0}; }
 
 TEST_F(MoveOrderTest, KillerMustStillBePlayableHere) {
-  Board board = PiecesBoard({{25, EngineKing},
-                             {21, EngineRook},
-                             {27, EngineKnight},
-                             {31, EnginePawn},
-                             {32, EnginePawn},
-                             {95, OpponentKing},
-                             {46, OpponentKnight},
-                             {42, OpponentKnight}});
+  Board board = FenBoard("4k3/8/8/8/8/1n3n2/PP6/R3K1N1 w - - 0 1");
   struct Case {
     Move move;
     uint8_t piece;
