@@ -43,8 +43,8 @@ TEST_F(GameFlowTest, PromotionsBothWays) {
                              std::pair{"k7/8/8/8/8/8/2K1p3/8 b - - 0 1", "move e2e1Q"}})
     EXPECT_EQ(Play(FromPosition(fen)), Lines{answer}) << fen;
   // The opponent promotes on e1; a knight leaves the engine's king its shuttle, a queen mates.
-  for (auto [letter, piece] :
-       {std::pair{"n", OpponentKnight}, std::pair{"r", OpponentRook}, std::pair{"", OpponentQueen}}) {
+  for (auto [letter, piece] : {std::pair{"n", OpponentKnight}, std::pair{"b", OpponentBishop},
+                               std::pair{"r", OpponentRook}, std::pair{"", OpponentQueen}}) {
     Lines lines =
         PlayHere(FromPosition("8/8/8/8/8/p7/P2kp3/K7 w - - 0 1") + "usermove e2e1" + letter + "\nquit\n");
     EXPECT_EQ(Game.currentBoard[ParseSquare("E1")], piece) << letter;
