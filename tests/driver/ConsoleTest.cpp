@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "board/Text.h"
 #include "driver/Clock.h"
 #include "driver/Console.h"
 #include "search/SearchControl.h"

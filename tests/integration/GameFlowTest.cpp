@@ -3,17 +3,14 @@
 // would otherwise matter.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "board/Board.h"
 #include "board/MoveText.h"
-#include "driver/Console.h"
 #include "driver/GameFlow.h"
 #include "driver/Interpreter.h"
-#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "support/EngineFixture.h"
