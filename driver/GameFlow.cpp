@@ -103,144 +103,97 @@ static void EndOfMoveSearch() {
   if (Settings.testMode) WriteSearchLog();
 }
 
-void PlayMove() {
-  Board backup;
-  GameHistoryRecord backupHistory;
-  int32_t backupFifty = 0;
+// The game as it stood before a search: a ponder miss puts it back whole (a capture may have
+// emptied the history).
+struct GameBackup {
+  Board board;
+  GameHistoryRecord history;
+  int32_t fiftyMoveCount = 0;
+};
 
-outerStart:
+// What a search of PlayMove leads to: nothing more, the engine's own search of the real move after
+// a ponder miss, or a ponder search on the predicted reply.
+enum class NextSearch { None, AfterPonderMiss, Ponder };
+
+// The piece a move takes on the board before it (an en passant capture takes the given pawn).
+static uint8_t CapturedPiece(const Board &board, Move move, uint8_t enPassantPawn) {
+  if (move.kind == CaptureMove) return board[move.to];
+  return move.kind == EnPassantMove ? enPassantPawn : Empty;
+}
+
+// The search of the engine's own move: timed, on the opponent's real move.
+static void StartOwnSearch() {
   Signals.timedMode = true;
   Signals.pondering = false;
   Signals.ponderMoveText.clear();
   Signals.ponderDisplayMove.clear();
+}
 
-innerStart:
-  // Start of one search
-  Tree.ponderHitTime = 0;
-  Tree.ponderTimeCredit = 0;
-  AllocateTime();
-  MarkStartTime();
-  Signals.stopSearch = Signals.commandPending = Signals.stoppedByPonderMiss = Signals.stoppedByTime = false;
-  Board working = Game.currentBoard;
-  backup = Game.currentBoard;
-  // A ponder miss puts the whole history back as it was (a capture may have emptied it).
-  backupHistory = Game.gameHistory;
-  backupFifty = Game.fiftyMoveCount;
-  Flow.score = 0;
-  PrepareMoveSearch();
-  Reports.kibitzText.clear();
-  std::string t = SqueezeUpper(Signals.commandText);
-  Signals.commandText.clear();
+// The engine's move goes on the game board and the pair, with the time it took, into the record.
+static void RecordPair(Board &working, Move opponentMove, uint8_t opponentCapture, Move engineMove) {
+  UpdateDrawishCap(Tree.depthReached, engineMove, Flow.score);
+  uint8_t engineCapture = CapturedPiece(working, engineMove, OpponentPawn);
+  CountFiftyMoveRule(engineMove.IsNull() ? 0 : working[engineMove.from], engineMove.kind);
+  if (!engineMove.IsNull()) ApplyMove(engineMove, working);
+  PushGamePosition(working, 0);
+  Game.currentBoard = working;
 
-  Move opponentMove = NullMove;
-  if (t != "/R") {
-    opponentMove = FindTypedOpponentMove(working, t, Game.engineIsWhite);
-    if (opponentMove.IsNull()) {
-      WriteProtocolLine("Illegal move: " + t);
-      return;
-    }
+  double elapsed = Signals.timedMode ? ElapsedTime() : 0;
+  Clock.timeLeft -= elapsed;
+  Flow.lastSearchTime = elapsed;
+  Flow.gameRecordCount++;
+  if (Flow.gameRecordCount <= GameRecordLimit)
+    Flow.gameRecord[Flow.gameRecordCount] =
+        MovePair{opponentMove, engineMove, opponentCapture, engineCapture, int16_t(Tree.depthReached),
+                 Flow.score,   elapsed};
+}
+
+// After a ponder search that ended by itself (a mate found, the depth limit reached) the engine
+// waits for the opponent's move; any other than the predicted one is a ponder miss.
+static void WaitForTheOpponent() {
+  if (Signals.stopSearch && !Signals.stoppedByTime) return;
+  if (Signals.stopSearch && Signals.stoppedByTime) Signals.stopSearch = Signals.stoppedByTime = false;
+  while (!Signals.commandPending && Signals.commandText.empty()) {
+    ReadInputLine(false);
+    PollInput();
   }
+  if (!Signals.commandPending && Signals.commandText != Signals.ponderMoveText)
+    Signals.stoppedByPonderMiss = Signals.stopSearch = true;
+}
 
-  // Search
-  uint8_t opponentCapture = opponentMove.kind == CaptureMove     ? working[opponentMove.to]
-                            : opponentMove.kind == EnPassantMove ? EnginePawn
-                                                                 : Empty;
-  // Without an opponent's move the position's en passant pawn stays capturable (a set-up position).
-  if (!opponentMove.IsNull()) ApplyMove(opponentMove, working);
-  EvalState state = SetUpSearchInputs(working);
-  SetSearchLimits();
-  bool legal = ChooseMove(working, state, opponentMove);
-  if (Signals.stopSearch && Signals.commandPending && PendingLineIsNewOrQuit()) return;
-  Flow.score = Tree.rootBest;
-
-  Move engineMove = Tree.bestLine.move[1];
-  if (!legal) {
-    WriteProtocolLine("Illegal move: " + t);
-  } else {
-    UpdateDrawishCap(Tree.depthReached, engineMove, Flow.score);
-    uint8_t engineCapture = engineMove.kind == CaptureMove     ? working[engineMove.to]
-                            : engineMove.kind == EnPassantMove ? OpponentPawn
-                                                               : Empty;
-    CountFiftyMoveRule(engineMove.IsNull() ? 0 : working[engineMove.from], engineMove.kind);
-    if (!engineMove.IsNull()) ApplyMove(engineMove, working);
-    PushGamePosition(working, 0);
-    Game.currentBoard = working;
-
-    // Clock bookkeeping and the record of the pair
-    double elapsed = Signals.timedMode ? ElapsedTime() : 0;
-    Clock.timeLeft -= elapsed;
-    Flow.lastSearchTime = elapsed;
-    Flow.gameRecordCount++;
-    if (Flow.gameRecordCount <= GameRecordLimit)
-      Flow.gameRecord[Flow.gameRecordCount] =
-          MovePair{opponentMove, engineMove, opponentCapture, engineCapture, int16_t(Tree.depthReached),
-                   Flow.score,   elapsed};
-  }
-  if (!legal) {
-    EndOfMoveSearch();
-    return;
-  }
-
-  // Waiting for the opponent after a finished ponder search
-  if (Signals.pondering) {
-    if (!(Signals.stopSearch && !Signals.stoppedByTime)) {
-      if (Signals.stopSearch && Signals.stoppedByTime) Signals.stopSearch = Signals.stoppedByTime = false;
-      while (!Signals.commandPending && Signals.commandText.empty()) {
-        ReadInputLine(false);
-        PollInput();
-      }
-      if (!Signals.commandPending && Signals.commandText != Signals.ponderMoveText)
-        Signals.stoppedByPonderMiss = Signals.stopSearch = true;
-    }
-  }
-
-  if (Signals.stopSearch && Signals.commandPending) {
-    // Interrupted: the best move so far is played, or the predicted pair taken back.
-    if (!Signals.pondering && !engineMove.IsNull()) {
-      WriteEngineMove(engineMove);
-      Flow.engineMoveCount++;
-    }
-    if (Signals.pondering) TakeBackPair();
-    EndOfMoveSearch();
-    return;
-  }
-  if (Signals.stopSearch && Signals.stoppedByPonderMiss) {
-    // Ponder miss: the predicted pair is undone and the real move played.
-    Game.gameHistory = backupHistory;
-    Game.fiftyMoveCount = backupFifty;
-    Flow.gameRecordCount--;
-    Game.currentBoard = backup;
-    goto outerStart;
-  }
-
-  // The move is final. Only an engine with a move resigns: a stalemate is a draw, and a mate
-  // the interface sees for itself.
+// The move is final. Only an engine with a move resigns: a stalemate is a draw, and a mate the
+// interface sees for itself. False when the engine resigned.
+static bool PlayFinalMove(Move engineMove) {
   Flow.engineMoveCount++;
   if (!engineMove.IsNull() && Flow.score < LostScore && Flow.previousScore < LostScore) {
     WriteProtocolLine(Game.engineIsWhite ? "0-1 {White resigns}" : "1-0 {Black resigns}");
-    return;
+    return false;
   }
   if (!engineMove.IsNull()) WriteEngineMove(engineMove);
   if (Settings.consoleLogEnabled) WriteSpeedLine();
   if (Settings.kibitzEnabled && !Reports.kibitzText.empty())
     WriteProtocolLine("tellall " + Reports.kibitzText);
   Flow.previousScore = Flow.score;
+  return true;
+}
 
-  // Pondering on the predicted reply
+// Pondering on the reply the line predicts: an untimed search as if the opponent had played it.
+static bool StartPondering(Move engineMove) {
   Move predicted = Tree.bestLine.move[2];
-  if (Settings.ponderEnabled && !engineMove.IsNull() && !predicted.IsNull()) {
-    std::string text;
-    for (char c : SqueezeUpper(MoveText(predicted)))
-      if (c != '-' && c != 'X') text += c;
-    Signals.ponderMoveText = text;
-    Signals.pondering = true;
-    Signals.timedMode = false;
-    Signals.commandText = text;
-    Signals.ponderDisplayMove = MoveText(predicted);
-    goto innerStart;
-  }
+  if (!Settings.ponderEnabled || engineMove.IsNull() || predicted.IsNull()) return false;
+  std::string text;
+  for (char c : SqueezeUpper(MoveText(predicted)))
+    if (c != '-' && c != 'X') text += c;
+  Signals.ponderMoveText = text;
+  Signals.pondering = true;
+  Signals.timedMode = false;
+  Signals.commandText = text;
+  Signals.ponderDisplayMove = MoveText(predicted);
+  return true;
+}
 
-  // End of the game
+// The result line after the engine's final move, when the game has ended.
+static void AnnounceGameEnd(Move engineMove) {
   if (engineMove.IsNull()) {
     if (!Tree.rootInCheck) WriteProtocolLine("1/2-1/2 {Stalemate}");
   } else if (Game.gameHistory.count > 100) {
@@ -252,7 +205,79 @@ innerStart:
     else if (Flow.score == Infinite)
       WriteProtocolLine(Game.engineIsWhite ? "1-0 {White mates}" : "0-1 {Black mates}");
   }
+}
+
+// One search on the opponent's move in the command text ("/R": none, the engine moves first), or
+// on the predicted reply while pondering; the engine's move is played on the game board.
+static NextSearch SearchOnce() {
+  Tree.ponderHitTime = 0;
+  Tree.ponderTimeCredit = 0;
+  AllocateTime();
+  MarkStartTime();
+  Signals.stopSearch = Signals.commandPending = Signals.stoppedByPonderMiss = Signals.stoppedByTime = false;
+  Board working = Game.currentBoard;
+  const GameBackup backup{Game.currentBoard, Game.gameHistory, Game.fiftyMoveCount};
+  Flow.score = 0;
+  PrepareMoveSearch();
+  Reports.kibitzText.clear();
+  std::string typed = SqueezeUpper(Signals.commandText);
+  Signals.commandText.clear();
+
+  Move opponentMove = NullMove;
+  if (typed != "/R") {
+    opponentMove = FindTypedOpponentMove(working, typed, Game.engineIsWhite);
+    if (opponentMove.IsNull()) {
+      WriteProtocolLine("Illegal move: " + typed);
+      return NextSearch::None;
+    }
+  }
+  uint8_t opponentCapture = CapturedPiece(working, opponentMove, EnginePawn);
+  // Without an opponent's move the position's en passant pawn stays capturable (a set-up position).
+  if (!opponentMove.IsNull()) ApplyMove(opponentMove, working);
+  EvalState state = SetUpSearchInputs(working);
+  SetSearchLimits();
+  bool legal = ChooseMove(working, state, opponentMove);
+  if (Signals.stopSearch && Signals.commandPending && PendingLineIsNewOrQuit()) return NextSearch::None;
+  Flow.score = Tree.rootBest;
+  Move engineMove = Tree.bestLine.move[1];
+  if (!legal) {
+    WriteProtocolLine("Illegal move: " + typed);
+    EndOfMoveSearch();
+    return NextSearch::None;
+  }
+  RecordPair(working, opponentMove, opponentCapture, engineMove);
+
+  if (Signals.pondering) WaitForTheOpponent();
+  if (Signals.stopSearch && Signals.commandPending) {
+    // Interrupted: the best move so far is played, or the predicted pair taken back.
+    if (!Signals.pondering && !engineMove.IsNull()) {
+      WriteEngineMove(engineMove);
+      Flow.engineMoveCount++;
+    }
+    if (Signals.pondering) TakeBackPair();
+    EndOfMoveSearch();
+    return NextSearch::None;
+  }
+  if (Signals.stopSearch && Signals.stoppedByPonderMiss) {
+    // Ponder miss: the predicted pair is undone and the real move searched as the engine's own.
+    Game.gameHistory = backup.history;
+    Game.fiftyMoveCount = backup.fiftyMoveCount;
+    Flow.gameRecordCount--;
+    Game.currentBoard = backup.board;
+    return NextSearch::AfterPonderMiss;
+  }
+  if (!PlayFinalMove(engineMove)) return NextSearch::None;
+  if (StartPondering(engineMove)) return NextSearch::Ponder;
+  AnnounceGameEnd(engineMove);
   EndOfMoveSearch();
+  return NextSearch::None;
+}
+
+void PlayMove() {
+  for (NextSearch next = NextSearch::AfterPonderMiss; next == NextSearch::AfterPonderMiss;) {
+    StartOwnSearch();
+    while ((next = SearchOnce()) == NextSearch::Ponder) continue;
+  }
 }
 
 Move FindTypedOpponentMove(const Board &board, std::string_view text, bool engineIsWhite) {
