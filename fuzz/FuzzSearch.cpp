@@ -4,6 +4,7 @@
 #include "board/PositionKey.h"
 #include "book/Book.h"
 #include "driver/Config.h"
+#include "driver/EngineState.h"
 #include "driver/GameFlow.h"
 #include "search/Driver.h"
 #include "search/Search.h"
@@ -11,26 +12,20 @@
 #include "search/TransTable.h"
 
 void FuzzInitTables() {
-  InitBoardTables();
-  InitZobrist();
-  InitEvaluationMasks();
-  SizeHashTables(1);
-  ResetSettings();
+  InitEngineTables(1);
+  ResetEngineState();
 }
 
 void FuzzSearch(const Board &board, bool engineIsWhite, int depth) {
-  ResetSearchState();
-  StartGameFrom(board, engineIsWhite);
-  ClearSearchSignals();
+  Board root = board;  // the reset below starts a new game on the game board
+  ResetEngineState();
+  StartGameFrom(root, engineIsWhite);
   Hooks = SilentHooks();
   Signals.timedMode = false;
   Books.useBook = false;
-  BookRecord.forcedReply.clear();
-  Limits = SearchLimits{};
   Limits.maxHorizon = depth;
   Limits.testMode = true;
   PrepareMoveSearch();
-  Board root = board;
   EvalState state = SetUpSearchInputs(root);
   ChooseMove(root, state, NullMove);
 }

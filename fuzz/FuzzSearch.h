@@ -4,7 +4,7 @@
 
 #include "board/Board.h"
 
-void FuzzInitTables();  // board tables, keys, evaluation masks, a small transposition table
+void FuzzInitTables();  // the computed tables with a small transposition table, every record reset
 // A new game on the position with the engine to move, searched to the given depth, no book.
 void FuzzSearch(const Board &board, bool engineIsWhite, int depth);
 // A position a reader accepted: its moves two plies deep, then a depth-3 search.
