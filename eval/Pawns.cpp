@@ -155,103 +155,124 @@ static int32_t KingEscortValue(bool onLastRowButOne, int32_t enemyPieceMaterial)
   return enemyPieceMaterial == 0 ? 550 : 100;
 }
 
+namespace {
+
+// What every passer of one evaluation reads: the kings, the target of the last move, the pieces
+// (pawns aside) of both sides and the game phase as each side's passers see it.
+struct PasserInputs {
+  int engineKing, opponentKing, lastTarget;
+  int32_t enginePieces, opponentPieces;
+  bool rookEnding, engineToMove;
+  int32_t oppPhase, engPhase;
+};
+
+// An engine passer on s (connected to another when entry is positive): its value, its run to the
+// last row when the enemy king cannot catch it, and a free queening square.
+void EvaluateEnginePasser(Board &board, EvalState &state, int entry, const PasserInputs &in,
+                          PasserTotals &totals) {
+  const int k1 = in.engineKing, k2 = in.opponentKing, s = std::abs(entry), rank = RankOf[s];
+  const bool connected = entry > 0;
+  if (in.oppPhase < PasserEndPhase) {
+    if (in.rookEnding && NotBehindOnFile[k2][s]) totals.enginePasserSum += 50;
+    int32_t d = Distance[k2][s + 10] - Distance[k1][s];
+    totals.enginePasserSum += (connected ? EnginePassedEndConnected : EnginePassedEndLoose)[rank] +
+                              (in.opponentPieces < 480 ? 8 : 4) * d;
+  } else {
+    totals.enginePasserSum += (connected ? EnginePassedMidConnected : EnginePassedMidLoose)[rank];
+  }
+
+  // A pawn on its start row runs as if it stood one row further (its double step).
+  int t = s < 40 ? s + 10 : s;
+  int32_t runner = 0;
+  if (in.opponentPieces <= 1000) {
+    int need = 8 - RankOf[t] + (in.engineToMove ? 0 : 1);
+    if (need < Distance[FileOf[t] + 90][k2]) {
+      if (state.opponentPawnMaterial == 0 && in.opponentPieces <= 480 && RankOf[t] > 4 && RankOf[k1] > 4 &&
+          Distance[t][k1] < 3)
+        state.runnerCount++;
+      runner = RunnerValue(RankOf[t], in.opponentPieces, t);
+      totals.engineRunnerBest = std::max(totals.engineRunnerBest, runner);
+    }
+    if (t > 70 && in.opponentPieces <= 480 && k1 > 80 && Distance[t][k1] < 2) {
+      runner = KingEscortValue(t >= 81, in.opponentPieces);
+      totals.engineRunnerBest = std::max(totals.engineRunnerBest, runner);
+    }
+  }
+
+  // A pawn one step from queening whose queening square is neither held nor watched by the
+  // opponent, seen through the pawn itself (a rook behind it).
+  if (in.oppPhase < PasserEndPhase && runner < 400 && t > 80 && t != in.lastTarget) {
+    uint8_t pawn = board[t];
+    board[t] = Empty;
+    if (SideOf(board[t + 10]) != OpponentSide && !IsAttacked(board, t + 10, OpponentSide))
+      totals.enginePasserSum += in.opponentPieces < 306 && RookFileFlag[t] ? 250 : 60;
+    board[t] = pawn;
+  }
+}
+
+// An opponent passer, as the engine's above from the other side of the board.
+void EvaluateOpponentPasser(Board &board, int entry, const PasserInputs &in, PasserTotals &totals) {
+  const int k1 = in.engineKing, k2 = in.opponentKing, s = std::abs(entry), rank = RankOf[s];
+  const bool connected = entry > 0;
+  if (in.engPhase < PasserEndPhase) {
+    if (in.rookEnding && NotAheadOnFile[k1][s]) totals.opponentPasserSum += 50;
+    int32_t d = Distance[k1][s - 10] - Distance[k2][s];
+    totals.opponentPasserSum += (connected ? OpponentPassedEndConnected : OpponentPassedEndLoose)[rank] +
+                                (in.enginePieces < 480 ? 8 : 4) * d;
+  } else {
+    totals.opponentPasserSum += (connected ? OpponentPassedMidConnected : OpponentPassedMidLoose)[rank];
+  }
+
+  int t = s > 80 ? s - 10 : s;
+  int32_t runner = 0;
+  if (in.enginePieces <= 1000) {
+    int need = RankOf[t] - 1 + (in.engineToMove ? 1 : 0);
+    if (need < Distance[FileOf[t] + 20][k1]) {
+      runner = RunnerValue(9 - RankOf[t], in.enginePieces, t);
+      totals.opponentRunnerBest = std::max(totals.opponentRunnerBest, runner);
+    }
+    if (t < 50 && in.enginePieces <= 480 && k2 < 40 && Distance[t][k2] < 2) {
+      runner = KingEscortValue(t < 40, in.enginePieces);
+      totals.opponentRunnerBest = std::max(totals.opponentRunnerBest, runner);
+    }
+  }
+
+  // The opponent's free path counts two rows: from its last row but one, and from the row before
+  // it when both squares ahead are free.
+  if (in.engPhase < PasserEndPhase && runner < 400 && t < 50 && t != in.lastTarget) {
+    uint8_t pawn = board[t];
+    board[t] = Empty;
+    auto free = [&board](int square) {
+      return SideOf(board[square]) != EngineSide && !IsAttacked(board, square, EngineSide);
+    };
+    if (t < 40) {
+      if (free(t - 10)) totals.opponentPasserSum += 550;
+    } else if (free(t - 10) && free(t - 20)) {
+      totals.opponentPasserSum += 250;
+    }
+    board[t] = pawn;
+  }
+}
+
+}  // namespace
+
 PasserTotals EvaluatePassedPawns(Board &board, EvalState &state, bool engineToMove, Move lastMove,
                                  int32_t oppPhase, int32_t engPhase) {
-  PasserTotals totals{};
-  const int k1 = board[EngineKingSquare], k2 = board[OpponentKingSquare];
-  const int to = lastMove.to;
   const int32_t enginePieces = state.enginePieceMaterial, opponentPieces = state.opponentPieceMaterial;
-  const bool rookEnding = enginePieces == 480 && opponentPieces == 480;
-
-  for (int i = 0; i < state.enginePasserCount; i++) {
-    int e = state.passerList[i];
-    if (e == 0) continue;
-    int s = std::abs(e);
-    bool connected = e > 0;
-    int rank = RankOf[s];
-    if (oppPhase < PasserEndPhase) {
-      if (rookEnding && NotBehindOnFile[k2][s]) totals.enginePasserSum += 50;
-      int32_t d = Distance[k2][s + 10] - Distance[k1][s];
-      totals.enginePasserSum += (connected ? EnginePassedEndConnected : EnginePassedEndLoose)[rank] +
-                                (opponentPieces < 480 ? 8 : 4) * d;
-    } else {
-      totals.enginePasserSum += (connected ? EnginePassedMidConnected : EnginePassedMidLoose)[rank];
-    }
-
-    // A pawn on its start row runs as if it stood one row further (its double step).
-    int t = s < 40 ? s + 10 : s;
-    int32_t runner = 0;
-    if (opponentPieces <= 1000) {
-      int need = 8 - RankOf[t] + (engineToMove ? 0 : 1);
-      if (need < Distance[FileOf[t] + 90][k2]) {
-        if (state.opponentPawnMaterial == 0 && opponentPieces <= 480 && RankOf[t] > 4 && RankOf[k1] > 4 &&
-            Distance[t][k1] < 3)
-          state.runnerCount++;
-        runner = RunnerValue(RankOf[t], opponentPieces, t);
-        totals.engineRunnerBest = std::max(totals.engineRunnerBest, runner);
-      }
-      if (t > 70 && opponentPieces <= 480 && k1 > 80 && Distance[t][k1] < 2) {
-        runner = KingEscortValue(t >= 81, opponentPieces);
-        totals.engineRunnerBest = std::max(totals.engineRunnerBest, runner);
-      }
-    }
-
-    // A pawn one step from queening whose queening square is neither held nor watched by the
-    // opponent, seen through the pawn itself (a rook behind it).
-    if (oppPhase < PasserEndPhase && runner < 400 && t > 80 && t != to) {
-      uint8_t pawn = board[t];
-      board[t] = Empty;
-      if (SideOf(board[t + 10]) != OpponentSide && !IsAttacked(board, t + 10, OpponentSide))
-        totals.enginePasserSum += opponentPieces < 306 && RookFileFlag[t] ? 250 : 60;
-      board[t] = pawn;
-    }
-  }
-
-  for (int i = 8; i < state.opponentPasserEnd; i++) {
-    int e = state.passerList[i];
-    if (e == 0) continue;
-    int s = std::abs(e);
-    bool connected = e > 0;
-    int rank = RankOf[s];
-    if (engPhase < PasserEndPhase) {
-      if (rookEnding && NotAheadOnFile[k1][s]) totals.opponentPasserSum += 50;
-      int32_t d = Distance[k1][s - 10] - Distance[k2][s];
-      totals.opponentPasserSum += (connected ? OpponentPassedEndConnected : OpponentPassedEndLoose)[rank] +
-                                  (enginePieces < 480 ? 8 : 4) * d;
-    } else {
-      totals.opponentPasserSum += (connected ? OpponentPassedMidConnected : OpponentPassedMidLoose)[rank];
-    }
-
-    int t = s > 80 ? s - 10 : s;
-    int32_t runner = 0;
-    if (enginePieces <= 1000) {
-      int need = RankOf[t] - 1 + (engineToMove ? 1 : 0);
-      if (need < Distance[FileOf[t] + 20][k1]) {
-        runner = RunnerValue(9 - RankOf[t], enginePieces, t);
-        totals.opponentRunnerBest = std::max(totals.opponentRunnerBest, runner);
-      }
-      if (t < 50 && enginePieces <= 480 && k2 < 40 && Distance[t][k2] < 2) {
-        runner = KingEscortValue(t < 40, enginePieces);
-        totals.opponentRunnerBest = std::max(totals.opponentRunnerBest, runner);
-      }
-    }
-
-    // The opponent's free path counts two rows: from its last row but one, and from the row before
-    // it when both squares ahead are free.
-    if (engPhase < PasserEndPhase && runner < 400 && t < 50 && t != to) {
-      uint8_t pawn = board[t];
-      board[t] = Empty;
-      auto free = [&board](int square) {
-        return SideOf(board[square]) != EngineSide && !IsAttacked(board, square, EngineSide);
-      };
-      if (t < 40) {
-        if (free(t - 10)) totals.opponentPasserSum += 550;
-      } else if (free(t - 10) && free(t - 20)) {
-        totals.opponentPasserSum += 250;
-      }
-      board[t] = pawn;
-    }
-  }
+  const PasserInputs in{board[EngineKingSquare],
+                        board[OpponentKingSquare],
+                        lastMove.to,
+                        enginePieces,
+                        opponentPieces,
+                        enginePieces == 480 && opponentPieces == 480,
+                        engineToMove,
+                        oppPhase,
+                        engPhase};
+  PasserTotals totals{};
+  for (int i = 0; i < state.enginePasserCount; i++)
+    if (state.passerList[i] != 0) EvaluateEnginePasser(board, state, state.passerList[i], in, totals);
+  for (int i = 8; i < state.opponentPasserEnd; i++)
+    if (state.passerList[i] != 0) EvaluateOpponentPasser(board, state.passerList[i], in, totals);
   return totals;
 }
 
