@@ -216,6 +216,14 @@ int32_t OpeningGuidanceBonus(int ply, Move move, uint8_t piece, uint8_t captured
   }
 }
 
+// Whether the side to move is in check after the node's move. Below the root's children every
+// position on the path was reached by a legal move, so the move's own lines tell it; the root's
+// position comes from outside and its children get the full test.
+bool InCheckAfterMove(const Node &n) {
+  if (n.ply <= 2) return SideToMoveInCheck(n.board, n.maximising);
+  return MoveGivesCheck(n.board, n.move, n.moverSide);
+}
+
 // Steps 2 to 4: the move made on the node's board (unless the entry futility prunes a quiet move
 // that cannot bring the parent's evaluation back to the bound), its legality, the reversible-move
 // count and the probe flags of the path. False: the move is illegal or pruned and the parent does
@@ -247,7 +255,7 @@ bool MakeNodeMove(Node &n) {
                   (n.maximising ? e - m >= n.bound : e + m <= n.bound);
     MakeMove(move, n.board, n.state);
     if (futile) {
-      n.inCheck = SideToMoveInCheck(n.board, n.maximising);
+      n.inCheck = InCheckAfterMove(n);
       n.inCheckKnown = true;
       bool promotesToQueen = move.promotion == EngineQueen || move.promotion == OpponentQueen;
       if (!n.inCheck && !promotesToQueen && !(IsPawn(n.piece) && AdvancedPawnTest(n.board, move.to))) {
@@ -892,7 +900,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   if (PollAndTestTime()) return;
 
   // Step 7. In check
-  if (!n.inCheckKnown) n.inCheck = !n.nullMove && SideToMoveInCheck(n.board, n.maximising);
+  if (!n.inCheckKnown) n.inCheck = !n.nullMove && InCheckAfterMove(n);
 
   // Step 8. The node's value and line start afresh
   value = init;

@@ -78,7 +78,8 @@ uint8_t CapturedPiece(const Board &before, Move move, bool engineMoved) {
   return 0;
 }
 
-// Every pseudo-legal move of a tree: material and key as a fresh count, ApplyMove's board, legality.
+// Every pseudo-legal move of a tree: material and key as a fresh count, ApplyMove's board, legality
+// and the check a legal move gives, against the full tests.
 void CheckTree(const Board &board, const EvalState &state, uint64_t key, int depth, bool engineToMove) {
   bool inCheck = SideToMoveInCheck(board, engineToMove);
   ForEachNodeMove(board, engineToMove, [&](Move move) {
@@ -87,6 +88,8 @@ void CheckTree(const Board &board, const EvalState &state, uint64_t key, int dep
     bool legal = MakeLegalChild(board, state, move, engineToMove, inCheck, child, childState);
     std::string where = MoveText(move);
     EXPECT_EQ(legal, LegalByFullTest(board, child, move, engineToMove)) << where;
+    bool givesCheck = MoveGivesCheck(child, move, engineToMove ? EngineSide : OpponentSide);
+    EXPECT_TRUE(!legal || givesCheck == SideToMoveInCheck(child, !engineToMove)) << where;
     EXPECT_EQ(Difference(FieldsOf(childState), FieldsOf(state)),
               Difference(CountedFrom(child), CountedFrom(board)))
         << where;
