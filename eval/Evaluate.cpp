@@ -1,6 +1,9 @@
 #include "eval/Evaluate.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdlib>
 #include <initializer_list>
 
 #include "board/MakeMove.h"
@@ -196,29 +199,22 @@ static int32_t OpponentHeavyOnFile(const Board &board, int square) {
   return sum;
 }
 
-int32_t EscapeDanger(Board &board, int side) {
-  int king = board[side == EngineSide ? EngineKingSquare : OpponentKingSquare];
-  int attacker = side == EngineSide ? OpponentSide : EngineSide;
-  uint8_t held = board[king];
-  board[king] = Empty;  // the king does not shield the squares behind it
-  int centre = InwardSquare[king], safe = 0;
-  for (int8_t offset : EscapeOffsets) {
-    if (!IsAttacked(board, centre + offset, attacker)) safe++;
-    if (safe == 4) break;
-  }
-  board[king] = held;
-  return EscapePenalty[safe];
-}
-
 // ---------------------------------------------------------------------------------------------
 // The scan.
 
 namespace {
+// The pieces on the board by code, each code's squares in the order of the walk from 21 upward.
+struct PieceSquares {
+  uint8_t square[PieceCodeCount][64];
+  uint8_t count[PieceCodeCount];
+};
+
 // What one evaluation carries from square to square.
 struct Scan {
   Board &board;
   EvalState &state;
   const EvalContext &context;
+  const PieceSquares &pieces;
   int lastTo;  // destination of the move that led here
   bool pawnsChanged;
   bool kingSafety;
@@ -235,6 +231,81 @@ struct Scan {
   int farthestEngineKingToOpponentPawn = 1;
 };
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// King safety: the squares around the king's inward square that the enemy does not attack. They
+// are found from the enemy's pieces rather than by an attack test per square: a leaper reaches a
+// fixed set of them from where it stands relative to the centre, a slider those whose line to it
+// is open.
+
+// Bit i: the square EscapeOffsets[i] from the centre.
+using BoxMask = std::array<uint8_t, 2 * MaxSquareDifference + 1>;
+
+// By a piece's square minus the centre: the box squares a piece with these steps reaches.
+template <size_t N>
+static constexpr BoxMask BoxMaskFor(const int (&steps)[N]) {
+  BoxMask masks{};
+  for (int d = -MaxSquareDifference; d <= MaxSquareDifference; d++)
+    for (int i = 0; i < 8; i++)
+      for (int step : steps)
+        if (EscapeOffsets[i] - d == step) masks[d + MaxSquareDifference] |= uint8_t(1 << i);
+  return masks;
+}
+static constexpr int KnightSteps[8] = {8, 19, 21, 12, -8, -19, -21, -12};
+static constexpr int KingSteps[8] = {9, 10, 11, 1, -9, -10, -11, -1};
+static constexpr int EnginePawnSteps[2] = {9, 11};
+static constexpr int OpponentPawnSteps[2] = {-9, -11};
+static constexpr BoxMask KnightBox = BoxMaskFor(KnightSteps);
+static constexpr BoxMask KingBox = BoxMaskFor(KingSteps);
+static constexpr BoxMask EnginePawnBox = BoxMaskFor(EnginePawnSteps);
+static constexpr BoxMask OpponentPawnBox = BoxMaskFor(OpponentPawnSteps);
+
+// The box squares not yet in reached that a slider on from sees along its lines.
+static uint8_t SliderBox(const Board &board, int from, int centre, bool diagonal, bool orthogonal,
+                         uint8_t reached) {
+  for (int i = 0; i < 8; i++) {
+    int target = centre + EscapeOffsets[i];
+    int direction = RayDirection(target - from);
+    int step = std::abs(direction);
+    if ((reached >> i & 1) != 0 || step == 0 || !(step == 9 || step == 11 ? diagonal : orthogonal)) continue;
+    int s = from + direction;
+    while (s != target && board[s] == Empty) s += direction;
+    if (s == target) reached |= uint8_t(1 << i);
+  }
+  return reached;
+}
+
+// 128, 96, 64, 32 or 0 for 0..4 safe squares around the side's king, looking from one step inside
+// the board.
+static int32_t EscapeDanger(Scan &scan, int side) {
+  Board &board = scan.board;
+  const PieceSquares &pieces = scan.pieces;
+  bool engineKing = side == EngineSide;
+  int king = board[engineKing ? EngineKingSquare : OpponentKingSquare];
+  int centre = InwardSquare[king];
+  auto each = [&](uint8_t piece, auto &&visit) {
+    for (int k = 0; k < pieces.count[piece]; k++) visit(pieces.square[piece][k]);
+  };
+  auto leaper = [&](uint8_t piece, const BoxMask &box, uint8_t &reached) {
+    each(piece, [&](int s) { reached |= box[s - centre + MaxSquareDifference]; });
+  };
+  uint8_t reached = 0;
+  leaper(engineKing ? OpponentPawn : EnginePawn, engineKing ? OpponentPawnBox : EnginePawnBox, reached);
+  leaper(engineKing ? OpponentKnight : EngineKnight, KnightBox, reached);
+  leaper(engineKing ? OpponentKing : EngineKing, KingBox, reached);
+
+  uint8_t held = board[king];
+  board[king] = Empty;  // the king does not shield the squares behind it
+  auto slider = [&](uint8_t piece, bool diagonal, bool orthogonal) {
+    each(piece, [&](int s) { reached = SliderBox(board, s, centre, diagonal, orthogonal, reached); });
+  };
+  slider(engineKing ? OpponentBishop : EngineBishop, true, false);
+  slider(engineKing ? OpponentRook : EngineRook, false, true);
+  slider(engineKing ? OpponentQueen : EngineQueen, true, true);
+  board[king] = held;
+  int safe = 8 - std::popcount(reached);
+  return EscapePenalty[std::min(safe, 4)];
+}
 
 // Room along the row for a rook, valued by how central a column it reaches (the rook is on
 // column 1..8 and looks towards the centre).
@@ -514,7 +585,7 @@ static void ScoreEngineKing(Scan &scan, int s) {
   if (scan.kingSafety) {
     state.engineKingDanger = 0;
     if (state.opponentPieceMaterial > 480 && guarded) {
-      state.engineKingDanger = EscapeDanger(board, EngineSide);
+      state.engineKingDanger = EscapeDanger(scan, EngineSide);
       if (scan.oppPhase < -799) state.engineKingDanger /= 2;
     }
   }
@@ -630,7 +701,7 @@ static void ScoreOpponentKing(Scan &scan, int s) {
   if (scan.kingSafety) {
     state.opponentKingDanger = 0;
     if (state.enginePieceMaterial > 480 && (scan.context.opponentCastleReady || board[OpponentRights] == 0)) {
-      state.opponentKingDanger = EscapeDanger(board, OpponentSide);
+      state.opponentKingDanger = EscapeDanger(scan, OpponentSide);
       if (scan.engPhase < -799) state.opponentKingDanger /= 2;
     }
   }
@@ -681,27 +752,28 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
   state.engineKingTerm = state.opponentKingTerm = 0;
   state.threatTerm = state.positionalTerm = state.pieceSquareSum = 0;
 
+  // Every rule of the scan adds to sums, except the pawn lists, which keep the order of the walk
+  // from 21 upward. So the pieces are gathered kind by kind in that order and each kind is scored
+  // in one run: the same result, without a hard-to-predict jump per square. The king-safety test
+  // reads the enemy's pieces from the same lists.
+  PieceSquares pieces;
+  std::fill(std::begin(pieces.count), std::end(pieces.count), 0);
+  ForEachPieceSquare<AnySide>(board, [&](int s) {
+    uint8_t piece = board[s];
+    pieces.square[piece][pieces.count[piece]++] = uint8_t(s);
+  });
   Scan scan{board,
             state,
             context,
+            pieces,
             lastMove.to,
             pawnsChanged,
             kingSafety,
             state.opponentPieceMaterial - MiddleGamePieceMaterial,
             state.enginePieceMaterial - MiddleGamePieceMaterial};
 
-  // Every rule of the scan adds to sums, except the pawn lists, which keep the order of the walk
-  // from 21 upward. So the pieces are gathered kind by kind in that order and each kind is scored
-  // in one run: the same result, without a hard-to-predict jump per square. The king-safety test
-  // lifts a king off its square for a moment and puts it back.
-  uint8_t squares[PieceCodeCount][64];
-  uint8_t count[PieceCodeCount] = {};
-  ForEachPieceSquare<AnySide>(board, [&](int s) {
-    uint8_t piece = board[s];
-    squares[piece][count[piece]++] = uint8_t(s);
-  });
   auto scoreAll = [&](uint8_t piece, void (*score)(Scan &, int)) {
-    for (int i = 0; i < count[piece]; i++) score(scan, squares[piece][i]);
+    for (int i = 0; i < pieces.count[piece]; i++) score(scan, pieces.square[piece][i]);
   };
   scoreAll(EnginePawn, ScoreEnginePawn);
   scoreAll(OpponentPawn, ScoreOpponentPawn);
