@@ -260,14 +260,39 @@ static constexpr BoxMask KingBox = BoxMaskFor(KingSteps);
 static constexpr BoxMask EnginePawnBox = BoxMaskFor(EnginePawnSteps);
 static constexpr BoxMask OpponentPawnBox = BoxMaskFor(OpponentPawnSteps);
 
-// The box squares not yet in reached that a slider on from sees along its lines.
-static uint8_t SliderBox(const Board &board, int from, int centre, bool diagonal, bool orthogonal,
-                         uint8_t reached) {
-  for (int i = 0; i < 8; i++) {
+// The step of the line from one square to another that lies difference away, 0 when they share
+// no line (the rule of RayDirection, for the tables below).
+static constexpr int LineStep(int difference) {
+  int a = difference < 0 ? -difference : difference;
+  if (a == 0) return 0;
+  if (a <= 7) return 1;
+  if (a % 10 == 0) return 10;
+  if (a % 9 == 0) return 9;
+  if (a % 11 == 0) return 11;
+  return 0;
+}
+// The box squares on a diagonal, or on a row or file, of a piece.
+static constexpr BoxMask LineBoxMask(bool diagonal) {
+  BoxMask masks{};
+  for (int d = -MaxSquareDifference; d <= MaxSquareDifference; d++) {
+    for (int i = 0; i < 8; i++) {
+      int step = LineStep(EscapeOffsets[i] - d);
+      if (step != 0 && (step == 9 || step == 11) == diagonal)
+        masks[d + MaxSquareDifference] |= uint8_t(1 << i);
+    }
+  }
+  return masks;
+}
+static constexpr BoxMask DiagonalBox = LineBoxMask(true);
+static constexpr BoxMask OrthogonalBox = LineBoxMask(false);
+
+// reached, with the box squares of lines (those on the slider's lines) that the slider on from
+// sees over empty squares.
+static uint8_t SliderBox(const Board &board, int from, int centre, uint8_t lines, uint8_t reached) {
+  for (uint8_t open = lines & ~reached; open != 0; open &= uint8_t(open - 1)) {
+    int i = std::countr_zero(open);
     int target = centre + EscapeOffsets[i];
     int direction = RayDirection(target - from);
-    int step = std::abs(direction);
-    if ((reached >> i & 1) != 0 || step == 0 || !(step == 9 || step == 11 ? diagonal : orthogonal)) continue;
     int s = from + direction;
     while (s != target && board[s] == Empty) s += direction;
     if (s == target) reached |= uint8_t(1 << i);
@@ -297,7 +322,11 @@ static int32_t EscapeDanger(Scan &scan, int side) {
   uint8_t held = board[king];
   board[king] = Empty;  // the king does not shield the squares behind it
   auto slider = [&](uint8_t piece, bool diagonal, bool orthogonal) {
-    each(piece, [&](int s) { reached = SliderBox(board, s, centre, diagonal, orthogonal, reached); });
+    each(piece, [&](int s) {
+      int index = s - centre + MaxSquareDifference;
+      uint8_t lines = (diagonal ? DiagonalBox[index] : 0) | (orthogonal ? OrthogonalBox[index] : 0);
+      reached = SliderBox(board, s, centre, lines, reached);
+    });
   };
   slider(engineKing ? OpponentBishop : EngineBishop, true, false);
   slider(engineKing ? OpponentRook : EngineRook, false, true);
