@@ -154,31 +154,40 @@ constexpr uint8_t PawnOrEdgeCode = 33;
 // ---------------------------------------------------------------------------------------------
 // Square tests.
 
-// The first occupied square (the border counts) from square along step.
-static uint8_t FirstOccupied(const Board &board, int square, int step) {
-  int t = square + step;
-  while (board[t] == Empty) t += step;
-  return board[t];
-}
+namespace {
+// The pieces on the board by code, each code's squares in the order of the walk from 21 upward.
+struct PieceSquares {
+  uint8_t square[PieceCodeCount][64];
+  uint8_t count[PieceCodeCount];
+};
+}  // namespace
 
-static bool SeesOnLines(const Board &board, int square, const int (&steps)[4], uint8_t piece) {
-  for (int step : steps)
-    if (FirstOccupied(board, square, step) == piece) return true;
+// Whether a piece of the given code stands on one of the square's diagonals (diagonal) or on its
+// row or file (!diagonal) with nothing between them: the few such pieces are asked, rather than
+// every line of the square walked.
+static bool SeenAlongLines(const Board &board, const PieceSquares &pieces, int square, uint8_t piece,
+                           bool diagonal) {
+  for (int k = 0; k < pieces.count[piece]; k++) {
+    int from = pieces.square[piece][k];
+    int direction = RayDirection(square - from);
+    int step = std::abs(direction);
+    if (step == 0 || (step == 9 || step == 11) != diagonal) continue;
+    int s = from + direction;
+    while (board[s] == Empty) s += direction;
+    if (s == square) return true;
+  }
   return false;
 }
 
-static constexpr int DiagonalSteps[4] = {11, -11, 9, -9};
-static constexpr int OrthogonalSteps[4] = {1, -1, 10, -10};
-
 // An opponent bishop or rook looks at it
-static bool KnightHarassed(const Board &board, int square) {
-  return SeesOnLines(board, square, DiagonalSteps, OpponentBishop) ||
-         SeesOnLines(board, square, OrthogonalSteps, OpponentRook);
+static bool KnightHarassed(const Board &board, const PieceSquares &pieces, int square) {
+  return SeenAlongLines(board, pieces, square, OpponentBishop, true) ||
+         SeenAlongLines(board, pieces, square, OpponentRook, false);
 }
 
 // An opponent rook looks at it
-static bool BishopHarassed(const Board &board, int square) {
-  return SeesOnLines(board, square, OrthogonalSteps, OpponentRook);
+static bool BishopHarassed(const Board &board, const PieceSquares &pieces, int square) {
+  return SeenAlongLines(board, pieces, square, OpponentRook, false);
 }
 
 // Opponent rook up the file, no pawn between
@@ -203,12 +212,6 @@ static int32_t OpponentHeavyOnFile(const Board &board, int square) {
 // The scan.
 
 namespace {
-// The pieces on the board by code, each code's squares in the order of the walk from 21 upward.
-struct PieceSquares {
-  uint8_t square[PieceCodeCount][64];
-  uint8_t count[PieceCodeCount];
-};
-
 // What one evaluation carries from square to square.
 struct Scan {
   Board &board;
@@ -446,14 +449,14 @@ static void ScoreEngineKnight(Scan &scan, int s) {
     }
     if (!retreat) positional -= 50;
   }
-  if (KnightHarassed(board, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
+  if (KnightHarassed(board, scan.pieces, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
 }
 
 static void ScoreEngineBishop(Scan &scan, int s) {
   Board &board = scan.board;
   int32_t &positional = scan.state.positionalTerm;
   scan.state.pieceSquareSum += EngineBishopTable[s];
-  if (BishopHarassed(board, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
+  if (BishopHarassed(board, scan.pieces, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
   scan.engineBishops++;
 
   if (s < 30) {
