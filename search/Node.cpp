@@ -118,6 +118,7 @@ struct Node {
   uint8_t piece = 0;  // the piece that moved (0 for the null move and at the root)
   uint8_t captured = 0;
   bool irreversible = false;
+  uint64_t keyAfterMove = 0;  // the parent's key updated for the move (below the root)
   bool inCheckKnown = false;
   bool inCheck = false;  // the side to move
   int32_t eval = 0;      // E, the node's static evaluation
@@ -265,9 +266,11 @@ bool MakeNodeMove(Node &n) {
     }
   }
 
-  // The table's bucket for this node is asked for now, so that memory works while the node tests
-  // legality and depth (a hint only: a wrong address costs nothing but the fetch).
-  if (Tree.ttDepthLimit > 0) TTPrefetch(UpdateKey(n.state.positionKey, move, n.piece, n.captured), n.ply);
+  // The key after the move, kept for step 10; the table's bucket for it is asked for now, so that
+  // memory works while the node tests legality and depth (a hint only: a wrong address costs
+  // nothing but the fetch).
+  n.keyAfterMove = UpdateKey(n.state.positionKey, move, n.piece, n.captured);
+  if (Tree.ttDepthLimit > 0) TTPrefetch(n.keyAfterMove, n.ply);
 
   if (!IsLegalAfterMove(n.board, move, n.moverSide, Tree.plyInCheck[n.ply - 1])) {
     n.legal = false;
@@ -314,8 +317,7 @@ void AdjustNodeDepth(Node &n) {
 bool KeyAndDraws(Node &n) {
   Tree.plyBoard[n.ply] = &n.board;
   if (n.depth > Tree.ttDepthLimit) return false;
-  n.state.positionKey =
-      n.ply == 1 ? ComputeKey(n.board) : UpdateKey(n.state.positionKey, n.move, n.piece, n.captured);
+  n.state.positionKey = n.ply == 1 ? ComputeKey(n.board) : n.keyAfterMove;
   Tree.plyKey[n.ply] = n.state.positionKey;
   int reversible = n.state.reversibleCount;
   if (reversible <= 0) return false;
