@@ -143,7 +143,7 @@ struct Node {
   TriedMoves tried;     // empty; its unused entries need no clearing
   Move deferred[PreMoveLimit + 1];
   int deferredCount = 0;
-  PrincipalLine childLine;
+  PrincipalLine childLine;  // written by each child before it returns a legal move's value
   int32_t childValue = 0;
 };
 
@@ -746,7 +746,6 @@ void SearchMoves(Node &n) {
     n.hashMove = n.line.move[1];
     n.legal = true;
     ClearLine(n.line);
-    ClearLine(n.childLine);
     n.tried = TriedMoves{};
     n.deferredCount = 0;
     n.searchedAnyLegal = false;
@@ -904,10 +903,10 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   // Step 7. In check
   if (!n.inCheckKnown) n.inCheck = !n.nullMove && InCheckAfterMove(n);
 
-  // Step 8. The node's value and line start afresh
+  // Step 8. The node's value and line start afresh (the child line needs no clearing: a child
+  // whose line is read back has cleared it here itself)
   value = init;
   ClearLine(line);
-  ClearLine(n.childLine);
 
   // Step 9. Quiescence pruning beyond the horizon; extensions and reductions below it
   if (n.depth > Tree.horizon) {
