@@ -225,6 +225,14 @@ bool InCheckAfterMove(const Node &n) {
   return MoveGivesCheck(n.board, n.move, n.moverSide);
 }
 
+// The key after the node's move, kept for step 10, with the table's bucket for it asked for now, so
+// that memory works while the node makes its move and tests legality and depth (a hint only: a
+// wrong address costs nothing but the fetch). The move changes nothing the key update reads.
+void KeyAndPrefetch(Node &n) {
+  n.keyAfterMove = UpdateKey(n.state.positionKey, n.move, n.piece, n.captured);
+  if (Tree.ttDepthLimit > 0) TTPrefetch(n.keyAfterMove, n.ply);
+}
+
 // Steps 2 to 4: the move made on the node's board (unless the entry futility prunes a quiet move
 // that cannot bring the parent's evaluation back to the bound), its legality, the reversible-move
 // count and the probe flags of the path. False: the move is illegal or pruned and the parent does
@@ -250,10 +258,12 @@ bool MakeNodeMove(Node &n) {
   }
   if (n.nullMove) {
     n.board[EnPassantSquare] = 0;
+    KeyAndPrefetch(n);
   } else {
     int32_t e = n.state.totalScore, m = n.state.futilityMargin;
     bool futile = move.kind == QuietMove && n.movesSearchedAtParent > 0 && m < NoFutilityMargin &&
                   (n.maximising ? e - m >= n.bound : e + m <= n.bound);
+    if (!futile) KeyAndPrefetch(n);
     MakeMove(move, n.board, n.state);
     if (futile) {
       n.inCheck = InCheckAfterMove(n);
@@ -263,14 +273,9 @@ bool MakeNodeMove(Node &n) {
         n.legal = false;
         return false;
       }
+      KeyAndPrefetch(n);
     }
   }
-
-  // The key after the move, kept for step 10; the table's bucket for it is asked for now, so that
-  // memory works while the node tests legality and depth (a hint only: a wrong address costs
-  // nothing but the fetch).
-  n.keyAfterMove = UpdateKey(n.state.positionKey, move, n.piece, n.captured);
-  if (Tree.ttDepthLimit > 0) TTPrefetch(n.keyAfterMove, n.ply);
 
   if (!IsLegalAfterMove(n.board, move, n.moverSide, Tree.plyInCheck[n.ply - 1])) {
     n.legal = false;
