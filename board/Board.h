@@ -105,15 +105,6 @@ inline void ForEachPieceSquareDescending(const Board &board, Visit &&visit) {
   }
 }
 
-template <int SideBits>
-inline int PieceCount(const Board &board) {
-  int count = 0;
-  // Each byte of a group is 0 or 1: the multiplication adds them up in the top byte.
-  for (int base = 21; base <= 98; base += 8)
-    count += int((PieceBytes<SideBits>(board, base) * 0x0101010101010101ull) >> 56);
-  return count;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Move kinds. Ray records carry their direction (-11..11) as the kind.
 constexpr int8_t QuietMove = 10;
