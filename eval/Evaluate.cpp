@@ -232,6 +232,13 @@ struct Scan {
   bool opponentQueenPresent = false;
   int farthestOpponentKingToEnginePawn = 1;
   int farthestEngineKingToOpponentPawn = 1;
+  // The terms the scan adds up, kept here (where they can stay in registers) and stored into the
+  // EvalState when the scan closes.
+  int32_t pieceSquare = 0;
+  int32_t positional = 0;
+  int32_t threat = 0;
+  int32_t engineKing = 0;
+  int32_t opponentKing = 0;
 };
 }  // namespace
 
@@ -305,9 +312,7 @@ static uint8_t SliderBox(const Board &board, int from, int centre, uint8_t lines
 
 // 128, 96, 64, 32 or 0 for 0..4 safe squares around the side's king, looking from one step inside
 // the board.
-static int32_t EscapeDanger(Scan &scan, int side) {
-  Board &board = scan.board;
-  const PieceSquares &pieces = scan.pieces;
+static int32_t EscapeDanger(Board &board, const PieceSquares &pieces, int side) {
   bool engineKing = side == EngineSide;
   int king = board[engineKing ? EngineKingSquare : OpponentKingSquare];
   int centre = InwardSquare[king];
@@ -401,8 +406,8 @@ static bool EnginePawnBehind(const Board &board, int s) {
 
 static void ScoreEngineRook(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum += EngineRookTable[s];
+  int32_t &positional = scan.positional;
+  scan.pieceSquare += EngineRookTable[s];
 
   int32_t doubling = 0;
   int p = RookFileStop(board, s, 10, doubling);
@@ -434,8 +439,8 @@ static void ScoreEngineRook(Scan &scan, int s) {
 
 static void ScoreEngineKnight(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum += 2 * EngineKnightTable[s];
+  int32_t &positional = scan.positional;
+  scan.pieceSquare += 2 * EngineKnightTable[s];
   positional += KnightMobility(board, s, OpponentSide, EngineKing);
 
   // Far up the board a knight needs a way back: a free square no opponent pawn covers, or a capture.
@@ -454,8 +459,8 @@ static void ScoreEngineKnight(Scan &scan, int s) {
 
 static void ScoreEngineBishop(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum += EngineBishopTable[s];
+  int32_t &positional = scan.positional;
+  scan.pieceSquare += EngineBishopTable[s];
   if (BishopHarassed(board, scan.pieces, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
   scan.engineBishops++;
 
@@ -492,8 +497,8 @@ static void ScoreEngineBishop(Scan &scan, int s) {
 
 static void ScoreEngineQueen(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum += 2 * EngineQueenTable[s] - 40;
+  int32_t &positional = scan.positional;
+  scan.pieceSquare += 2 * EngineQueenTable[s] - 40;
   scan.engineQueenPresent = true;
   if (OpponentRookOnQueenFile(board, s)) positional -= 10;
   if (Distance[s][InwardSquare[board[OpponentKingSquare]]] <= 2) positional += 30;
@@ -519,28 +524,26 @@ static void ScoreEnginePawn(Scan &scan, int s) {
         std::max<int>(scan.farthestOpponentKingToEnginePawn, Distance[s][board[OpponentKingSquare]]);
 
   // Own bishops on the pawn's square colour.
-  state.positionalTerm -=
-      4 * (SquareColour[s] < 1 ? state.engineBishopsOnColour0 : state.engineBishopsOnColour1);
+  scan.positional -= 4 * (SquareColour[s] < 1 ? state.engineBishopsOnColour0 : state.engineBishopsOnColour1);
 
   if (s < 40) {
     uint8_t blocker = board[s + 10];
     if (SideOf(blocker) == OpponentSide) {
       if (blocker == OpponentKnight) {
-        if (!RookFileFlag[s]) state.positionalTerm -= 15;
+        if (!RookFileFlag[s]) scan.positional -= 15;
       } else if (blocker == OpponentRook) {
-        if (!RookFileFlag[s]) state.positionalTerm -= 10;
+        if (!RookFileFlag[s]) scan.positional -= 10;
       } else {
-        state.positionalTerm -= 15;
+        scan.positional -= 15;
       }
     }
-    if ((s == 34 || s == 35) && blocker != Empty) state.positionalTerm -= 10;
+    if ((s == 34 || s == 35) && blocker != Empty) scan.positional -= 10;
   }
 
   if (s != scan.lastTo) {
     for (int t : {s + 9, s + 11}) {
       uint8_t target = board[t];
-      if (t != scan.lastTo && SideOf(target) == OpponentSide && target < PawnOrEdgeCode)
-        state.threatTerm += 65;
+      if (t != scan.lastTo && SideOf(target) == OpponentSide && target < PawnOrEdgeCode) scan.threat += 65;
     }
   }
 }
@@ -554,7 +557,7 @@ static int32_t KingEndTerm(const SquareTable &table, int s, int32_t enemyPhase, 
 static void ScoreEngineShelter(Scan &scan, int k) {
   const Board &board = scan.board;
   const uint64_t pawns = scan.state.enginePawnBits;
-  int32_t &term = scan.state.engineKingTerm;
+  int32_t &term = scan.engineKing;
   // An open file on the king: a pawn in front of it, or none at all.
   auto noPawnOnFileBelow = [pawns](int square) { return (FileBehind[square] & pawns) == 0; };
   auto penaltyForFile = [&](int square, int32_t pawnThere, int32_t none) {
@@ -598,18 +601,18 @@ static void ScoreEngineKing(Scan &scan, int s) {
   const int opponentKing = board[OpponentKingSquare];
   const bool guarded = scan.context.engineCastleReady || board[EngineRights] == 0;
   if (scan.oppPhase <= 0) {
-    state.engineKingTerm += KingEndTerm(EngineKingEndTable, s, scan.oppPhase, state.opponentPieceMaterial);
+    scan.engineKing += KingEndTerm(EngineKingEndTable, s, scan.oppPhase, state.opponentPieceMaterial);
     // Drive the bare enemy king to the edge and walk up to it.
     if (state.opponentMaterial < 650 && state.opponentPawnMaterial == 0 &&
         state.enginePieceMaterial - state.opponentPieceMaterial > 450)
-      state.engineKingTerm += (7 - Distance[s][opponentKing]) * 32 + Distance[55][opponentKing] * 32;
+      scan.engineKing += (7 - Distance[s][opponentKing]) * 32 + Distance[55][opponentKing] * 32;
   } else if (s >= 41) {
-    state.engineKingTerm -= 112;
+    scan.engineKing -= 112;
   } else if (guarded) {
     if (FileOf[s] < 5) {
-      if (board[s + 11] != EnginePawn && (s > 30 || board[s + 22] != EnginePawn)) state.engineKingTerm -= 6;
+      if (board[s + 11] != EnginePawn && (s > 30 || board[s + 22] != EnginePawn)) scan.engineKing -= 6;
     } else if (board[s + 9] != EnginePawn && (s > 30 || board[s + 18] != EnginePawn)) {
-      state.engineKingTerm -= 6;
+      scan.engineKing -= 6;
     }
     ScoreEngineShelter(scan, s);
   }
@@ -617,7 +620,7 @@ static void ScoreEngineKing(Scan &scan, int s) {
   if (scan.kingSafety) {
     state.engineKingDanger = 0;
     if (state.opponentPieceMaterial > 480 && guarded) {
-      state.engineKingDanger = EscapeDanger(scan, EngineSide);
+      state.engineKingDanger = EscapeDanger(board, scan.pieces, EngineSide);
       if (scan.oppPhase < -799) state.engineKingDanger /= 2;
     }
   }
@@ -625,8 +628,8 @@ static void ScoreEngineKing(Scan &scan, int s) {
 
 static void ScoreOpponentRook(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum -= OpponentRookTable[s];
+  int32_t &positional = scan.positional;
+  scan.pieceSquare -= OpponentRookTable[s];
 
   int32_t doubling = 0;
   int p = RookFileStop(board, s, -10, doubling);
@@ -648,14 +651,14 @@ static void ScoreOpponentRook(Scan &scan, int s) {
 }
 
 static void ScoreOpponentKnight(Scan &scan, int s) {
-  scan.state.pieceSquareSum -= 2 * OpponentKnightTable[s];
-  scan.state.positionalTerm -= KnightMobility(scan.board, s, EngineSide, OpponentKing);
+  scan.pieceSquare -= 2 * OpponentKnightTable[s];
+  scan.positional -= KnightMobility(scan.board, s, EngineSide, OpponentKing);
 }
 
 static void ScoreOpponentBishop(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum -= OpponentBishopTable[s];
+  int32_t &positional = scan.positional;
+  scan.pieceSquare -= OpponentBishopTable[s];
   scan.opponentBishops++;
 
   if (s == 31 && board[42] == EnginePawn) {
@@ -677,9 +680,9 @@ static void ScoreOpponentBishop(Scan &scan, int s) {
 
 static void ScoreOpponentQueen(Scan &scan, int s) {
   Board &board = scan.board;
-  scan.state.pieceSquareSum -= 2 * OpponentQueenTable[s] - 50;
+  scan.pieceSquare -= 2 * OpponentQueenTable[s] - 50;
   scan.opponentQueenPresent = true;
-  if (Distance[s][InwardSquare[board[EngineKingSquare]]] <= 2) scan.state.positionalTerm -= 30;
+  if (Distance[s][InwardSquare[board[EngineKingSquare]]] <= 2) scan.positional -= 30;
   if (RankOf[s] == 2) scan.opponentHeavyOnSecondRow++;
 }
 
@@ -692,22 +695,22 @@ static void ScoreOpponentPawn(Scan &scan, int s) {
     scan.farthestEngineKingToOpponentPawn =
         std::max<int>(scan.farthestEngineKingToOpponentPawn, Distance[s][board[EngineKingSquare]]);
 
-  state.positionalTerm +=
+  scan.positional +=
       4 * (SquareColour[s] < 1 ? state.opponentBishopsOnColour0 : state.opponentBishopsOnColour1);
 
   // An engine piece blocking the pawn on its start row (not on the rook files).
   if (s > 80 && SideOf(board[s - 10]) == EngineSide && !RookFileFlag[s]) {
     uint8_t blocker = board[s - 10];
     if (blocker == EngineRook)
-      state.positionalTerm += 10;
+      scan.positional += 10;
     else if (blocker != EnginePawn)
-      state.positionalTerm += 15;
+      scan.positional += 15;
   }
 
   if (s != scan.lastTo) {
     for (int t : {s - 9, s - 11}) {
       uint8_t target = board[t];
-      if (t != scan.lastTo && SideOf(target) == EngineSide && target != EnginePawn) state.threatTerm -= 150;
+      if (t != scan.lastTo && SideOf(target) == EngineSide && target != EnginePawn) scan.threat -= 150;
     }
   }
 }
@@ -716,24 +719,23 @@ static void ScoreOpponentKing(Scan &scan, int s) {
   Board &board = scan.board;
   EvalState &state = scan.state;
   if (scan.engPhase <= 0) {
-    state.opponentKingTerm += KingEndTerm(OpponentKingEndTable, s, scan.engPhase, state.enginePieceMaterial);
+    scan.opponentKing += KingEndTerm(OpponentKingEndTable, s, scan.engPhase, state.enginePieceMaterial);
   } else if (s < 80) {
-    state.opponentKingTerm -= 112;
+    scan.opponentKing -= 112;
   } else if (board[OpponentRights] == 0) {
     if (FileOf[s] < 5) {
-      if (board[s - 9] != OpponentPawn && (s < 90 || board[s - 18] != OpponentPawn))
-        state.opponentKingTerm -= 6;
+      if (board[s - 9] != OpponentPawn && (s < 90 || board[s - 18] != OpponentPawn)) scan.opponentKing -= 6;
     } else if (board[s - 11] != OpponentPawn && (s < 90 || board[s - 22] != OpponentPawn)) {
-      state.opponentKingTerm -= 6;
+      scan.opponentKing -= 6;
     }
     if (!(FileAhead[s - 30] & state.opponentPawnBits))
-      state.opponentKingTerm -= board[s - 30] == OpponentPawn ? 24 : 48;
+      scan.opponentKing -= board[s - 30] == OpponentPawn ? 24 : 48;
   }
 
   if (scan.kingSafety) {
     state.opponentKingDanger = 0;
     if (state.enginePieceMaterial > 480 && (scan.context.opponentCastleReady || board[OpponentRights] == 0)) {
-      state.opponentKingDanger = EscapeDanger(scan, OpponentSide);
+      state.opponentKingDanger = EscapeDanger(board, scan.pieces, OpponentSide);
       if (scan.engPhase < -799) state.opponentKingDanger /= 2;
     }
   }
@@ -743,7 +745,7 @@ static void ScoreOpponentKing(Scan &scan, int s) {
 static void CloseScan(Scan &scan) {
   Board &board = scan.board;
   EvalState &state = scan.state;
-  int32_t &positional = state.positionalTerm;
+  int32_t &positional = scan.positional;
 
   if (scan.engineBishops > 1) positional += scan.oppPhase <= 0 ? 50 : 35;
   if (scan.opponentBishops > 1) positional -= scan.engPhase <= 0 ? 50 : 35;
@@ -754,10 +756,10 @@ static void CloseScan(Scan &scan) {
     positional += scan.context.cPawnBlockPenalty;
 
   // Without the enemy queen a king's shortcomings matter a quarter less.
-  if (state.engineKingTerm < 0 && scan.oppPhase > 0 && !scan.opponentQueenPresent)
-    state.engineKingTerm -= state.engineKingTerm / 4;
-  if (state.opponentKingTerm < 0 && scan.engPhase > 0 && !scan.engineQueenPresent)
-    state.opponentKingTerm -= state.opponentKingTerm / 4;
+  if (scan.engineKing < 0 && scan.oppPhase > 0 && !scan.opponentQueenPresent)
+    scan.engineKing -= scan.engineKing / 4;
+  if (scan.opponentKing < 0 && scan.engPhase > 0 && !scan.engineQueenPresent)
+    scan.opponentKing -= scan.opponentKing / 4;
 
   // In the endgame a king belongs near the enemy pawns.
   if (scan.engPhase <= 0) {
@@ -768,6 +770,12 @@ static void CloseScan(Scan &scan) {
     int far = scan.farthestOpponentKingToEnginePawn;
     positional += state.opponentPieceMaterial == 0 ? 32 * far - 32 : 8 * far - 8;
   }
+
+  state.pieceSquareSum = scan.pieceSquare;
+  state.positionalTerm = scan.positional;
+  state.threatTerm = scan.threat;
+  state.engineKingTerm = scan.engineKing;
+  state.opponentKingTerm = scan.opponentKing;
 }
 
 void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, bool pawnsChanged,
@@ -781,9 +789,6 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
     state.enginePasserCount = 0;
     state.opponentPasserEnd = 8;
   }
-  state.engineKingTerm = state.opponentKingTerm = 0;
-  state.threatTerm = state.positionalTerm = state.pieceSquareSum = 0;
-
   // Every rule of the scan adds to sums, except the pawn lists, which keep the order of the walk
   // from 21 upward. So the pieces are gathered kind by kind in that order and each kind is scored
   // in one run: the same result, without a hard-to-predict jump per square. The king-safety test
