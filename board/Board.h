@@ -246,6 +246,18 @@ extern Move KingMoves[StepTableSize][8];
 constexpr int MaxSquareDifference = 77;
 extern int32_t RayDirectionTable[2 * MaxSquareDifference + 1];
 inline int32_t RayDirection(int difference) { return RayDirectionTable[difference + MaxSquareDifference]; }
+// The step (1, 9, 10 or 11, without sign) of the line joining two playing squares that lie
+// difference apart, 0 when they share none: the rule RayDirectionTable is filled by, for tables
+// computed at compile time.
+constexpr int LineStep(int difference) {
+  int a = difference < 0 ? -difference : difference;
+  if (a == 0) return 0;
+  if (a <= 7) return 1;
+  if (a % 10 == 0) return 10;
+  if (a % 9 == 0) return 9;
+  if (a % 11 == 0) return 11;
+  return 0;
+}
 
 extern uint8_t Distance[BoardSize][BoardSize];
 

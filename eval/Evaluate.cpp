@@ -270,17 +270,6 @@ static constexpr BoxMask KingBox = BoxMaskFor(KingSteps);
 static constexpr BoxMask EnginePawnBox = BoxMaskFor(EnginePawnSteps);
 static constexpr BoxMask OpponentPawnBox = BoxMaskFor(OpponentPawnSteps);
 
-// The step of the line from one square to another that lies difference away, 0 when they share
-// no line (the rule of RayDirection, for the tables below).
-static constexpr int LineStep(int difference) {
-  int a = difference < 0 ? -difference : difference;
-  if (a == 0) return 0;
-  if (a <= 7) return 1;
-  if (a % 10 == 0) return 10;
-  if (a % 9 == 0) return 9;
-  if (a % 11 == 0) return 11;
-  return 0;
-}
 // The box squares on a diagonal, or on a row or file, of a piece.
 static constexpr BoxMask LineBoxMask(bool diagonal) {
   BoxMask masks{};
