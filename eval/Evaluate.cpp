@@ -261,6 +261,7 @@ static constexpr BoxMask BoxMaskFor(const int (&steps)[N]) {
         if (EscapeOffsets[i] - d == step) masks[d + MaxSquareDifference] |= uint8_t(1 << i);
   return masks;
 }
+// The board's knight and king offsets and the pawns' capture steps, as compile-time constants.
 static constexpr int KnightSteps[8] = {8, 19, 21, 12, -8, -19, -21, -12};
 static constexpr int KingSteps[8] = {9, 10, 11, 1, -9, -10, -11, -1};
 static constexpr int EnginePawnSteps[2] = {9, 11};
@@ -308,13 +309,13 @@ static int32_t EscapeDanger(Board &board, const PieceSquares &pieces, int side) 
   auto each = [&](uint8_t piece, auto &&visit) {
     for (int k = 0; k < pieces.count[piece]; k++) visit(pieces.square[piece][k]);
   };
-  auto leaper = [&](uint8_t piece, const BoxMask &box, uint8_t &reached) {
+  uint8_t reached = 0;
+  auto leaper = [&](uint8_t piece, const BoxMask &box) {
     each(piece, [&](int s) { reached |= box[s - centre + MaxSquareDifference]; });
   };
-  uint8_t reached = 0;
-  leaper(engineKing ? OpponentPawn : EnginePawn, engineKing ? OpponentPawnBox : EnginePawnBox, reached);
-  leaper(engineKing ? OpponentKnight : EngineKnight, KnightBox, reached);
-  leaper(engineKing ? OpponentKing : EngineKing, KingBox, reached);
+  leaper(engineKing ? OpponentPawn : EnginePawn, engineKing ? OpponentPawnBox : EnginePawnBox);
+  leaper(engineKing ? OpponentKnight : EngineKnight, KnightBox);
+  leaper(engineKing ? OpponentKing : EngineKing, KingBox);
 
   uint8_t held = board[king];
   board[king] = Empty;  // the king does not shield the squares behind it
