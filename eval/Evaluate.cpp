@@ -239,6 +239,9 @@ struct Scan {
   int32_t threat = 0;
   int32_t engineKing = 0;
   int32_t opponentKing = 0;
+  // Each side's bishops by square colour (0 or 1, as SquareColour gives it), for the pawns.
+  int32_t engineBishopsOn[2] = {};
+  int32_t opponentBishopsOn[2] = {};
 };
 }  // namespace
 
@@ -514,7 +517,7 @@ static void ScoreEnginePawn(Scan &scan, int s) {
         std::max<int>(scan.farthestOpponentKingToEnginePawn, Distance[s][board[OpponentKingSquare]]);
 
   // Own bishops on the pawn's square colour.
-  scan.positional -= 4 * (SquareColour[s] < 1 ? state.engineBishopsOnColour0 : state.engineBishopsOnColour1);
+  scan.positional -= 4 * scan.engineBishopsOn[SquareColour[s]];
 
   if (s < 40) {
     uint8_t blocker = board[s + 10];
@@ -685,8 +688,7 @@ static void ScoreOpponentPawn(Scan &scan, int s) {
     scan.farthestEngineKingToOpponentPawn =
         std::max<int>(scan.farthestEngineKingToOpponentPawn, Distance[s][board[EngineKingSquare]]);
 
-  scan.positional +=
-      4 * (SquareColour[s] < 1 ? state.opponentBishopsOnColour0 : state.opponentBishopsOnColour1);
+  scan.positional += 4 * scan.opponentBishopsOn[SquareColour[s]];
 
   // An engine piece blocking the pawn on its start row (not on the rook files).
   if (s > 80 && SideOf(board[s - 10]) == EngineSide && !RookFileFlag[s]) {
@@ -798,6 +800,10 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
             kingSafety,
             state.opponentPieceMaterial - MiddleGamePieceMaterial,
             state.enginePieceMaterial - MiddleGamePieceMaterial};
+  scan.engineBishopsOn[0] = state.engineBishopsOnColour0;
+  scan.engineBishopsOn[1] = state.engineBishopsOnColour1;
+  scan.opponentBishopsOn[0] = state.opponentBishopsOnColour0;
+  scan.opponentBishopsOn[1] = state.opponentBishopsOnColour1;
 
   auto scoreAll = [&](uint8_t piece, void (*score)(Scan &, int)) {
     for (int i = 0; i < pieces.count[piece]; i++) score(scan, pieces.square[piece][i]);
