@@ -152,21 +152,8 @@ static void InitStartBoard() {
 }
 
 static void InitDirectionTables() {
-  for (int d = -MaxSquareDifference; d <= MaxSquareDifference; d++) {
-    int a = std::abs(d), ray = 0;
-    if (a >= 1) {
-      if (a <= 7)
-        ray = 1;
-      else if (a % 10 == 0)
-        ray = 10;
-      else if (a % 9 == 0)
-        ray = 9;
-      else if (a % 11 == 0)
-        ray = 11;
-    }
-    int sign = d < 0 ? -1 : 1;
-    RayDirectionTable[d + MaxSquareDifference] = sign * ray;
-  }
+  for (int d = -MaxSquareDifference; d <= MaxSquareDifference; d++)
+    RayDirectionTable[d + MaxSquareDifference] = (d < 0 ? -1 : 1) * LineStep(d);
 }
 
 static void InitDistanceTable() {

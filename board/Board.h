@@ -69,49 +69,45 @@ inline uint8_t SideOf(uint8_t content) { return content & SideMask; }
 // Piece scans that test eight squares at once, so that empty squares cost nothing. SideBits is
 // EngineSide, OpponentSide, or AnySide for every piece of either side (never an empty square, the
 // border or a sentinel). The squares come out as the plain walk from 21 up to the sentinel on 99
-// (or down from 98) meets them; a square changed by visit is seen as it was when its group of eight
-// was read.
+// (or down from 98) meets them; the board is read once, before the first square is visited.
 constexpr int AnySide = 0;
 
-// Bit 8k is set when square base + k holds a piece of the side asked for.
+// Bit 8 * (row - 2) + (column - 1) is set when that playing square holds a piece of the side asked
+// for: each row's eight squares are read as one word and their flags packed into one byte.
 template <int SideBits>
-inline uint64_t PieceBytes(const Board &board, int base) {
-  static_assert(std::endian::native == std::endian::little, "square k of a group is byte k of the word");
-  uint64_t word;
-  std::memcpy(&word, &board.cell[base], sizeof word);
-  uint64_t low = word, high = word >> 1;  // bit 8k: side bit 1, resp. side bit 2, of square base + k
-  uint64_t found = SideBits == EngineSide ? low & ~high : SideBits == OpponentSide ? high & ~low : low ^ high;
-  // The walk ends at 98: the last group's bytes for 99 (the sentinel) and 100 are not looked at.
+inline uint64_t PieceSquareBits(const Board &board) {
+  static_assert(std::endian::native == std::endian::little, "square k of a row is byte k of the word");
   constexpr uint64_t LowBits = 0x0101010101010101ull;
-  return found & (base + 7 > 98 ? LowBits >> (8 * (base + 7 - 98)) : LowBits);
+  constexpr uint64_t PackBytes = 0x0102040810204080ull;  // bit 8k of a word to bit 56 + k
+  uint64_t bits = 0;
+  for (int row = 0; row < 8; row++) {
+    uint64_t word;
+    std::memcpy(&word, &board.cell[21 + 10 * row], sizeof word);
+    uint64_t low = word, high = word >> 1;  // bit 8k: side bit 1, resp. side bit 2, of square k
+    uint64_t found = SideBits == EngineSide     ? low & ~high
+                     : SideBits == OpponentSide ? high & ~low
+                                                : low ^ high;
+    bits |= ((found & LowBits) * PackBytes >> 56) << (8 * row);
+  }
+  return bits;
 }
 
-// The groups start at 21, 29, ..., 93.
+// The mailbox square of a bit of PieceSquareBits.
+inline int SquareOfBit(int bit) { return 21 + bit + 2 * (bit / 8); }
+
 template <int SideBits, typename Visit>
 inline void ForEachPieceSquare(const Board &board, Visit &&visit) {
-  for (int base = 21; base <= 98; base += 8)
-    for (uint64_t found = PieceBytes<SideBits>(board, base); found != 0; found &= found - 1)
-      visit(base + std::countr_zero(found) / 8);
+  for (uint64_t bits = PieceSquareBits<SideBits>(board); bits != 0; bits &= bits - 1)
+    visit(SquareOfBit(std::countr_zero(bits)));
 }
 
 template <int SideBits, typename Visit>
 inline void ForEachPieceSquareDescending(const Board &board, Visit &&visit) {
-  for (int base = 93; base >= 21; base -= 8) {
-    for (uint64_t found = PieceBytes<SideBits>(board, base); found != 0;) {
-      int bit = 63 - std::countl_zero(found);
-      visit(base + bit / 8);
-      found &= ~(uint64_t(1) << bit);
-    }
+  for (uint64_t bits = PieceSquareBits<SideBits>(board); bits != 0;) {
+    int bit = 63 - std::countl_zero(bits);
+    visit(SquareOfBit(bit));
+    bits &= ~(uint64_t(1) << bit);
   }
-}
-
-template <int SideBits>
-inline int PieceCount(const Board &board) {
-  int count = 0;
-  // Each byte of a group is 0 or 1: the multiplication adds them up in the top byte.
-  for (int base = 21; base <= 98; base += 8)
-    count += int((PieceBytes<SideBits>(board, base) * 0x0101010101010101ull) >> 56);
-  return count;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -255,6 +251,18 @@ extern Move KingMoves[StepTableSize][8];
 constexpr int MaxSquareDifference = 77;
 extern int32_t RayDirectionTable[2 * MaxSquareDifference + 1];
 inline int32_t RayDirection(int difference) { return RayDirectionTable[difference + MaxSquareDifference]; }
+// The step (1, 9, 10 or 11, without sign) of the line joining two playing squares that lie
+// difference apart, 0 when they share none: the rule RayDirectionTable is filled by, for tables
+// computed at compile time.
+constexpr int LineStep(int difference) {
+  int a = difference < 0 ? -difference : difference;
+  if (a == 0) return 0;
+  if (a <= 7) return 1;
+  if (a % 10 == 0) return 10;
+  if (a % 9 == 0) return 9;
+  if (a % 11 == 0) return 11;
+  return 0;
+}
 
 extern uint8_t Distance[BoardSize][BoardSize];
 

@@ -19,3 +19,11 @@
 // flag of the node the move was made from). True when the mover's king is not left in check and a
 // castling king did not pass through an attacked square.
 bool IsLegalAfterMove(const Board &after, Move move, int moverSide, bool moverWasInCheck);
+
+// after: the board after MakeMove; move: the move made (0 = the null move); moverSide: the side
+// that made it. True when the move attacks the other side's king: from the square the piece (or
+// the promoted piece, or the castling rook) went to, or along a line that the move opened. Equal
+// to the full attack test on that king whenever the king was not attacked before the move, as in
+// every position reached by a legal move; much cheaper, as only the lines through the squares the
+// move changed are walked.
+bool MoveGivesCheck(const Board &after, Move move, int moverSide);

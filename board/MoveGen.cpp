@@ -266,9 +266,10 @@ void CollectCaptures(const Board &board, MoveList &list, int top, int side, cons
 // from the top down, so the captures are met here in the reverse order: the en passant records
 // (written last), then the pieces from 98 downward, each one's records last written first. A list
 // holds 127 records and drops the rest; only a side with more than sixteen pieces could write that
-// many, and such a board takes the long way.
+// many, and such a board takes the long way: false, with the array unfinished, when the walk meets
+// a seventeenth piece.
 template <int Side>
-static void CollectSideCapturesOnly(const Board &board, const TriedMoves &tried, CaptureList &captures) {
+static bool CollectSideCapturesOnly(const Board &board, const TriedMoves &tried, CaptureList &captures) {
   constexpr bool Engine = Side == EngineSide;
   constexpr int Enemy = Engine ? OpponentSide : EngineSide;
   constexpr int8_t QueenReversed[8] = {10, 1, -1, -10, 11, 9, -11, -9};
@@ -311,7 +312,9 @@ static void CollectSideCapturesOnly(const Board &board, const TriedMoves &tried,
     for (int from : {Engine ? passed + 1 : passed - 1, Engine ? passed - 1 : passed + 1})
       if (board[from] == pawn) take(from, to, EnPassantMove, 0);
   }
+  int pieces = 0;
   ForEachPieceSquareDescending<Side>(board, [&](int s) {
+    if (++pieces > 16) return;
     switch (board[s]) {
       case EngineQueen:
       case OpponentQueen:
@@ -346,20 +349,17 @@ static void CollectSideCapturesOnly(const Board &board, const TriedMoves &tried,
     }
   });
   captures.top = captures.filled;
+  return pieces <= 16;
 }
 
 void CollectCapturesOnly(const Board &board, int side, const TriedMoves &tried, CaptureList &captures) {
-  int pieces = side == EngineSide ? PieceCount<EngineSide>(board) : PieceCount<OpponentSide>(board);
-  if (pieces > 16) {
-    MoveList list;
-    int top = side == EngineSide ? GenerateEngineMoves(board, false, list)
-                                 : GenerateOpponentMoves(board, false, list);
-    CollectCaptures(board, list, top, side, tried, captures);
-  } else if (side == EngineSide) {
-    CollectSideCapturesOnly<EngineSide>(board, tried, captures);
-  } else {
-    CollectSideCapturesOnly<OpponentSide>(board, tried, captures);
-  }
+  bool collected = side == EngineSide ? CollectSideCapturesOnly<EngineSide>(board, tried, captures)
+                                      : CollectSideCapturesOnly<OpponentSide>(board, tried, captures);
+  if (collected) return;
+  MoveList list;
+  int top = side == EngineSide ? GenerateEngineMoves(board, false, list)
+                               : GenerateOpponentMoves(board, false, list);
+  CollectCaptures(board, list, top, side, tried, captures);
 }
 
 void RewindCaptures(CaptureList &captures) { captures.top = captures.filled; }

@@ -1,6 +1,9 @@
 #include "eval/Evaluate.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdlib>
 #include <initializer_list>
 
 #include "board/MakeMove.h"
@@ -151,31 +154,40 @@ constexpr uint8_t PawnOrEdgeCode = 33;
 // ---------------------------------------------------------------------------------------------
 // Square tests.
 
-// The first occupied square (the border counts) from square along step.
-static uint8_t FirstOccupied(const Board &board, int square, int step) {
-  int t = square + step;
-  while (board[t] == Empty) t += step;
-  return board[t];
-}
+namespace {
+// The pieces on the board by code, each code's squares in the order of the walk from 21 upward.
+struct PieceSquares {
+  uint8_t square[PieceCodeCount][64];
+  uint8_t count[PieceCodeCount];
+};
+}  // namespace
 
-static bool SeesOnLines(const Board &board, int square, const int (&steps)[4], uint8_t piece) {
-  for (int step : steps)
-    if (FirstOccupied(board, square, step) == piece) return true;
+// Whether a piece of the given code stands on one of the square's diagonals (diagonal) or on its
+// row or file (!diagonal) with nothing between them: the few such pieces are asked, rather than
+// every line of the square walked.
+static bool SeenAlongLines(const Board &board, const PieceSquares &pieces, int square, uint8_t piece,
+                           bool diagonal) {
+  for (int k = 0; k < pieces.count[piece]; k++) {
+    int from = pieces.square[piece][k];
+    int direction = RayDirection(square - from);
+    int step = std::abs(direction);
+    if (step == 0 || (step == 9 || step == 11) != diagonal) continue;
+    int s = from + direction;
+    while (board[s] == Empty) s += direction;
+    if (s == square) return true;
+  }
   return false;
 }
 
-static constexpr int DiagonalSteps[4] = {11, -11, 9, -9};
-static constexpr int OrthogonalSteps[4] = {1, -1, 10, -10};
-
 // An opponent bishop or rook looks at it
-static bool KnightHarassed(const Board &board, int square) {
-  return SeesOnLines(board, square, DiagonalSteps, OpponentBishop) ||
-         SeesOnLines(board, square, OrthogonalSteps, OpponentRook);
+static bool KnightHarassed(const Board &board, const PieceSquares &pieces, int square) {
+  return SeenAlongLines(board, pieces, square, OpponentBishop, true) ||
+         SeenAlongLines(board, pieces, square, OpponentRook, false);
 }
 
 // An opponent rook looks at it
-static bool BishopHarassed(const Board &board, int square) {
-  return SeesOnLines(board, square, OrthogonalSteps, OpponentRook);
+static bool BishopHarassed(const Board &board, const PieceSquares &pieces, int square) {
+  return SeenAlongLines(board, pieces, square, OpponentRook, false);
 }
 
 // Opponent rook up the file, no pawn between
@@ -196,20 +208,6 @@ static int32_t OpponentHeavyOnFile(const Board &board, int square) {
   return sum;
 }
 
-int32_t EscapeDanger(Board &board, int side) {
-  int king = board[side == EngineSide ? EngineKingSquare : OpponentKingSquare];
-  int attacker = side == EngineSide ? OpponentSide : EngineSide;
-  uint8_t held = board[king];
-  board[king] = Empty;  // the king does not shield the squares behind it
-  int centre = InwardSquare[king], safe = 0;
-  for (int8_t offset : EscapeOffsets) {
-    if (!IsAttacked(board, centre + offset, attacker)) safe++;
-    if (safe == 4) break;
-  }
-  board[king] = held;
-  return EscapePenalty[safe];
-}
-
 // ---------------------------------------------------------------------------------------------
 // The scan.
 
@@ -219,6 +217,7 @@ struct Scan {
   Board &board;
   EvalState &state;
   const EvalContext &context;
+  const PieceSquares &pieces;
   int lastTo;  // destination of the move that led here
   bool pawnsChanged;
   bool kingSafety;
@@ -233,8 +232,110 @@ struct Scan {
   bool opponentQueenPresent = false;
   int farthestOpponentKingToEnginePawn = 1;
   int farthestEngineKingToOpponentPawn = 1;
+  // The terms the scan adds up, kept here (where they can stay in registers) and stored into the
+  // EvalState when the scan closes.
+  int32_t pieceSquare = 0;
+  int32_t positional = 0;
+  int32_t threat = 0;
+  int32_t engineKing = 0;
+  int32_t opponentKing = 0;
+  // Each side's bishops by square colour (0 or 1, as SquareColour gives it), for the pawns.
+  int32_t engineBishopsOn[2] = {};
+  int32_t opponentBishopsOn[2] = {};
 };
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// King safety: the squares around the king's inward square that the enemy does not attack. They
+// are found from the enemy's pieces rather than by an attack test per square: a leaper reaches a
+// fixed set of them from where it stands relative to the centre, a slider those whose line to it
+// is open.
+
+// Bit i: the square EscapeOffsets[i] from the centre.
+using BoxMask = std::array<uint8_t, 2 * MaxSquareDifference + 1>;
+
+// By a piece's square minus the centre: the box squares a piece with these steps reaches.
+template <size_t N>
+static constexpr BoxMask BoxMaskFor(const int (&steps)[N]) {
+  BoxMask masks{};
+  for (int d = -MaxSquareDifference; d <= MaxSquareDifference; d++)
+    for (int i = 0; i < 8; i++)
+      for (int step : steps)
+        if (EscapeOffsets[i] - d == step) masks[d + MaxSquareDifference] |= uint8_t(1 << i);
+  return masks;
+}
+// The board's knight and king offsets and the pawns' capture steps, as compile-time constants.
+static constexpr int KnightSteps[8] = {8, 19, 21, 12, -8, -19, -21, -12};
+static constexpr int KingSteps[8] = {9, 10, 11, 1, -9, -10, -11, -1};
+static constexpr int EnginePawnSteps[2] = {9, 11};
+static constexpr int OpponentPawnSteps[2] = {-9, -11};
+static constexpr BoxMask KnightBox = BoxMaskFor(KnightSteps);
+static constexpr BoxMask KingBox = BoxMaskFor(KingSteps);
+static constexpr BoxMask EnginePawnBox = BoxMaskFor(EnginePawnSteps);
+static constexpr BoxMask OpponentPawnBox = BoxMaskFor(OpponentPawnSteps);
+
+// The box squares on a diagonal, or on a row or file, of a piece.
+static constexpr BoxMask LineBoxMask(bool diagonal) {
+  BoxMask masks{};
+  for (int d = -MaxSquareDifference; d <= MaxSquareDifference; d++) {
+    for (int i = 0; i < 8; i++) {
+      int step = LineStep(EscapeOffsets[i] - d);
+      if (step != 0 && (step == 9 || step == 11) == diagonal)
+        masks[d + MaxSquareDifference] |= uint8_t(1 << i);
+    }
+  }
+  return masks;
+}
+static constexpr BoxMask DiagonalBox = LineBoxMask(true);
+static constexpr BoxMask OrthogonalBox = LineBoxMask(false);
+
+// reached, with the box squares of lines (those on the slider's lines) that the slider on from
+// sees over empty squares.
+static uint8_t SliderBox(const Board &board, int from, int centre, uint8_t lines, uint8_t reached) {
+  for (uint8_t open = lines & ~reached; open != 0; open &= uint8_t(open - 1)) {
+    int i = std::countr_zero(open);
+    int target = centre + EscapeOffsets[i];
+    int direction = RayDirection(target - from);
+    int s = from + direction;
+    while (s != target && board[s] == Empty) s += direction;
+    if (s == target) reached |= uint8_t(1 << i);
+  }
+  return reached;
+}
+
+// 128, 96, 64, 32 or 0 for 0..4 safe squares around the side's king, looking from one step inside
+// the board.
+static int32_t EscapeDanger(Board &board, const PieceSquares &pieces, int side) {
+  bool engineKing = side == EngineSide;
+  int king = board[engineKing ? EngineKingSquare : OpponentKingSquare];
+  int centre = InwardSquare[king];
+  auto each = [&](uint8_t piece, auto &&visit) {
+    for (int k = 0; k < pieces.count[piece]; k++) visit(pieces.square[piece][k]);
+  };
+  uint8_t reached = 0;
+  auto leaper = [&](uint8_t piece, const BoxMask &box) {
+    each(piece, [&](int s) { reached |= box[s - centre + MaxSquareDifference]; });
+  };
+  leaper(engineKing ? OpponentPawn : EnginePawn, engineKing ? OpponentPawnBox : EnginePawnBox);
+  leaper(engineKing ? OpponentKnight : EngineKnight, KnightBox);
+  leaper(engineKing ? OpponentKing : EngineKing, KingBox);
+
+  uint8_t held = board[king];
+  board[king] = Empty;  // the king does not shield the squares behind it
+  auto slider = [&](uint8_t piece, bool diagonal, bool orthogonal) {
+    each(piece, [&](int s) {
+      int index = s - centre + MaxSquareDifference;
+      uint8_t lines = (diagonal ? DiagonalBox[index] : 0) | (orthogonal ? OrthogonalBox[index] : 0);
+      reached = SliderBox(board, s, centre, lines, reached);
+    });
+  };
+  slider(engineKing ? OpponentBishop : EngineBishop, true, false);
+  slider(engineKing ? OpponentRook : EngineRook, false, true);
+  slider(engineKing ? OpponentQueen : EngineQueen, true, true);
+  board[king] = held;
+  int safe = 8 - std::popcount(reached);
+  return EscapePenalty[std::min(safe, 4)];
+}
 
 // Room along the row for a rook, valued by how central a column it reaches (the rook is on
 // column 1..8 and looks towards the centre).
@@ -298,8 +399,8 @@ static bool EnginePawnBehind(const Board &board, int s) {
 
 static void ScoreEngineRook(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum += EngineRookTable[s];
+  int32_t &positional = scan.positional;
+  scan.pieceSquare += EngineRookTable[s];
 
   int32_t doubling = 0;
   int p = RookFileStop(board, s, 10, doubling);
@@ -331,8 +432,8 @@ static void ScoreEngineRook(Scan &scan, int s) {
 
 static void ScoreEngineKnight(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum += 2 * EngineKnightTable[s];
+  int32_t &positional = scan.positional;
+  scan.pieceSquare += 2 * EngineKnightTable[s];
   positional += KnightMobility(board, s, OpponentSide, EngineKing);
 
   // Far up the board a knight needs a way back: a free square no opponent pawn covers, or a capture.
@@ -346,14 +447,14 @@ static void ScoreEngineKnight(Scan &scan, int s) {
     }
     if (!retreat) positional -= 50;
   }
-  if (KnightHarassed(board, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
+  if (KnightHarassed(board, scan.pieces, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
 }
 
 static void ScoreEngineBishop(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum += EngineBishopTable[s];
-  if (BishopHarassed(board, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
+  int32_t &positional = scan.positional;
+  scan.pieceSquare += EngineBishopTable[s];
+  if (BishopHarassed(board, scan.pieces, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
   scan.engineBishops++;
 
   if (s < 30) {
@@ -389,8 +490,8 @@ static void ScoreEngineBishop(Scan &scan, int s) {
 
 static void ScoreEngineQueen(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum += 2 * EngineQueenTable[s] - 40;
+  int32_t &positional = scan.positional;
+  scan.pieceSquare += 2 * EngineQueenTable[s] - 40;
   scan.engineQueenPresent = true;
   if (OpponentRookOnQueenFile(board, s)) positional -= 10;
   if (Distance[s][InwardSquare[board[OpponentKingSquare]]] <= 2) positional += 30;
@@ -416,28 +517,26 @@ static void ScoreEnginePawn(Scan &scan, int s) {
         std::max<int>(scan.farthestOpponentKingToEnginePawn, Distance[s][board[OpponentKingSquare]]);
 
   // Own bishops on the pawn's square colour.
-  state.positionalTerm -=
-      4 * (SquareColour[s] < 1 ? state.engineBishopsOnColour0 : state.engineBishopsOnColour1);
+  scan.positional -= 4 * scan.engineBishopsOn[SquareColour[s]];
 
   if (s < 40) {
     uint8_t blocker = board[s + 10];
     if (SideOf(blocker) == OpponentSide) {
       if (blocker == OpponentKnight) {
-        if (!RookFileFlag[s]) state.positionalTerm -= 15;
+        if (!RookFileFlag[s]) scan.positional -= 15;
       } else if (blocker == OpponentRook) {
-        if (!RookFileFlag[s]) state.positionalTerm -= 10;
+        if (!RookFileFlag[s]) scan.positional -= 10;
       } else {
-        state.positionalTerm -= 15;
+        scan.positional -= 15;
       }
     }
-    if ((s == 34 || s == 35) && blocker != Empty) state.positionalTerm -= 10;
+    if ((s == 34 || s == 35) && blocker != Empty) scan.positional -= 10;
   }
 
   if (s != scan.lastTo) {
     for (int t : {s + 9, s + 11}) {
       uint8_t target = board[t];
-      if (t != scan.lastTo && SideOf(target) == OpponentSide && target < PawnOrEdgeCode)
-        state.threatTerm += 65;
+      if (t != scan.lastTo && SideOf(target) == OpponentSide && target < PawnOrEdgeCode) scan.threat += 65;
     }
   }
 }
@@ -451,7 +550,7 @@ static int32_t KingEndTerm(const SquareTable &table, int s, int32_t enemyPhase, 
 static void ScoreEngineShelter(Scan &scan, int k) {
   const Board &board = scan.board;
   const uint64_t pawns = scan.state.enginePawnBits;
-  int32_t &term = scan.state.engineKingTerm;
+  int32_t &term = scan.engineKing;
   // An open file on the king: a pawn in front of it, or none at all.
   auto noPawnOnFileBelow = [pawns](int square) { return (FileBehind[square] & pawns) == 0; };
   auto penaltyForFile = [&](int square, int32_t pawnThere, int32_t none) {
@@ -495,18 +594,18 @@ static void ScoreEngineKing(Scan &scan, int s) {
   const int opponentKing = board[OpponentKingSquare];
   const bool guarded = scan.context.engineCastleReady || board[EngineRights] == 0;
   if (scan.oppPhase <= 0) {
-    state.engineKingTerm += KingEndTerm(EngineKingEndTable, s, scan.oppPhase, state.opponentPieceMaterial);
+    scan.engineKing += KingEndTerm(EngineKingEndTable, s, scan.oppPhase, state.opponentPieceMaterial);
     // Drive the bare enemy king to the edge and walk up to it.
     if (state.opponentMaterial < 650 && state.opponentPawnMaterial == 0 &&
         state.enginePieceMaterial - state.opponentPieceMaterial > 450)
-      state.engineKingTerm += (7 - Distance[s][opponentKing]) * 32 + Distance[55][opponentKing] * 32;
+      scan.engineKing += (7 - Distance[s][opponentKing]) * 32 + Distance[55][opponentKing] * 32;
   } else if (s >= 41) {
-    state.engineKingTerm -= 112;
+    scan.engineKing -= 112;
   } else if (guarded) {
     if (FileOf[s] < 5) {
-      if (board[s + 11] != EnginePawn && (s > 30 || board[s + 22] != EnginePawn)) state.engineKingTerm -= 6;
+      if (board[s + 11] != EnginePawn && (s > 30 || board[s + 22] != EnginePawn)) scan.engineKing -= 6;
     } else if (board[s + 9] != EnginePawn && (s > 30 || board[s + 18] != EnginePawn)) {
-      state.engineKingTerm -= 6;
+      scan.engineKing -= 6;
     }
     ScoreEngineShelter(scan, s);
   }
@@ -514,7 +613,7 @@ static void ScoreEngineKing(Scan &scan, int s) {
   if (scan.kingSafety) {
     state.engineKingDanger = 0;
     if (state.opponentPieceMaterial > 480 && guarded) {
-      state.engineKingDanger = EscapeDanger(board, EngineSide);
+      state.engineKingDanger = EscapeDanger(board, scan.pieces, EngineSide);
       if (scan.oppPhase < -799) state.engineKingDanger /= 2;
     }
   }
@@ -522,8 +621,8 @@ static void ScoreEngineKing(Scan &scan, int s) {
 
 static void ScoreOpponentRook(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum -= OpponentRookTable[s];
+  int32_t &positional = scan.positional;
+  scan.pieceSquare -= OpponentRookTable[s];
 
   int32_t doubling = 0;
   int p = RookFileStop(board, s, -10, doubling);
@@ -545,14 +644,14 @@ static void ScoreOpponentRook(Scan &scan, int s) {
 }
 
 static void ScoreOpponentKnight(Scan &scan, int s) {
-  scan.state.pieceSquareSum -= 2 * OpponentKnightTable[s];
-  scan.state.positionalTerm -= KnightMobility(scan.board, s, EngineSide, OpponentKing);
+  scan.pieceSquare -= 2 * OpponentKnightTable[s];
+  scan.positional -= KnightMobility(scan.board, s, EngineSide, OpponentKing);
 }
 
 static void ScoreOpponentBishop(Scan &scan, int s) {
   Board &board = scan.board;
-  int32_t &positional = scan.state.positionalTerm;
-  scan.state.pieceSquareSum -= OpponentBishopTable[s];
+  int32_t &positional = scan.positional;
+  scan.pieceSquare -= OpponentBishopTable[s];
   scan.opponentBishops++;
 
   if (s == 31 && board[42] == EnginePawn) {
@@ -574,9 +673,9 @@ static void ScoreOpponentBishop(Scan &scan, int s) {
 
 static void ScoreOpponentQueen(Scan &scan, int s) {
   Board &board = scan.board;
-  scan.state.pieceSquareSum -= 2 * OpponentQueenTable[s] - 50;
+  scan.pieceSquare -= 2 * OpponentQueenTable[s] - 50;
   scan.opponentQueenPresent = true;
-  if (Distance[s][InwardSquare[board[EngineKingSquare]]] <= 2) scan.state.positionalTerm -= 30;
+  if (Distance[s][InwardSquare[board[EngineKingSquare]]] <= 2) scan.positional -= 30;
   if (RankOf[s] == 2) scan.opponentHeavyOnSecondRow++;
 }
 
@@ -589,22 +688,21 @@ static void ScoreOpponentPawn(Scan &scan, int s) {
     scan.farthestEngineKingToOpponentPawn =
         std::max<int>(scan.farthestEngineKingToOpponentPawn, Distance[s][board[EngineKingSquare]]);
 
-  state.positionalTerm +=
-      4 * (SquareColour[s] < 1 ? state.opponentBishopsOnColour0 : state.opponentBishopsOnColour1);
+  scan.positional += 4 * scan.opponentBishopsOn[SquareColour[s]];
 
   // An engine piece blocking the pawn on its start row (not on the rook files).
   if (s > 80 && SideOf(board[s - 10]) == EngineSide && !RookFileFlag[s]) {
     uint8_t blocker = board[s - 10];
     if (blocker == EngineRook)
-      state.positionalTerm += 10;
+      scan.positional += 10;
     else if (blocker != EnginePawn)
-      state.positionalTerm += 15;
+      scan.positional += 15;
   }
 
   if (s != scan.lastTo) {
     for (int t : {s - 9, s - 11}) {
       uint8_t target = board[t];
-      if (t != scan.lastTo && SideOf(target) == EngineSide && target != EnginePawn) state.threatTerm -= 150;
+      if (t != scan.lastTo && SideOf(target) == EngineSide && target != EnginePawn) scan.threat -= 150;
     }
   }
 }
@@ -613,24 +711,23 @@ static void ScoreOpponentKing(Scan &scan, int s) {
   Board &board = scan.board;
   EvalState &state = scan.state;
   if (scan.engPhase <= 0) {
-    state.opponentKingTerm += KingEndTerm(OpponentKingEndTable, s, scan.engPhase, state.enginePieceMaterial);
+    scan.opponentKing += KingEndTerm(OpponentKingEndTable, s, scan.engPhase, state.enginePieceMaterial);
   } else if (s < 80) {
-    state.opponentKingTerm -= 112;
+    scan.opponentKing -= 112;
   } else if (board[OpponentRights] == 0) {
     if (FileOf[s] < 5) {
-      if (board[s - 9] != OpponentPawn && (s < 90 || board[s - 18] != OpponentPawn))
-        state.opponentKingTerm -= 6;
+      if (board[s - 9] != OpponentPawn && (s < 90 || board[s - 18] != OpponentPawn)) scan.opponentKing -= 6;
     } else if (board[s - 11] != OpponentPawn && (s < 90 || board[s - 22] != OpponentPawn)) {
-      state.opponentKingTerm -= 6;
+      scan.opponentKing -= 6;
     }
     if (!(FileAhead[s - 30] & state.opponentPawnBits))
-      state.opponentKingTerm -= board[s - 30] == OpponentPawn ? 24 : 48;
+      scan.opponentKing -= board[s - 30] == OpponentPawn ? 24 : 48;
   }
 
   if (scan.kingSafety) {
     state.opponentKingDanger = 0;
     if (state.enginePieceMaterial > 480 && (scan.context.opponentCastleReady || board[OpponentRights] == 0)) {
-      state.opponentKingDanger = EscapeDanger(board, OpponentSide);
+      state.opponentKingDanger = EscapeDanger(board, scan.pieces, OpponentSide);
       if (scan.engPhase < -799) state.opponentKingDanger /= 2;
     }
   }
@@ -640,7 +737,7 @@ static void ScoreOpponentKing(Scan &scan, int s) {
 static void CloseScan(Scan &scan) {
   Board &board = scan.board;
   EvalState &state = scan.state;
-  int32_t &positional = state.positionalTerm;
+  int32_t &positional = scan.positional;
 
   if (scan.engineBishops > 1) positional += scan.oppPhase <= 0 ? 50 : 35;
   if (scan.opponentBishops > 1) positional -= scan.engPhase <= 0 ? 50 : 35;
@@ -651,10 +748,10 @@ static void CloseScan(Scan &scan) {
     positional += scan.context.cPawnBlockPenalty;
 
   // Without the enemy queen a king's shortcomings matter a quarter less.
-  if (state.engineKingTerm < 0 && scan.oppPhase > 0 && !scan.opponentQueenPresent)
-    state.engineKingTerm -= state.engineKingTerm / 4;
-  if (state.opponentKingTerm < 0 && scan.engPhase > 0 && !scan.engineQueenPresent)
-    state.opponentKingTerm -= state.opponentKingTerm / 4;
+  if (scan.engineKing < 0 && scan.oppPhase > 0 && !scan.opponentQueenPresent)
+    scan.engineKing -= scan.engineKing / 4;
+  if (scan.opponentKing < 0 && scan.engPhase > 0 && !scan.engineQueenPresent)
+    scan.opponentKing -= scan.opponentKing / 4;
 
   // In the endgame a king belongs near the enemy pawns.
   if (scan.engPhase <= 0) {
@@ -665,6 +762,12 @@ static void CloseScan(Scan &scan) {
     int far = scan.farthestOpponentKingToEnginePawn;
     positional += state.opponentPieceMaterial == 0 ? 32 * far - 32 : 8 * far - 8;
   }
+
+  state.pieceSquareSum = scan.pieceSquare;
+  state.positionalTerm = scan.positional;
+  state.threatTerm = scan.threat;
+  state.engineKingTerm = scan.engineKing;
+  state.opponentKingTerm = scan.opponentKing;
 }
 
 void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, bool pawnsChanged,
@@ -678,30 +781,32 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
     state.enginePasserCount = 0;
     state.opponentPasserEnd = 8;
   }
-  state.engineKingTerm = state.opponentKingTerm = 0;
-  state.threatTerm = state.positionalTerm = state.pieceSquareSum = 0;
-
+  // Every rule of the scan adds to sums, except the pawn lists, which keep the order of the walk
+  // from 21 upward. So the pieces are gathered kind by kind in that order and each kind is scored
+  // in one run: the same result, without a hard-to-predict jump per square. The king-safety test
+  // reads the enemy's pieces from the same lists.
+  PieceSquares pieces;
+  std::fill(std::begin(pieces.count), std::end(pieces.count), 0);
+  ForEachPieceSquare<AnySide>(board, [&](int s) {
+    uint8_t piece = board[s];
+    pieces.square[piece][pieces.count[piece]++] = uint8_t(s);
+  });
   Scan scan{board,
             state,
             context,
+            pieces,
             lastMove.to,
             pawnsChanged,
             kingSafety,
             state.opponentPieceMaterial - MiddleGamePieceMaterial,
             state.enginePieceMaterial - MiddleGamePieceMaterial};
+  scan.engineBishopsOn[0] = state.engineBishopsOnColour0;
+  scan.engineBishopsOn[1] = state.engineBishopsOnColour1;
+  scan.opponentBishopsOn[0] = state.opponentBishopsOnColour0;
+  scan.opponentBishopsOn[1] = state.opponentBishopsOnColour1;
 
-  // Every rule of the scan adds to sums, except the pawn lists, which keep the order of the walk
-  // from 21 upward. So the pieces are gathered kind by kind in that order and each kind is scored
-  // in one run: the same result, without a hard-to-predict jump per square. The king-safety test
-  // lifts a king off its square for a moment and puts it back.
-  uint8_t squares[PieceCodeCount][64];
-  uint8_t count[PieceCodeCount] = {};
-  ForEachPieceSquare<AnySide>(board, [&](int s) {
-    uint8_t piece = board[s];
-    squares[piece][count[piece]++] = uint8_t(s);
-  });
   auto scoreAll = [&](uint8_t piece, void (*score)(Scan &, int)) {
-    for (int i = 0; i < count[piece]; i++) score(scan, squares[piece][i]);
+    for (int i = 0; i < pieces.count[piece]; i++) score(scan, pieces.square[piece][i]);
   };
   scoreAll(EnginePawn, ScoreEnginePawn);
   scoreAll(OpponentPawn, ScoreOpponentPawn);

@@ -17,7 +17,3 @@
 // The board is written during the call (single squares emptied and restored) and left as it was.
 void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, bool pawnsChanged,
               bool kingSafety, const EvalContext &context);
-
-// 128, 96, 64, 32 or 0 for 0..4 safe squares around the side's king, looking from one step inside
-// the board; side is EngineSide or OpponentSide.
-int32_t EscapeDanger(Board &board, int side);

@@ -118,6 +118,7 @@ struct Node {
   uint8_t piece = 0;  // the piece that moved (0 for the null move and at the root)
   uint8_t captured = 0;
   bool irreversible = false;
+  uint64_t keyAfterMove = 0;  // the parent's key updated for the move (below the root)
   bool inCheckKnown = false;
   bool inCheck = false;  // the side to move
   int32_t eval = 0;      // E, the node's static evaluation
@@ -142,7 +143,7 @@ struct Node {
   TriedMoves tried;     // empty; its unused entries need no clearing
   Move deferred[PreMoveLimit + 1];
   int deferredCount = 0;
-  PrincipalLine childLine;
+  PrincipalLine childLine;  // written by each child before it returns a legal move's value
   int32_t childValue = 0;
 };
 
@@ -216,6 +217,22 @@ int32_t OpeningGuidanceBonus(int ply, Move move, uint8_t piece, uint8_t captured
   }
 }
 
+// Whether the side to move is in check after the node's move. Below the root's children every
+// position on the path was reached by a legal move, so the move's own lines tell it; the root's
+// position comes from outside and its children get the full test.
+bool InCheckAfterMove(const Node &n) {
+  if (n.ply <= 2) return SideToMoveInCheck(n.board, n.maximising);
+  return MoveGivesCheck(n.board, n.move, n.moverSide);
+}
+
+// The key after the node's move, kept for step 10, with the table's bucket for it asked for now, so
+// that memory works while the node makes its move and tests legality and depth (a hint only: a
+// wrong address costs nothing but the fetch). The move changes nothing the key update reads.
+void KeyAndPrefetch(Node &n) {
+  n.keyAfterMove = UpdateKey(n.state.positionKey, n.move, n.piece, n.captured);
+  if (Tree.ttDepthLimit > 0) TTPrefetch(n.keyAfterMove, n.ply);
+}
+
 // Steps 2 to 4: the move made on the node's board (unless the entry futility prunes a quiet move
 // that cannot bring the parent's evaluation back to the bound), its legality, the reversible-move
 // count and the probe flags of the path. False: the move is illegal or pruned and the parent does
@@ -241,25 +258,24 @@ bool MakeNodeMove(Node &n) {
   }
   if (n.nullMove) {
     n.board[EnPassantSquare] = 0;
+    KeyAndPrefetch(n);
   } else {
     int32_t e = n.state.totalScore, m = n.state.futilityMargin;
     bool futile = move.kind == QuietMove && n.movesSearchedAtParent > 0 && m < NoFutilityMargin &&
                   (n.maximising ? e - m >= n.bound : e + m <= n.bound);
+    if (!futile) KeyAndPrefetch(n);
     MakeMove(move, n.board, n.state);
     if (futile) {
-      n.inCheck = SideToMoveInCheck(n.board, n.maximising);
+      n.inCheck = InCheckAfterMove(n);
       n.inCheckKnown = true;
       bool promotesToQueen = move.promotion == EngineQueen || move.promotion == OpponentQueen;
       if (!n.inCheck && !promotesToQueen && !(IsPawn(n.piece) && AdvancedPawnTest(n.board, move.to))) {
         n.legal = false;
         return false;
       }
+      KeyAndPrefetch(n);
     }
   }
-
-  // The table's bucket for this node is asked for now, so that memory works while the node tests
-  // legality and depth (a hint only: a wrong address costs nothing but the fetch).
-  if (Tree.ttDepthLimit > 0) TTPrefetch(UpdateKey(n.state.positionKey, move, n.piece, n.captured), n.ply);
 
   if (!IsLegalAfterMove(n.board, move, n.moverSide, Tree.plyInCheck[n.ply - 1])) {
     n.legal = false;
@@ -306,8 +322,7 @@ void AdjustNodeDepth(Node &n) {
 bool KeyAndDraws(Node &n) {
   Tree.plyBoard[n.ply] = &n.board;
   if (n.depth > Tree.ttDepthLimit) return false;
-  n.state.positionKey =
-      n.ply == 1 ? ComputeKey(n.board) : UpdateKey(n.state.positionKey, n.move, n.piece, n.captured);
+  n.state.positionKey = n.ply == 1 ? ComputeKey(n.board) : n.keyAfterMove;
   Tree.plyKey[n.ply] = n.state.positionKey;
   int reversible = n.state.reversibleCount;
   if (reversible <= 0) return false;
@@ -736,7 +751,6 @@ void SearchMoves(Node &n) {
     n.hashMove = n.line.move[1];
     n.legal = true;
     ClearLine(n.line);
-    ClearLine(n.childLine);
     n.tried = TriedMoves{};
     n.deferredCount = 0;
     n.searchedAnyLegal = false;
@@ -892,12 +906,12 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   if (PollAndTestTime()) return;
 
   // Step 7. In check
-  if (!n.inCheckKnown) n.inCheck = !n.nullMove && SideToMoveInCheck(n.board, n.maximising);
+  if (!n.inCheckKnown) n.inCheck = !n.nullMove && InCheckAfterMove(n);
 
-  // Step 8. The node's value and line start afresh
+  // Step 8. The node's value and line start afresh (the child line needs no clearing: a child
+  // whose line is read back has cleared it here itself)
   value = init;
   ClearLine(line);
-  ClearLine(n.childLine);
 
   // Step 9. Quiescence pruning beyond the horizon; extensions and reductions below it
   if (n.depth > Tree.horizon) {

@@ -1,8 +1,9 @@
 // Everything a move keeps up to date as it is made, against a fresh computation at every node of
 // whole trees (castling both ways, en passant, promotions with and without capture, checks and pins)
-// and of a few hundred random legal games: legality against full attack tests, the board against
-// ApplyMove's, the key, the material fields against the root's own count, the pawn bitboards, the
-// pawn terms reused when no pawn changed, and an evaluation that leaves the board as it found it.
+// and of a few hundred random legal games: legality and the check a move gives against full attack
+// tests, the board against ApplyMove's, the key, the material fields against the root's own count,
+// the pawn bitboards, the pawn terms reused when no pawn changed, and an evaluation that leaves the
+// board as it found it.
 #include <array>
 #include <cstring>
 #include <random>
@@ -97,9 +98,12 @@ void CheckEvaluation(Node &node, const EvalContext &context, Move move, bool paw
 // Makes a pseudo-legal move of the node and checks all it updates; false when the move is illegal.
 bool CheckMove(const Node &node, Move move, bool inCheck, const EvalContext &context, Node &child) {
   std::string where = MoveText(move);
+  child.engineToMove = !node.engineToMove;
   bool legal =
       MakeLegalChild(node.board, node.state, move, node.engineToMove, inCheck, child.board, child.state);
   EXPECT_EQ(legal, LegalByFullTest(node.board, child.board, move, node.engineToMove)) << where;
+  bool givesCheck = MoveGivesCheck(child.board, move, node.engineToMove ? EngineSide : OpponentSide);
+  EXPECT_TRUE(!legal || givesCheck == SideToMoveInCheck(child.board, child.engineToMove)) << where;
   EXPECT_EQ(FieldsOf(child.state), CountedFrom(child.board)) << where;
   Board applied = node.board;
   ApplyMove(move, applied);
@@ -107,7 +111,6 @@ bool CheckMove(const Node &node, Move move, bool inCheck, const EvalContext &con
   uint8_t captured = CapturedPiece(node.board, move, node.engineToMove);
   child.key = UpdateKey(node.key, move, node.board[move.from], captured);
   EXPECT_EQ(child.key, ComputeKey(child.board)) << where;
-  child.engineToMove = !node.engineToMove;
   if (!legal) return false;
   UpdatePawnBits(move, captured, child.state, child.board);
   EvalState built{};
