@@ -149,6 +149,8 @@ static void InitStartBoard() {
   StartBoard[EngineRights] = 3;
   StartBoard[OpponentRights] = 3;
   StartBoard[EnPassantSquare] = 0;
+  StartBoard[EngineKingSquare] = 25;  // e1
+  StartBoard[OpponentKingSquare] = 95;
 }
 
 static void InitDirectionTables() {
