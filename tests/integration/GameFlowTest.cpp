@@ -91,35 +91,6 @@ TEST_F(GameFlowTest, FiftyMoveRuleIsTestedBeforeRepetition) {
   EXPECT_EQ(Play(FromPosition(ShuttleFen) + UserMoves(knight)), expected);
 }
 
-TEST_F(GameFlowTest, CommandsWhileTheEngineThinks) {
-  // The command waits in the input while the engine searches e2e4 on a long clock.
-  struct Case {
-    const char *command;
-    bool movePrinted;
-    int pairs;
-  };
-  for (const Case &c :
-       {Case{"?", true, 1}, Case{"new", false, 0}, Case{"quit", false, 0}, Case{"remove", true, 0},
-        Case{"force", true, 1}, Case{"result 1-0 {White wins}", true, 0}}) {
-    Lines lines = PlayHere(GameStart + "usermove e2e4\n" + c.command + "\n"), moves;
-    ASSERT_FALSE(lines.empty()) << c.command;
-    for (const std::string &line : lines)
-      if (!IsThinkingLine(line)) moves.push_back(line);
-    EXPECT_EQ(Flow.gameRecordCount, c.pairs) << c.command;
-    EXPECT_TRUE(Protocol.quitRequested) << c.command;
-    if (c.pairs == 0 && c.command != std::string("quit")) {
-      EXPECT_EQ(std::memcmp(&Game.currentBoard, &StartBoard, sizeof(Board)), 0) << c.command;
-    }
-    // The move is the best one so far: the first of the last thinking line.
-    ThinkingLine last;
-    if (c.movePrinted) {
-      ASSERT_TRUE(lines.size() >= 2 && ParseThinkingLine(lines[lines.size() - 2], last)) << c.command;
-    }
-    EXPECT_EQ(moves, (c.movePrinted ? Lines{"move " + ProtocolMove(last.moves.at(0))} : Lines{}))
-        << c.command;
-  }
-}
-
 TEST_F(GameFlowTest, CommandsThatStopASetUpSearchAreKept) {
   // A command that stops the search of the set-up wait stays pending for the protocol loop: new
   // starts a game (e2e4 is legal again) and quit ends the engine.

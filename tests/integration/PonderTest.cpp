@@ -75,19 +75,44 @@ TEST_F(PonderTest, PonderingThroughAWholeGame) {
   EXPECT_EQ(game.result.find(game.resultByWhite ? "Black" : "White"), std::string::npos) << game.result;
 }
 
-TEST_F(PonderTest, CommandsWhilePondering) {
-  // The predicted pair is taken back and nothing more is written.
-  for (auto [command, pairs] : {std::pair{"?", 1}, std::pair{"force", 1}, std::pair{"remove", 0},
-                                std::pair{"new", 0}, std::pair{"result 0-1 {Black wins}", 0}}) {
-    Lines lines = PlayHere(GameStart + "new\nhard\ntime 0\nusermove e2e4\n" + command + "\n");
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines[0].substr(0, 5), "move ") << command;
-    for (size_t i = 1; i < lines.size(); i++)
-      EXPECT_TRUE(IsThinkingLine(lines[i])) << command << ": " << lines[i];
-    EXPECT_EQ(Flow.gameRecordCount, pairs) << command;
-    EXPECT_EQ(Flow.engineMoveCount, pairs) << command;
-    ExpectBoardFromRecord();
+TEST_F(PonderTest, CommandsWhileTheEngineSearches) {
+  // The command waits in the input while the engine searches its answer to e2e4 on a long clock,
+  // or ponders on the reply it predicts after answering at once. Thinking, the best move so far
+  // (the first of the last thinking line) is played unless the command ends the game; pondering,
+  // the predicted pair is taken back and nothing more is written.
+  struct Case {
+    bool pondering;
+    const char *command;
+    bool movePlayed;
+    int pairs;
+  };
+  for (const Case &c : {Case{false, "?", true, 1}, Case{false, "new", false, 0},
+                        Case{false, "quit", false, 0}, Case{false, "remove", true, 0},
+                        Case{false, "force", true, 1}, Case{false, "result 1-0 {White wins}", true, 0},
+                        Case{true, "?", true, 1}, Case{true, "force", true, 1}, Case{true, "remove", true, 0},
+                        Case{true, "new", true, 0}, Case{true, "result 0-1 {Black wins}", true, 0}}) {
+    std::string setUp = c.pondering ? "new\nhard\ntime 0\n" : "";
+    Lines lines = PlayHere(GameStart + setUp + "usermove e2e4\n" + c.command + "\n"), moves;
+    ThinkingLine last;
+    for (const std::string &line : lines)
+      if (!ParseThinkingLine(line, last)) moves.push_back(line);
+    std::string scope = (c.pondering ? "pondering, " : "thinking, ") + std::string(c.command);
+    SCOPED_TRACE(scope);
+    EXPECT_EQ(Flow.gameRecordCount, c.pairs) << scope;
+    if (c.command != std::string("quit")) ExpectBoardFromRecord();
+    if (c.pondering) {
+      EXPECT_EQ(moves.size(), 1u) << scope;
+      EXPECT_EQ(lines.at(0).substr(0, 5), "move ") << scope;
+      EXPECT_EQ(Flow.engineMoveCount, c.pairs) << scope;
+    } else {
+      EXPECT_EQ(moves, (c.movePlayed ? Lines{"move " + ProtocolMove(last.moves.empty() ? "" : last.moves[0])}
+                                     : Lines{}))
+          << scope;
+    }
   }
+}
+
+TEST_F(PonderTest, TextThatIsNotAMoveWhilePondering) {
   // Text that is not a move is refused and the pondering goes on; "/R" must not make the engine
   // move without an opponent's move.
   Lines lines = PlayHere(GameStart + "new\nhard\ntime 0\nusermove e2e4\nusermove /R\n"), moves;

@@ -1,6 +1,6 @@
 // The selective decisions of single nodes where the piece that moved is not the piece that now
 // stands on the target (promotions), and where a move shares its squares with a killer of another
-// piece; and the evasion filter on lines that wrap round the edge of the mailbox.
+// piece: positions the bench total does not reach.
 #include "eval/RootInputs.h"
 #include "search/Selectivity.h"
 #include "tests/search/SearchFixture.h"
@@ -50,17 +50,6 @@ TEST_F(SelectivityTest, PassedPawnOfTheOpponentAfterItsPromotion) {
   // An engine pawn on a neighbouring file ahead stops it.
   Move push{53, 43, QuietMove, 0};  // c4-c3, a white pawn on b2
   EXPECT_EQ(DepthAfter("k7/8/8/7K/2p5/8/1P6/8 w - - 0 1", 3, push, OpponentPawn, false, state), 5);
-}
-
-// The king on d1 is checked by the rook on h1; a2 lies seven squares on in the mailbox, which the
-// direction table takes for the same rank. By distance a2 (3) is nearer to the king than h1 (4).
-TEST_F(SelectivityTest, EvasionFilterComparesDistances) {
-  Board board = EmptyBoard;
-  ASSERT_TRUE(ReadFen("k7/8/8/8/1N6/8/8/3K3r w - - 0 1", board, Game.engineIsWhite));
-  ScanEvalState(board);
-  Tree.plyMove[2] = Move{98, 28, QuietMove, 0};                             // the rook came down from h8
-  EXPECT_TRUE(PassesEvasionFilter(board, 3, Move{52, 31, QuietMove, 0}));   // Nb4-a2
-  EXPECT_FALSE(PassesEvasionFilter(board, 3, Move{52, 64, QuietMove, 0}));  // Nb4-d5, off every line
 }
 
 // A cut-off by the bishop's killer in slot 0 moves it up, even though slot 3 holds the same squares
