@@ -15,7 +15,6 @@
 #include "driver/Config.h"
 #include "driver/GameFlow.h"
 #include "search/Driver.h"
-#include "search/MoveOrder.h"
 #include "search/Node.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
