@@ -25,8 +25,10 @@ using Lines = std::vector<std::string>;
 class GameFlowTest : public EngineFixture {};
 
 TEST_F(GameFlowTest, IllegalMovesAreRefusedAndChangeNothing) {
-  EXPECT_EQ(Play(GameStart + "usermove e2e5\ne2e5\nusermove a7a8q\nusermove z9\nusermove\ni2e4\n"),
-            (Lines{"Illegal move: E2E5", "Illegal move: E2E5", "Illegal move: A7A8D", "Illegal move: Z9"}));
+  EXPECT_EQ(
+      Play(GameStart + "usermove e2e5\ne2e5\nusermove a7a8q\nusermove e7e8k\nusermove z9\nusermove\ni2e4\n"),
+      (Lines{"Illegal move: E2E5", "Illegal move: E2E5", "Illegal move: A7A8D", "Illegal move: E7E8",
+             "Illegal move: Z9"}));
   // Black's pawn on e2 covers d1 and f1: White may neither step there nor castle through f1.
   EXPECT_EQ(Play(FromPosition("k5br/p4p1p/P2N1P1P/1N6/8/8/4p2P/4K2R b K - 0 1") +
                  UserMoves({"e1g1", "e1f1", "e1d1", "e1e3", "h1g1", "e1e2"})),
