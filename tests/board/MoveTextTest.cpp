@@ -8,13 +8,11 @@ namespace {
 using MoveTextTest = MovesTest;
 
 TEST_F(MoveTextTest, SquaresInBothOrientationsAndMalformedText) {
-  EXPECT_EQ(SquareName(21), "A1");
   EXPECT_EQ(ParseSquare("E 2"), 35);
   for (const char *bad : {"E22", "E", "", "I2", "E9", "E0", "@2", "K2", "U1", "e-"})
     EXPECT_EQ(ParseSquare(bad), 0) << bad;
   for (const char *bad : {"e2", "e2x4", "z2e4"}) EXPECT_EQ(ParseMove(bad), NullMove) << bad;
   EXPECT_EQ(ParseMove("e2e4q"), (Move{35, 55, QuietMove, 0}));
-  EXPECT_EQ(SquareName(20), "RR");
   EXPECT_EQ(SquareName(-1), "??");
   EXPECT_EQ(SquareName(128), "??");
   Game.engineIsWhite = false;

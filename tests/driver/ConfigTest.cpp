@@ -24,11 +24,8 @@ TEST_F(ConfigTest, KeysAreNormalisedAndTheLastValidLineWins) {
   EXPECT_TRUE(Settings.kibitzEnabled);
   EXPECT_FALSE(Settings.quitAfterResult);
   EXPECT_TRUE(Settings.consoleLogEnabled);
-}
-
-TEST_F(ConfigTest, HashSizeTakesOnlyPowersOfTwoUpTo64) {
+  // The hash size takes only powers of two up to 64.
   scratch.Write("krelininit.txt", "HASH=3\n");
-  ASSERT_TRUE(LocateConfiguration());
   EXPECT_EQ(ReadHashSize(), DefaultHashSize);
   scratch.Write("krelininit.txt", "HASH=64\nHASH=128\nQUIT=-1\n");
   EXPECT_EQ(ReadHashSize(), 64);

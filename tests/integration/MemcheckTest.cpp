@@ -32,20 +32,18 @@ TEST(MemcheckTest, PonderingGameWithoutMemoryErrors) {
   if (std::string why = MemcheckUnavailable(); !why.empty()) GTEST_SKIP() << why;
   ScratchDirectory scratch;
   scratch.Write("krelininit.txt", "HASH=1\nKIBS=1\n");
-  {
-    EngineSession checked(UnderMemcheck({KRELIN_BINARY}), scratch.Path()),
-        opponent(KRELIN_BINARY, scratch.Path());
-    ASSERT_TRUE(checked.Handshake() && opponent.Handshake());
-    opponent.Send("new\neasy\n");
-    checked.Send("new\nhard\nlevel 0 0 0\ntime 0\ngo\n");
-    RelayedGame game = RelayGame(checked, opponent, "time 0\n", 16, 300);
-    EXPECT_EQ(game.failure, "");
-    EXPECT_EQ(game.moves.size(), 16u) << game.result;
-    checked.Send("remove\nquit\n");
-    opponent.Send("quit\n");
-    EXPECT_EQ(checked.Wait(120), 0) << "memcheck found errors (status 99) or the engine failed";
-    EXPECT_EQ(opponent.Wait(), 0);
-  }
+  EngineSession checked(UnderMemcheck({KRELIN_BINARY}), scratch.Path()),
+      opponent(KRELIN_BINARY, scratch.Path());
+  ASSERT_TRUE(checked.Handshake() && opponent.Handshake());
+  opponent.Send("new\neasy\n");
+  checked.Send("new\nhard\nlevel 0 0 0\ntime 0\ngo\n");
+  RelayedGame game = RelayGame(checked, opponent, "time 0\n", 16, 300);
+  EXPECT_EQ(game.failure, "");
+  EXPECT_EQ(game.moves.size(), 16u) << game.result;
+  checked.Send("remove\nquit\n");
+  opponent.Send("quit\n");
+  EXPECT_EQ(checked.Wait(120), 0) << "memcheck found errors (status 99) or the engine failed";
+  EXPECT_EQ(opponent.Wait(), 0);
 }
 
 TEST(MemcheckTest, SearchWithoutMemoryErrors) {
