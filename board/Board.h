@@ -21,6 +21,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <emmintrin.h>
+
 // ---------------------------------------------------------------------------------------------
 // Square contents: the low two bits are the side bits.
 constexpr uint8_t Empty = 0;
@@ -94,6 +96,34 @@ inline uint64_t PieceSquareBits(const Board &board) {
 
 // The mailbox square of a bit of PieceSquareBits.
 inline int SquareOfBit(int bit) { return 21 + bit + 2 * (bit / 8); }
+
+// The 64 playing squares, two rows to a 16-byte vector (byte 8 * (row - 2) + column - 1 of the
+// whole, as PieceSquareBits numbers them), so that one byte compare per vector finds a piece code
+// on sixteen squares at once. Pack once, then ask for as many codes as needed.
+struct PackedRows {
+  __m128i rowPair[4];
+};
+
+inline PackedRows PackRows(const Board &board) {
+  PackedRows rows;
+  for (int i = 0; i < 4; i++) {
+    __m128i lower = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(&board.cell[21 + 20 * i]));
+    __m128i upper = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(&board.cell[31 + 20 * i]));
+    rows.rowPair[i] = _mm_unpacklo_epi64(lower, upper);
+  }
+  return rows;
+}
+
+// The squares holding the piece code, as a PieceSquareBits mask.
+inline uint64_t SquaresHolding(const PackedRows &rows, uint8_t piece) {
+  __m128i code = _mm_set1_epi8(char(piece));
+  uint64_t bits = 0;
+  for (int i = 0; i < 4; i++) {
+    auto found = uint16_t(_mm_movemask_epi8(_mm_cmpeq_epi8(rows.rowPair[i], code)));
+    bits |= uint64_t(found) << (16 * i);
+  }
+  return bits;
+}
 
 template <int SideBits, typename Visit>
 inline void ForEachPieceSquare(const Board &board, Visit &&visit) {
