@@ -125,20 +125,26 @@ inline uint64_t SquaresHolding(const PackedRows &rows, uint8_t piece) {
   return bits;
 }
 
-template <int SideBits, typename Visit>
-inline void ForEachPieceSquare(const Board &board, Visit &&visit) {
-  for (uint64_t bits = PieceSquareBits<SideBits>(board); bits != 0; bits &= bits - 1)
-    visit(SquareOfBit(std::countr_zero(bits)));
+// Visits the squares of a PieceSquareBits mask from 21 upward, resp. from 98 downward.
+template <typename Visit>
+inline void ForEachSquareOf(uint64_t bits, Visit &&visit) {
+  for (; bits != 0; bits &= bits - 1) visit(SquareOfBit(std::countr_zero(bits)));
 }
 
-template <int SideBits, typename Visit>
-inline void ForEachPieceSquareDescending(const Board &board, Visit &&visit) {
-  for (uint64_t bits = PieceSquareBits<SideBits>(board); bits != 0;) {
+template <typename Visit>
+inline void ForEachSquareDescending(uint64_t bits, Visit &&visit) {
+  while (bits != 0) {
     int bit = 63 - std::countl_zero(bits);
     visit(SquareOfBit(bit));
     bits &= ~(uint64_t(1) << bit);
   }
 }
+
+template <int SideBits, typename Visit>
+inline void ForEachPieceSquare(const Board &board, Visit &&visit) {
+  ForEachSquareOf(PieceSquareBits<SideBits>(board), visit);
+}
+
 
 // ---------------------------------------------------------------------------------------------
 // Move kinds. Ray records carry their direction (-11..11) as the kind.

@@ -163,12 +163,6 @@ struct PieceSquares {
 };
 }  // namespace
 
-// Visits the squares of a PieceSquareBits mask in the order of the walk from 21 upward.
-template <typename Visit>
-static void ForEachSquareOf(uint64_t bits, Visit &&visit) {
-  for (; bits != 0; bits &= bits - 1) visit(SquareOfBit(std::countr_zero(bits)));
-}
-
 // Whether a piece of the given code stands on one of the square's diagonals (diagonal) or on its
 // row or file (!diagonal) with nothing between them: the few such pieces are asked, rather than
 // every line of the square walked.
