@@ -68,34 +68,11 @@ static_assert(sizeof(Board) == 128, "a board is a 128-byte record");
 
 inline uint8_t SideOf(uint8_t content) { return content & SideMask; }
 
-// Piece scans that test eight squares at once, so that empty squares cost nothing. SideBits is
+// Piece scans that test sixteen squares at once, so that empty squares cost nothing. SideBits is
 // EngineSide, OpponentSide, or AnySide for every piece of either side (never an empty square, the
 // border or a sentinel). The squares come out as the plain walk from 21 up to the sentinel on 99
 // (or down from 98) meets them; the board is read once, before the first square is visited.
 constexpr int AnySide = 0;
-
-// Bit 8 * (row - 2) + (column - 1) is set when that playing square holds a piece of the side asked
-// for: each row's eight squares are read as one word and their flags packed into one byte.
-template <int SideBits>
-inline uint64_t PieceSquareBits(const Board &board) {
-  static_assert(std::endian::native == std::endian::little, "square k of a row is byte k of the word");
-  constexpr uint64_t LowBits = 0x0101010101010101ull;
-  constexpr uint64_t PackBytes = 0x0102040810204080ull;  // bit 8k of a word to bit 56 + k
-  uint64_t bits = 0;
-  for (int row = 0; row < 8; row++) {
-    uint64_t word;
-    std::memcpy(&word, &board.cell[21 + 10 * row], sizeof word);
-    uint64_t low = word, high = word >> 1;  // bit 8k: side bit 1, resp. side bit 2, of square k
-    uint64_t found = SideBits == EngineSide     ? low & ~high
-                     : SideBits == OpponentSide ? high & ~low
-                                                : low ^ high;
-    bits |= ((found & LowBits) * PackBytes >> 56) << (8 * row);
-  }
-  return bits;
-}
-
-// The mailbox square of a bit of PieceSquareBits.
-inline int SquareOfBit(int bit) { return 21 + bit + 2 * (bit / 8); }
 
 // The 64 playing squares, two rows to a 16-byte vector (byte 8 * (row - 2) + column - 1 of the
 // whole, as PieceSquareBits numbers them), so that one byte compare per vector finds a piece code
@@ -113,6 +90,30 @@ inline PackedRows PackRows(const Board &board) {
   }
   return rows;
 }
+
+// Bit 8 * (row - 2) + (column - 1) is set when that playing square holds a piece of the side asked
+// for: sixteen squares' side bits are compared at once.
+template <int SideBits>
+inline uint64_t PieceSquareBits(const Board &board) {
+  PackedRows rows = PackRows(board);
+  const __m128i sideMask = _mm_set1_epi8(char(SideMask));
+  uint64_t bits = 0;
+  for (int i = 0; i < 4; i++) {
+    __m128i side = _mm_and_si128(rows.rowPair[i], sideMask);
+    int found;
+    if constexpr (SideBits == AnySide) {  // neither an empty square nor the border or a sentinel
+      __m128i none = _mm_or_si128(_mm_cmpeq_epi8(side, _mm_setzero_si128()), _mm_cmpeq_epi8(side, sideMask));
+      found = ~_mm_movemask_epi8(none);
+    } else {
+      found = _mm_movemask_epi8(_mm_cmpeq_epi8(side, _mm_set1_epi8(char(SideBits))));
+    }
+    bits |= uint64_t(uint16_t(found)) << (16 * i);
+  }
+  return bits;
+}
+
+// The mailbox square of a bit of PieceSquareBits.
+inline int SquareOfBit(int bit) { return 21 + bit + 2 * (bit / 8); }
 
 // The squares holding the piece code, as a PieceSquareBits mask.
 inline uint64_t SquaresHolding(const PackedRows &rows, uint8_t piece) {
@@ -144,7 +145,6 @@ template <int SideBits, typename Visit>
 inline void ForEachPieceSquare(const Board &board, Visit &&visit) {
   ForEachSquareOf(PieceSquareBits<SideBits>(board), visit);
 }
-
 
 // ---------------------------------------------------------------------------------------------
 // Move kinds. Ray records carry their direction (-11..11) as the kind.
