@@ -20,6 +20,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
 #include <emmintrin.h>
 
@@ -94,8 +95,7 @@ inline PackedRows PackRows(const Board &board) {
 // Bit 8 * (row - 2) + (column - 1) is set when that playing square holds a piece of the side asked
 // for: sixteen squares' side bits are compared at once.
 template <int SideBits>
-inline uint64_t PieceSquareBits(const Board &board) {
-  PackedRows rows = PackRows(board);
+inline uint64_t PieceSquareBits(const PackedRows &rows) {
   const __m128i sideMask = _mm_set1_epi8(char(SideMask));
   uint64_t bits = 0;
   for (int i = 0; i < 4; i++) {
@@ -112,6 +112,11 @@ inline uint64_t PieceSquareBits(const Board &board) {
   return bits;
 }
 
+template <int SideBits>
+inline uint64_t PieceSquareBits(const Board &board) {
+  return PieceSquareBits<SideBits>(PackRows(board));
+}
+
 // The mailbox square of a bit of PieceSquareBits.
 inline int SquareOfBit(int bit) { return 21 + bit + 2 * (bit / 8); }
 
@@ -124,6 +129,52 @@ inline uint64_t SquaresHolding(const PackedRows &rows, uint8_t piece) {
     bits |= uint64_t(found) << (16 * i);
   }
   return bits;
+}
+
+// The squares that are not empty, as a PieceSquareBits mask: pieces and pawns of either side.
+inline uint64_t OccupiedSquareBits(const PackedRows &rows) { return ~SquaresHolding(rows, Empty); }
+
+// Lines from a playing square, as PieceSquareBits masks, for finding the first square that is not
+// empty along a line without walking it. A line's squares run away from its square in the order of
+// the mask's bits for a positive step and against it for a negative one, since the bits follow the
+// mailbox order.
+struct LineMasks {
+  int8_t bitOfSquare[BoardSize];  // -1 off the playing squares
+  uint64_t line[64][8];           // by bit and LineIndex of the step, the square itself excluded
+  int8_t end[64][8];              // the square beyond the line's last one (the border or a sentinel)
+};
+
+// 0..7 for the steps -11, -10, -9, -1, 1, 9, 10, 11.
+constexpr int LineIndex(int step) {
+  return step < -1 ? step + 11 : step == -1 ? 3 : step == 1 ? 4 : step - 4;
+}
+
+constexpr LineMasks MakeLineMasks() {
+  LineMasks masks{};
+  for (int s = 0; s < BoardSize; s++) masks.bitOfSquare[s] = -1;
+  for (int bit = 0; bit < 64; bit++) masks.bitOfSquare[21 + bit + 2 * (bit / 8)] = int8_t(bit);
+  for (int bit = 0; bit < 64; bit++) {
+    int from = 21 + bit + 2 * (bit / 8);
+    for (int step : {-11, -10, -9, -1, 1, 9, 10, 11}) {
+      int to = from + step;
+      while (to >= 0 && to < BoardSize && masks.bitOfSquare[to] >= 0) {
+        masks.line[bit][LineIndex(step)] |= uint64_t(1) << masks.bitOfSquare[to];
+        to += step;
+      }
+      masks.end[bit][LineIndex(step)] = int8_t(to);
+    }
+  }
+  return masks;
+}
+inline constexpr LineMasks Lines = MakeLineMasks();
+
+// The first square from the playing square `from` along step that is not empty (a piece, a pawn,
+// or the border or a sentinel beyond the last square), as the walk over empty squares finds it.
+inline int FirstStopAlong(uint64_t occupied, int from, int step) {
+  int bit = Lines.bitOfSquare[from], index = LineIndex(step);
+  uint64_t hits = Lines.line[bit][index] & occupied;
+  if (hits == 0) return Lines.end[bit][index];
+  return SquareOfBit(step > 0 ? std::countr_zero(hits) : 63 - std::countl_zero(hits));
 }
 
 // Visits the squares of a PieceSquareBits mask from 21 upward, resp. from 98 downward.

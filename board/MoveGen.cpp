@@ -37,11 +37,11 @@ constexpr uint8_t OpponentPromotions[4] = {OpponentBishop, OpponentKnight, Oppon
 
 }  // namespace
 
-static void AppendRays(const Board &board, int from, const int8_t *directions, int count, ListWriter &out) {
+// A ray record ends on the first square along its line that is not empty.
+static void AppendRays(uint64_t occupied, int from, const int8_t *directions, int count, ListWriter &out) {
   for (int d = 0; d < count; d++) {
     int direction = directions[d];
-    int to = from + direction;
-    while (board[to] == Empty) to += direction;
+    int to = FirstStopAlong(occupied, from, direction);
     out.Append(Move{Square(from), Square(to), int8_t(direction), 0});
   }
 }
@@ -121,19 +121,21 @@ static int Generate(const Board &board, bool engine, bool includeQuiet, bool enP
                     MoveList &list) {
   ListWriter out{list, 0};
   list.slot[0] = EndMove;
+  const PackedRows rows = PackRows(board);
+  const uint64_t occupied = OccupiedSquareBits(rows);
   auto appendPiece = [&](int s) {
     switch (board[s]) {
       case EngineQueen:
       case OpponentQueen:
-        AppendRays(board, s, QueenDirections, 8, out);
+        AppendRays(occupied, s, QueenDirections, 8, out);
         break;
       case EngineRook:
       case OpponentRook:
-        AppendRays(board, s, RookDirections, 4, out);
+        AppendRays(occupied, s, RookDirections, 4, out);
         break;
       case EngineBishop:
       case OpponentBishop:
-        AppendRays(board, s, BishopDirections, 4, out);
+        AppendRays(occupied, s, BishopDirections, 4, out);
         break;
       case EngineKnight:
       case OpponentKnight:
@@ -153,10 +155,8 @@ static int Generate(const Board &board, bool engine, bool includeQuiet, bool enP
         break;
     }
   };
-  if (engine)
-    ForEachPieceSquare<EngineSide>(board, appendPiece);
-  else
-    ForEachPieceSquare<OpponentSide>(board, appendPiece);
+  ForEachSquareOf(engine ? PieceSquareBits<EngineSide>(rows) : PieceSquareBits<OpponentSide>(rows),
+                  appendPiece);
   if (includeQuiet) AppendCastling(board, engine, out);
   if (includeQuiet || enPassantAlways) AppendEnPassant(board, engine, out);
   return out.top;
@@ -282,10 +282,11 @@ static bool CollectSideCapturesOnly(const Board &board, const TriedMoves &tried,
   auto take = [&](int from, int to, int8_t kind, uint8_t promotion) {
     TakeCapture(board, Move{Square(from), Square(to), kind, promotion}, tried, captures);
   };
+  PackedRows rows = PackRows(board);
+  const uint64_t occupied = OccupiedSquareBits(rows);
   auto rays = [&](int from, const int8_t *directions, int count) {
     for (int d = 0; d < count; d++) {
-      int to = from + directions[d];
-      while (board[to] == Empty) to += directions[d];
+      int to = FirstStopAlong(occupied, from, directions[d]);
       if (SideOf(board[to]) == Enemy) take(from, to, CaptureMove, 0);
     }
   };
@@ -315,7 +316,6 @@ static bool CollectSideCapturesOnly(const Board &board, const TriedMoves &tried,
   // Kind by kind rather than square by square, so that no jump on the piece kind is taken per
   // piece: the array comes out the same, since two captures of equal score have the same kind of
   // capturer (the piece values are all different) and each kind is still walked from 98 downward.
-  PackedRows rows = PackRows(board);
   uint64_t queens = SquaresHolding(rows, Engine ? EngineQueen : OpponentQueen);
   uint64_t rooks = SquaresHolding(rows, Engine ? EngineRook : OpponentRook);
   uint64_t bishops = SquaresHolding(rows, Engine ? EngineBishop : OpponentBishop);
