@@ -37,11 +37,11 @@ constexpr uint8_t OpponentPromotions[4] = {OpponentBishop, OpponentKnight, Oppon
 
 }  // namespace
 
-static void AppendRays(const Board &board, int from, const int8_t *directions, int count, ListWriter &out) {
+// A ray record ends on the first square along its line that is not empty.
+static void AppendRays(uint64_t occupied, int from, const int8_t *directions, int count, ListWriter &out) {
   for (int d = 0; d < count; d++) {
     int direction = directions[d];
-    int to = from + direction;
-    while (board[to] == Empty) to += direction;
+    int to = FirstStopAlong(occupied, from, direction);
     out.Append(Move{Square(from), Square(to), int8_t(direction), 0});
   }
 }
@@ -121,19 +121,21 @@ static int Generate(const Board &board, bool engine, bool includeQuiet, bool enP
                     MoveList &list) {
   ListWriter out{list, 0};
   list.slot[0] = EndMove;
+  const PackedRows rows = PackRows(board);
+  const uint64_t occupied = OccupiedSquareBits(rows);
   auto appendPiece = [&](int s) {
     switch (board[s]) {
       case EngineQueen:
       case OpponentQueen:
-        AppendRays(board, s, QueenDirections, 8, out);
+        AppendRays(occupied, s, QueenDirections, 8, out);
         break;
       case EngineRook:
       case OpponentRook:
-        AppendRays(board, s, RookDirections, 4, out);
+        AppendRays(occupied, s, RookDirections, 4, out);
         break;
       case EngineBishop:
       case OpponentBishop:
-        AppendRays(board, s, BishopDirections, 4, out);
+        AppendRays(occupied, s, BishopDirections, 4, out);
         break;
       case EngineKnight:
       case OpponentKnight:
@@ -153,10 +155,8 @@ static int Generate(const Board &board, bool engine, bool includeQuiet, bool enP
         break;
     }
   };
-  if (engine)
-    ForEachPieceSquare<EngineSide>(board, appendPiece);
-  else
-    ForEachPieceSquare<OpponentSide>(board, appendPiece);
+  ForEachSquareOf(engine ? PieceSquareBits<EngineSide>(rows) : PieceSquareBits<OpponentSide>(rows),
+                  appendPiece);
   if (includeQuiet) AppendCastling(board, engine, out);
   if (includeQuiet || enPassantAlways) AppendEnPassant(board, engine, out);
   return out.top;
@@ -282,10 +282,11 @@ static bool CollectSideCapturesOnly(const Board &board, const TriedMoves &tried,
   auto take = [&](int from, int to, int8_t kind, uint8_t promotion) {
     TakeCapture(board, Move{Square(from), Square(to), kind, promotion}, tried, captures);
   };
+  PackedRows rows = PackRows(board);
+  const uint64_t occupied = OccupiedSquareBits(rows);
   auto rays = [&](int from, const int8_t *directions, int count) {
     for (int d = 0; d < count; d++) {
-      int to = from + directions[d];
-      while (board[to] == Empty) to += directions[d];
+      int to = FirstStopAlong(occupied, from, directions[d]);
       if (SideOf(board[to]) == Enemy) take(from, to, CaptureMove, 0);
     }
   };
@@ -312,44 +313,32 @@ static bool CollectSideCapturesOnly(const Board &board, const TriedMoves &tried,
     for (int from : {Engine ? passed + 1 : passed - 1, Engine ? passed - 1 : passed + 1})
       if (board[from] == pawn) take(from, to, EnPassantMove, 0);
   }
-  int pieces = 0;
-  ForEachPieceSquareDescending<Side>(board, [&](int s) {
-    if (++pieces > 16) return;
-    switch (board[s]) {
-      case EngineQueen:
-      case OpponentQueen:
-        rays(s, QueenReversed, 8);
-        break;
-      case EngineRook:
-      case OpponentRook:
-        rays(s, RookReversed, 4);
-        break;
-      case EngineBishop:
-      case OpponentBishop:
-        rays(s, BishopReversed, 4);
-        break;
-      case EngineKnight:
-      case OpponentKnight:
-        steps(s, KnightReversed);
-        break;
-      case EngineKing:
-      case OpponentKing:
-        steps(s, KingReversed);
-        break;
-      case EnginePawn:
-        pawnCapture(s, s + 11, s + 11 >= 89);
-        pawnCapture(s, s + 9, s + 9 >= 89);
-        break;
-      case OpponentPawn:
-        pawnCapture(s, s - 11, s - 11 < 31);
-        pawnCapture(s, s - 9, s - 9 < 31);
-        break;
-      default:
-        break;
+  // Kind by kind rather than square by square, so that no jump on the piece kind is taken per
+  // piece: the array comes out the same, since two captures of equal score have the same kind of
+  // capturer (the piece values are all different) and each kind is still walked from 98 downward.
+  uint64_t queens = SquaresHolding(rows, Engine ? EngineQueen : OpponentQueen);
+  uint64_t rooks = SquaresHolding(rows, Engine ? EngineRook : OpponentRook);
+  uint64_t bishops = SquaresHolding(rows, Engine ? EngineBishop : OpponentBishop);
+  uint64_t knights = SquaresHolding(rows, Engine ? EngineKnight : OpponentKnight);
+  uint64_t kings = SquaresHolding(rows, Engine ? EngineKing : OpponentKing);
+  uint64_t pawns = SquaresHolding(rows, Engine ? EnginePawn : OpponentPawn);
+  if (std::popcount(queens | rooks | bishops | knights | kings | pawns) > 16) return false;
+  ForEachSquareDescending(queens, [&](int s) { rays(s, QueenReversed, 8); });
+  ForEachSquareDescending(rooks, [&](int s) { rays(s, RookReversed, 4); });
+  ForEachSquareDescending(bishops, [&](int s) { rays(s, BishopReversed, 4); });
+  ForEachSquareDescending(knights, [&](int s) { steps(s, KnightReversed); });
+  ForEachSquareDescending(kings, [&](int s) { steps(s, KingReversed); });
+  ForEachSquareDescending(pawns, [&](int s) {
+    if (Engine) {
+      pawnCapture(s, s + 11, s + 11 >= 89);
+      pawnCapture(s, s + 9, s + 9 >= 89);
+    } else {
+      pawnCapture(s, s - 11, s - 11 < 31);
+      pawnCapture(s, s - 9, s - 9 < 31);
     }
   });
   captures.top = captures.filled;
-  return pieces <= 16;
+  return true;
 }
 
 void CollectCapturesOnly(const Board &board, int side, const TriedMoves &tried, CaptureList &captures) {

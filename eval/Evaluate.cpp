@@ -155,10 +155,11 @@ constexpr uint8_t PawnOrEdgeCode = 33;
 // Square tests.
 
 namespace {
-// The pieces on the board by code, each code's squares in the order of the walk from 21 upward.
+// The pieces on the board by code: each code's squares as a mask numbered as PieceSquareBits
+// numbers them, so that walking a mask from its low bit meets them in the order of the walk from
+// 21 upward. Only the twelve piece codes are filled.
 struct PieceSquares {
-  uint8_t square[PieceCodeCount][64];
-  uint8_t count[PieceCodeCount];
+  uint64_t bits[PieceCodeCount];
 };
 }  // namespace
 
@@ -167,8 +168,8 @@ struct PieceSquares {
 // every line of the square walked.
 static bool SeenAlongLines(const Board &board, const PieceSquares &pieces, int square, uint8_t piece,
                            bool diagonal) {
-  for (int k = 0; k < pieces.count[piece]; k++) {
-    int from = pieces.square[piece][k];
+  for (uint64_t bits = pieces.bits[piece]; bits != 0; bits &= bits - 1) {
+    int from = SquareOfBit(std::countr_zero(bits));
     int direction = RayDirection(square - from);
     int step = std::abs(direction);
     if (step == 0 || (step == 9 || step == 11) != diagonal) continue;
@@ -309,9 +310,7 @@ static int32_t EscapeDanger(Board &board, const PieceSquares &pieces, int side) 
   bool engineKing = side == EngineSide;
   int king = board[engineKing ? EngineKingSquare : OpponentKingSquare];
   int centre = InwardSquare[king];
-  auto each = [&](uint8_t piece, auto &&visit) {
-    for (int k = 0; k < pieces.count[piece]; k++) visit(pieces.square[piece][k]);
-  };
+  auto each = [&](uint8_t piece, auto &&visit) { ForEachSquareOf(pieces.bits[piece], visit); };
   uint8_t reached = 0;
   auto leaper = [&](uint8_t piece, const BoxMask &box) {
     each(piece, [&](int s) { reached |= box[s - centre + MaxSquareDifference]; });
@@ -782,15 +781,14 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
     state.opponentPasserEnd = 8;
   }
   // Every rule of the scan adds to sums, except the pawn lists, which keep the order of the walk
-  // from 21 upward. So the pieces are gathered kind by kind in that order and each kind is scored
-  // in one run: the same result, without a hard-to-predict jump per square. The king-safety test
-  // reads the enemy's pieces from the same lists.
+  // from 21 upward. So the pieces are found kind by kind, each kind's squares in that order, and
+  // each kind is scored in one run: the same result, without a hard-to-predict jump per square.
+  // The king-safety test reads the enemy's pieces from the same masks.
   PieceSquares pieces;
-  std::fill(std::begin(pieces.count), std::end(pieces.count), 0);
-  ForEachPieceSquare<AnySide>(board, [&](int s) {
-    uint8_t piece = board[s];
-    pieces.square[piece][pieces.count[piece]++] = uint8_t(s);
-  });
+  PackedRows rows = PackRows(board);
+  for (uint8_t piece : {EnginePawn, OpponentPawn, EngineKnight, OpponentKnight, EngineBishop, OpponentBishop,
+                        EngineRook, OpponentRook, EngineQueen, OpponentQueen, EngineKing, OpponentKing})
+    pieces.bits[piece] = SquaresHolding(rows, piece);
   Scan scan{board,
             state,
             context,
@@ -806,7 +804,7 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
   scan.opponentBishopsOn[1] = state.opponentBishopsOnColour1;
 
   auto scoreAll = [&](uint8_t piece, void (*score)(Scan &, int)) {
-    for (int i = 0; i < pieces.count[piece]; i++) score(scan, pieces.square[piece][i]);
+    ForEachSquareOf(pieces.bits[piece], [&](int s) { score(scan, s); });
   };
   scoreAll(EnginePawn, ScoreEnginePawn);
   scoreAll(OpponentPawn, ScoreOpponentPawn);
