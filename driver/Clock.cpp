@@ -14,7 +14,7 @@ ClockState Clock;
 // Under st the search ends this much before the move's time is up: the interface's latency and
 // the last stretch between two polls of the clock. The clock's own margins (1.1 and 1.2 seconds)
 // would leave nothing of a second a move.
-constexpr double MoveTimeMargin = 0.05 * SecondInDays;
+constexpr double MoveTimeMargin = 0.1 * SecondInDays;
 
 void ResetClock() {
   Clock = ClockState{};

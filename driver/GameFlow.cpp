@@ -426,6 +426,12 @@ bool PlayFromGame() {
     int i = 0;
     if (engineMovesFirst) ReplayPair("/R", line.moves[i++]);
     for (; count - 1 - i >= 2; i += 2) ReplayPair(line.moves[i], line.moves[i + 1]);
+    // A supplied move is played only if the root's first pass reaches it, and a mate found
+    // before it ends that pass: then the game is written back without a search, all but its
+    // last move, which is answered as the opponent's.
+    GameLine replayed, played = line;
+    played.moves.pop_back();
+    if (!ReadGameLine(replayed) || replayed.moves != played.moves) WriteGameLine(played);
     Signals.commandText = line.moves[count - 1];
     ReplayLog("fb> ", Signals.commandText);
     if (Settings.consoleLogEnabled) {
