@@ -107,8 +107,9 @@ static bool RefusedPosition() {
 
 // go: the engine leaves force mode, takes the side to move and answers.
 static void Go() {
+  bool refused = RefusedPosition();
   Console.inputLine.clear();  // a command that stops the search stays pending in its place
-  if (RefusedPosition()) return;
+  if (refused) return;
   Protocol.forceMode = false;
   if (!PlayFromGame()) WriteProtocolLine("Error (game too long): go");
 }

@@ -30,7 +30,8 @@ TEST_F(ForceModeTest, ForceKeepsTheGame) {
   const Case cases[] = {
       // h3g5 is legal only with the knight on h3, where the game put it.
       {"a move legal only in the game",
-       FromPosition(ShuttleFen) + "usermove g1h3\nforce\nusermove h3g5\n" + toZero + "go\n" + UserMoves({"g5e6"}),
+       FromPosition(ShuttleFen) + "usermove g1h3\nforce\nusermove h3g5\n" + toZero + "go\n" +
+           UserMoves({"g5e6"}),
        {"move a8b8", "move b8a8", "move a8b8", "move b8a8"}},
       // undo takes back the engine's reply; Black's move comes from the interface, so the engine
       // plays White from then on and mates.
@@ -41,14 +42,15 @@ TEST_F(ForceModeTest, ForceKeepsTheGame) {
       // an undo past the game's start changes nothing.
       {"illegal moves in force mode",
        GameStart + "force\nundo\nusermove e2e4\nusermove e7e4\nusermove g1f3\n" + "setboard " + ShuttleFen +
-           "\nusermove a8a7\nusermove g1h3\nusermove a8b8\nundo\nundo\nundo\nusermove b8a8\n" + toZero + "go\n",
+           "\nusermove a8a7\nusermove g1h3\nusermove a8b8\nundo\nundo\nundo\nusermove b8a8\n" + toZero +
+           "go\n",
        {"Illegal move: E7E4", "Illegal move: G1F3", "Illegal move: A8A7", "Illegal move: G1H3",
         "Illegal move: B8A8", "move a8b8"}},
       // The same repetition as in plain play, its middle sent in force mode: the game's history
       // survives force and go.
       {"repetition across force",
-       FromPosition(ShuttleFen) + "usermove g1h3\nforce\nusermove h3g1\nusermove a8b8\nusermove g1h3\n" + toZero +
-           "go\n" + UserMoves({"h3g1"}),
+       FromPosition(ShuttleFen) + "usermove g1h3\nforce\nusermove h3g1\nusermove a8b8\nusermove g1h3\n" +
+           toZero + "go\n" + UserMoves({"h3g1"}),
        {"move a8b8", "move b8a8", "move b8a8", "move a8b8", "1/2-1/2 {Draw by repetition}"}},
   };
   for (const Case &c : cases) EXPECT_EQ(Play(c.input + "quit\n"), c.output) << c.name;
@@ -57,7 +59,8 @@ TEST_F(ForceModeTest, ForceKeepsTheGame) {
 TEST_F(ForceModeTest, FiftyMoveCountSurvivesForce) {
   // 99 quiet plies in force mode after the engine's first move; the engine's answer is the 101st.
   std::string input = FromPosition(ShuttleFen) + "force\n";
-  for (int i = 0; i < 49; i++) input += std::string(i % 2 ? "h3g1" : "g1h3") + "\n" + (i % 2 ? "a8b8" : "b8a8") + "\n";
+  for (int i = 0; i < 49; i++)
+    input += std::string(i % 2 ? "h3g1" : "g1h3") + "\n" + (i % 2 ? "a8b8" : "b8a8") + "\n";
   EXPECT_EQ(Play(input + "h3g1\ntime 0\ngo\nquit\n"),
             (Lines{"move a8b8", "move a8b8", "1/2-1/2 {Draw by 50 move rule}"}));
 }
