@@ -12,9 +12,11 @@
 ClockState Clock;
 
 // Under st the search ends this much before the move's time is up: the interface's latency and
-// the last stretch between two polls of the clock. The clock's own margins (1.1 and 1.2 seconds)
-// would leave nothing of a second a move.
-constexpr double MoveTimeMargin = 0.1 * SecondInDays;
+// the last stretch between two polls of the clock, and a share of the time for a machine so busy
+// that the engine runs only now and then. The clock's own margins (1.1 and 1.2 seconds) would
+// leave nothing of a second a move.
+constexpr double MoveTimeMargin = 0.08 * SecondInDays;
+constexpr double MoveTimeShare = 0.02;
 
 void ResetClock() {
   Clock = ClockState{};
@@ -130,7 +132,7 @@ void AllocateTime() {
     if (soft > t - softMargin) soft = t - softMargin;
     if (hard > t - hardMargin) hard = t - hardMargin;
   }
-  if (Clock.moveTime > 0) soft = hard = Clock.moveTime - MoveTimeMargin;
+  if (Clock.moveTime > 0) soft = hard = Clock.moveTime * (1 - MoveTimeShare) - MoveTimeMargin;
   if (hard < soft) soft = hard;
   Clock.softTimeLimit = soft;
   Clock.hardTimeLimit = hard;

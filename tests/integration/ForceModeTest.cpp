@@ -85,4 +85,41 @@ TEST_F(ForceModeTest, ClientThatSendsForceBeforeEveryGo) {
   EXPECT_NE(forced.result, "");
 }
 
+TEST_F(ForceModeTest, EditGameInTheMiddleOfAGame) {
+  // xboard's Edit Game, scripted: after twenty moves the user enters moves for both sides (here
+  // the other engine's, which takes the side to move on every go), takes one back and enters it
+  // again, then lets the engine play Black from there. Both engines must agree on the game to the end.
+  EngineSession engine(KRELIN_BINARY, scratch.Path()), other(KRELIN_BINARY, scratch.Path());
+  ASSERT_TRUE(engine.Handshake() && other.Handshake());
+  const std::string clocks = "time 0\notim 0\n", setUp = GameStart + "level 0 0 0\n";
+  engine.Send(setUp);
+  other.Send(setUp + clocks + "go\n");
+  RelayedGame opening = RelayGame(other, engine, clocks, 20, 120);
+  ASSERT_EQ(opening.failure, "");
+  ASSERT_EQ(opening.moves.size(), 20u);
+  engine.Send("force\n");
+  Lines lines;
+  auto nextMove = [&]() {  // the other engine's next move, entered in the engine's Edit Game
+    lines.clear();
+    EXPECT_TRUE(other.ReadUntil("move ", lines));
+    engine.Send("usermove " + lines.back().substr(5) + "\n");
+  };
+  nextMove();  // the other engine's answer to the twentieth move
+  for (int ply = 22; ply <= 25; ply++) {
+    other.Send(clocks + "go\n");
+    nextMove();
+  }
+  engine.Send("undo\n");
+  other.Send("force\nundo\n" + clocks + "go\n");
+  nextMove();
+  engine.Send(clocks + "go\n");  // Machine Black
+  RelayedGame rest = RelayGame(engine, other, clocks, 200, 300);
+  EXPECT_EQ(rest.failure, "");
+  EXPECT_GE(rest.moves.size(), 10u);
+  engine.Send("quit\n");
+  other.Send("quit\n");
+  EXPECT_EQ(engine.Wait(), 0);
+  EXPECT_EQ(other.Wait(), 0);
+}
+
 }  // namespace
