@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/Legality.h"
 #include "board/MakeMove.h"
 #include "board/MoveGen.h"
