@@ -90,13 +90,13 @@ run_mode() {
     -recover -pgnout "$sub/games.pgn" -debug > "$sub/debug.txt" 2>&1
   local log="$sub/debug.txt" pgn="$sub/games.pgn"
   grep -E '^(Score of|Elo difference)' "$log" | tail -2
-  # Games that ended other than on the board, whoever lost them.
+  # Games that ended other than on the board, whoever lost them (the last comment of a game says).
   local timeLosses illegal forfeits
-  timeLosses=$(grep -Ec '^\{.*loses on time' "$pgn" || true)
-  illegal=$(grep -Eci '^\{.*illegal move' "$pgn" || true)
-  forfeits=$(grep -Eci '^\{.*(disconnects|stalls)' "$pgn" || true)
+  timeLosses=$(grep -c 'loses on time' "$pgn" || true)
+  illegal=$(grep -Ec 'makes an illegal move|illegal move' "$pgn" || true)
+  forfeits=$(grep -Ec 'disconnects|stalls' "$pgn" || true)
   echo "games lost on time: $timeLosses, on an illegal move: $illegal, by a stalled engine: $forfeits"
-  grep -Ei '^\{.*(loses on time|illegal move|disconnects|stalls)' "$pgn"
+  grep -Eo '\{[^{}]*(loses on time|illegal move|disconnects|stalls)[^{}]*\} *(1-0|0-1)' "$pgn"
   # Only the engine's failures fail the check: find whose they were in the PGN.
   if awk '
       /^\[White / { w = $0 } /^\[Black / { b = $0 }
