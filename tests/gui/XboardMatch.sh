@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Games of KrelinChess against Fairy-Max under a real xboard (headless), as engine matches are run:
 # from opening positions (openings.fen beside this script), each played twice with the colours
-# swapped, so that the engine moves second after setboard in half of the games. Two openings are
-# picked at random and printed; the first pair is played with pondering on, the second with it off.
+# swapped, so that the engine moves second after setboard in half of the games. Three openings are
+# picked at random and printed; the first pair is played with pondering on, the second with it off,
+# the third at one second a move (-st 0:01: xboard reads -st 1 as a minute; it sends st 1 and
+# the clock, time 100, before every move).
 # Fails on a forfeit or an invalid or illegal move from either side, a protocol error from the
 # engine, a crash, a loss on time by the engine, or a game without a result.
 # Exit 77 (skipped) when xboard, Xvfb or Fairy-Max is not installed.
@@ -23,18 +25,22 @@ mapfile -t fens < <(grep -v '^ *$' "$openings")
 count=${#fens[@]}
 first=$((RANDOM % count))
 second=$(((first + 1 + RANDOM % (count - 1)) % count))
+third=$(((second + 1 + RANDOM % (count - 1)) % count))
 
 failed=0
 fail() { echo "FAIL ($1): $2"; failed=1; }
 
-# Plays one opening twice in its own folder: label, pondering (true or false), FEN.
+# Plays one opening twice in its own folder: label, pondering (true or false), FEN, and the time
+# control's options (20 seconds and 0.2 a move unless given).
 play_pair() {
   local label="$1" ponder="$2" fen="$3" sub="$dir/${1// /}"
+  local -a control=(-tc 0:20 -inc 0.2)
+  [ $# -ge 4 ] && read -r -a control <<< "$4"
   mkdir -p "$sub"
   printf 'HASH=4\nQUIT=0\nKIBS=0\nCLOG=1\n' > "$sub/krelininit.txt"
   printf '%s\n' "$fen" > "$sub/openings.fen"
-  echo "$label: pondering $ponder, from $fen"
-  timeout 600 xvfb-run -a xboard -fcp "$engine" -fd "$sub" -scp fairymax -sd "$sub" -mg 2 -tc 0:20 -inc 0.2 \
+  echo "$label: pondering $ponder, ${control[*]}, from $fen"
+  timeout 600 xvfb-run -a xboard -fcp "$engine" -fd "$sub" -scp fairymax -sd "$sub" -mg 2 "${control[@]}" \
     -autoCallFlag true -ponderNextMove "$ponder" -lpf "$sub/openings.fen" -lpi -2 \
     -noGUI -xexit -saveSettingsOnExit false -sgf "$sub/games.pgn" \
     -debug -nameOfDebugFile "$sub/debug.txt" > "$sub/xboard.out" 2>&1
@@ -76,5 +82,6 @@ play_pair() {
 
 play_pair "opening $((first + 1))" true "${fens[$first]}"
 [ "$failed" -eq 0 ] && play_pair "opening $((second + 1))" false "${fens[$second]}"
+[ "$failed" -eq 0 ] && play_pair "opening $((third + 1)) at st 1" false "${fens[$third]}" "-st 0:01"
 [ "$failed" -eq 0 ] || exit 1
-echo "four games from two openings played to a result"
+echo "six games from three openings played to a result"

@@ -172,4 +172,35 @@ TEST_F(GameFlowTest, TakeBackRestartsTheDrawPull) {
   for (int32_t score : Tree.recentScores) EXPECT_EQ(score, -32000);
 }
 
+TEST_F(GameFlowTest, GamePrimitivesPlayAndTakeBackSingleMoves) {
+  // The game as a line of moves, as a front end drives it: each move checked for the side to move
+  // and played at once, an illegal one changing nothing, each take-back one move whoever made it.
+  PlayHere(GameStart + "quit\n");
+  // The game's position, history and record, compared byte for byte.
+  auto snapshot = [] {
+    return std::string(reinterpret_cast<const char *>(&Game), sizeof(Game)) +
+           std::string(reinterpret_cast<const char *>(&Flow.gameRecord[1]), 5 * sizeof(MovePair)) +
+           std::to_string(Flow.gameRecordCount);
+  };
+  std::vector<std::string> positions{snapshot()};
+  for (const char *move : {"e2e4", "e7e5", "g1f3", "b8c6", "f1b5"}) {
+    EXPECT_TRUE(PlayGameMove(move)) << move;
+    positions.push_back(snapshot());
+    for (const char *wrong : {"e2e4", "a1a8", "e1g1", "z9z9", "e2e4e5", "e7"})
+      EXPECT_FALSE(PlayGameMove(wrong));
+    EXPECT_TRUE(snapshot() == positions.back()) << move;
+  }
+  EXPECT_EQ(Game.gameHistory.count, 4);  // from the last pawn move on (e7e5 and three since)
+  for (size_t n = positions.size() - 1; n > 0; n--) {
+    EXPECT_TRUE(TakeBackGameMove());
+    EXPECT_EQ(SamePosition(Game.currentBoard, StartBoard), n == 1) << n;
+  }
+  EXPECT_FALSE(TakeBackGameMove());
+  EXPECT_FALSE(Game.engineIsWhite);  // White to move: the engine holds the other side
+  // A promotion keeps the piece asked for.
+  PlayHere(GameStart + "setboard 8/4P2k/8/8/8/8/8/K7 w - - 0 1\nquit\n");
+  EXPECT_TRUE(PlayGameMove("e7e8n"));
+  EXPECT_EQ(Game.currentBoard[ParseSquare("E8")], EngineKnight);  // the engine took the mover's side
+}
+
 }  // namespace
