@@ -6,6 +6,8 @@
 #include "fuzz/FuzzPlatform.h"
 #include "fuzz/FuzzSearch.h"
 
+constexpr int SearchDepth = 3;
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   FuzzInitTables();
   return 0;
@@ -16,6 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Board board;
   bool engineIsWhite = true;
   if (!ReadPositionFile(path, board, engineIsWhite)) return 0;
-  FuzzAcceptedPosition(board, engineIsWhite);
+  FuzzAcceptedPosition(board, engineIsWhite, SearchDepth, FuzzInputHash(data, size));
   return 0;
 }
