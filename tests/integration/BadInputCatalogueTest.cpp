@@ -233,7 +233,9 @@ TEST_P(BadInputCatalogue, EndsCleanlyWithItsOutcome) {
     ExpectLine(SplitLines(scratch.Read(name)), expected.substr(colon + 1), name);
   }
   // What standard error says, it says once.
-  if (errPatterns > 0) EXPECT_EQ(err.size(), errPatterns) << result.err;
+  if (errPatterns > 0) {
+    EXPECT_EQ(err.size(), errPatterns) << result.err;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadInputCatalogue, ::testing::ValuesIn(Catalogue),
