@@ -20,7 +20,7 @@ for target in "$@"; do
   mkdir -p "build/fuzz/corpus/$target"
   log="build/fuzz/$target.log"
   before=$(ls build/fuzz/crashes | grep -c "^$target-")
-  echo "fuzz $target: $runs executions or $seconds s (0: no limit)"
+  echo "fuzz $target: -runs=$runs -max_total_time=$seconds"
   # A search may take long on a slow machine, never a minute.
   "build/fuzz/${target}Fuzz" "build/fuzz/corpus/$target" "fuzz/corpus/$target" -dict=fuzz/krelin.dict \
     -runs="$runs" -max_total_time="$seconds" -timeout=60 -print_final_stats=1 \
