@@ -1,6 +1,7 @@
 // FEN/EPD lines, as setboard and the test files hand them over: the reader keeps every write on
 // the board and accepts only positions the engine can search. Each accepted one has its legal
-// moves counted two plies deep and is searched to depth 3.
+// moves counted two plies deep and is searched to depth 3 (a crowded one only when the input's
+// hash chooses it: see FuzzSearch.h).
 #include <string>
 
 #include "board/Setup.h"

@@ -1,5 +1,5 @@
 // The engine's key=value position files, as the test files name them: any bytes in the file, and
-// an accepted position searched to depth 3.
+// an accepted position counted and searched as the FEN target does.
 #include <string>
 
 #include "board/Setup.h"
