@@ -66,29 +66,25 @@ test-sanitize:
 	cd build/sanitize && ctest --output-on-failure -j$(JOBS)
 
 # Fuzz targets, one per outside input (fuzz/, clang's libFuzzer with AddressSanitizer and UBSan):
-# `make fuzz` runs each for FUZZ_SECONDS on one core, from its seed corpus in fuzz/corpus; what it
-# learns goes to build/fuzz/corpus, a crashing input to build/fuzz/crashes. `make test` runs each
-# for a few seconds when clang is installed, so that a broken target is noticed.
-FUZZ_TARGETS := Fen PositionFile MoveText Book Pgn Config Protocol
-FUZZ_SECONDS ?= 600
+# `make fuzz` runs each, one after the other on one core, for FUZZ_RUNS executions (a million; -1: no
+# limit) or
+# FUZZ_SECONDS seconds (0: no limit), from its seed corpus in fuzz/corpus; what it learns stays in
+# build/fuzz/corpus for the next run, a crashing input goes to build/fuzz/crashes, and one summary
+# line a target goes to build/fuzz/summary.txt. `make test` runs each for a few seconds when clang
+# is installed, so that a broken target is noticed.
+FUZZ_TARGETS := $(patsubst fuzz/%Fuzz.cpp,%,$(wildcard fuzz/*Fuzz.cpp))
+FUZZ_RUNS ?= 1000000
+FUZZ_SECONDS ?= 0
 
 fuzz-build:
 	cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DKRELIN_WERROR=$(WERROR)
 	cmake --build build/fuzz -j$(JOBS)
 
 fuzz: fuzz-build
-	@mkdir -p build/fuzz/crashes
-	@for t in $(FUZZ_TARGETS); do \
-	  mkdir -p build/fuzz/corpus/$$t; \
-	  echo "fuzz $$t for $(FUZZ_SECONDS) s"; \
-	  build/fuzz/$${t}Fuzz build/fuzz/corpus/$$t fuzz/corpus/$$t -dict=fuzz/krelin.dict \
-	    -max_total_time=$(FUZZ_SECONDS) -timeout=60 -print_final_stats=1 \
-	    -artifact_prefix=build/fuzz/crashes/$$t- 2>build/fuzz/$$t.log || { tail -50 build/fuzz/$$t.log; exit 1; }; \
-	  grep -E "^stat::number_of_executed_units|^Done" build/fuzz/$$t.log; \
-	done
+	tools/fuzz.sh $(FUZZ_RUNS) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 test-fuzz:
-	@if command -v clang++ >/dev/null; then $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=5; \
+	@if command -v clang++ >/dev/null; then $(MAKE) --no-print-directory fuzz FUZZ_RUNS=-1 FUZZ_SECONDS=5; \
 	else echo "clang++ is not installed: the fuzz targets are skipped"; fi
 
 format:

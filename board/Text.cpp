@@ -1,5 +1,7 @@
 #include "board/Text.h"
 
+#include <cerrno>
+#include <cstring>
 #include <istream>
 
 std::string SqueezeUpper(std::string_view text) {
@@ -34,4 +36,9 @@ bool ReadTextLine(std::istream &file, std::string &line) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   if (line.size() > MaxTextLength) line.resize(MaxTextLength);
   return true;
+}
+
+std::string FileFailureText(bool writing, const std::string &path) {
+  std::string reason = errno != 0 ? std::strerror(errno) : "input/output error";
+  return std::string(writing ? "cannot write " : "cannot read ") + path + " (" + reason + ")";
 }

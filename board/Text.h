@@ -17,3 +17,6 @@ int ParseNumber(std::string_view text, bool &error);
 // The next line of a text file, as the engine reads text: cut to 255 characters, without its line
 // end (the carriage return of a DOS line end included). False at the end of the file.
 bool ReadTextLine(std::istream &file, std::string &line);
+// What a file tool says when a file fails it: "cannot read PATH (reason)" or "cannot write ...",
+// the reason from errno as the failed call left it.
+std::string FileFailureText(bool writing, const std::string &path);

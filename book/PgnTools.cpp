@@ -1,6 +1,8 @@
 #include "book/PgnTools.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -19,13 +21,35 @@ static std::string_view Part(std::string_view text, size_t from, size_t count) {
 
 static std::string Progress(int count) { return "  >> " + std::to_string(count); }
 
-// Opens the input and creates the output; nothing is created when the input cannot be read.
+// Opens the input and creates the output; nothing is created when the input cannot be read. On
+// failure, says which file failed and why.
 static bool OpenFiles(const std::string &inputPath, const std::string &outputPath, std::ifstream &input,
-                      std::ofstream &output) {
+                      std::ofstream &output, std::string &failure) {
+  failure.clear();
+  errno = 0;
   input.open(inputPath, std::ios::binary);
-  if (!input) return false;
+  std::error_code ignored;
+  if (input && std::filesystem::is_directory(inputPath, ignored)) {  // opens, but reads nothing
+    input.close();
+    errno = EISDIR;
+  }
+  if (!input.is_open()) {
+    failure = FileFailureText(false, inputPath);
+    return false;
+  }
   output.open(outputPath, std::ios::binary);
+  if (!output) failure = FileFailureText(true, outputPath);
   return bool(output);
+}
+
+// The end of a tool's run: the output closed, and whether both files were read and written whole.
+static bool CloseFiles(const std::string &inputPath, const std::string &outputPath, std::ifstream &input,
+                       std::ofstream &output, std::string &failure) {
+  if (input.bad()) failure = FileFailureText(false, inputPath);
+  errno = 0;
+  output.close();
+  if (output.fail() && failure.empty()) failure = FileFailureText(true, outputPath);
+  return failure.empty();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -53,10 +77,10 @@ static void FlushGame(GameFilter &filter, std::ostream &output, std::string &mes
 }
 
 bool FilterGamesByKey(const std::string &inputPath, const std::string &outputPath, std::string_view key,
-                      std::string &messageLine) {
+                      std::string &messageLine, std::string &failure) {
   std::ifstream input;
   std::ofstream output;
-  if (!OpenFiles(inputPath, outputPath, input, output)) return false;
+  if (!OpenFiles(inputPath, outputPath, input, output, failure)) return false;
   GameFilter filter;
   filter.key = SqueezeUpper(key);
   std::string line;
@@ -66,7 +90,7 @@ bool FilterGamesByKey(const std::string &inputPath, const std::string &outputPat
     if (int(filter.buffer.size()) < GameBufferLines) filter.buffer.push_back(line);
   }
   FlushGame(filter, output, messageLine);  // the last game is examined like the others
-  return true;
+  return CloseFiles(inputPath, outputPath, input, output, failure);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -157,10 +181,10 @@ static void ReadMoveLine(BookText &book, const std::string &raw, std::string &me
 }
 
 bool BuildBookText(const std::string &inputPath, const std::string &outputPath, int moveCount, bool white,
-                   std::string &messageLine) {
+                   std::string &messageLine, std::string &failure) {
   std::ifstream input;
   std::ofstream output;
-  if (!OpenFiles(inputPath, outputPath, input, output)) return false;
+  if (!OpenFiles(inputPath, outputPath, input, output, failure)) return false;
   BookText book;
   book.moveCount = moveCount < 0 ? 1 : std::min(moveCount, BookTextMoves);
   book.white = white;
@@ -175,5 +199,5 @@ bool BuildBookText(const std::string &inputPath, const std::string &outputPath, 
   WriteTextLine(output, std::string(white ? "\\ Wit" : "\\ Zwart") + "  Spelers: " + PlayerList);
   WriteTextLine(output, "\\ " + std::to_string(book.variants.size()) + "  varianten");
   for (const std::string &variant : book.variants) WriteTextLine(output, variant);
-  return true;
+  return CloseFiles(inputPath, outputPath, input, output, failure);
 }

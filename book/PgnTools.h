@@ -28,11 +28,12 @@ constexpr size_t VariantWidth = 250;  // characters of one variant line
 constexpr int BookTextMoves = 14;     // moves per variant the interpreter asks for
 
 // Copies every game of inputPath (a game begins at an [Event tag) in which some line contains the
-// key to outputPath, lines as read. False when a file cannot be opened: nothing is then written.
+// key to outputPath, lines as read. False when a file cannot be read or written (nothing is written
+// when the input cannot be read); failure then says which and why ("cannot read PATH (reason)").
 bool FilterGamesByKey(const std::string &inputPath, const std::string &outputPath, std::string_view key,
-                      std::string &messageLine);
+                      std::string &messageLine, std::string &failure);
 // Writes the variants of the first moveCount moves (limited to 0..14; below 0 is 1) of the games
 // whose player from PlayerList had White (white) or Black, and which he won or drew, outside
-// blitz, blindfold and simultaneous games. False when a file cannot be opened: nothing is written.
+// blitz, blindfold and simultaneous games. False, with failure, as for the filter.
 bool BuildBookText(const std::string &inputPath, const std::string &outputPath, int moveCount, bool white,
-                   std::string &messageLine);
+                   std::string &messageLine, std::string &failure);

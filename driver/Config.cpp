@@ -39,6 +39,9 @@ static void ForEachConfigurationLine(Take take) {
   std::ifstream file(Settings.filePrefix + ConfigurationFileName, std::ios::binary);
   std::string line;
   while (std::getline(file, line)) {
+    // SqueezeUpper drops a NUL like a blank, which would join "HASH=\0" and "64" into a key: a
+    // line holding one is malformed.
+    if (line.find('\0') != std::string::npos) continue;
     std::string normal = SqueezeUpper(line.substr(0, 255));
     if (normal.size() < 6) continue;
     std::string value = normal.substr(5, 40);

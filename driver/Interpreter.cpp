@@ -42,9 +42,10 @@ static void PlayMoveNow() {
 
 // /MW and /MZ: the opening variants of the listed players' games as White or as Black.
 static void BuildBookTextCommand(char colourLetter) {
-  std::string directory = PgnDirectory;
+  std::string directory = PgnDirectory, failure;
   BuildBookText(directory + "xx2600u.txt", directory + colourLetter + "xxboek.txt", BookTextMoves,
-                colourLetter == 'W', Reports.messageLine);
+                colourLetter == 'W', Reports.messageLine, failure);
+  TellToolFailure(failure);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -94,14 +95,17 @@ static void TestSuiteCommand(const std::string &c) {
   SuiteHost host{Settings.filePrefix, Settings.maxHorizon, ResolveFileName,
                  SetUpSuitePosition,  SetUpSuiteMoves,     SearchSuitePosition};
   bool out = false;
-  RunTestSuite(host, name, out);
+  std::string failure;
+  RunTestSuite(host, name, out, failure);
+  TellToolFailure(failure);
 }
 
 // /Z and a key: the games of xx.txt that contain the key go to yy.txt.
 static void FilterGamesCommand(const std::string &c) {
-  std::string directory = PgnDirectory;
+  std::string directory = PgnDirectory, failure;
   FilterGamesByKey(directory + "xx.txt", directory + "yy.txt", std::string_view(c).substr(2, 200),
-                   Reports.messageLine);
+                   Reports.messageLine, failure);
+  TellToolFailure(failure);
 }
 
 static void RunSlashCommand(const std::string &c) {

@@ -37,15 +37,21 @@ void BuildSettingsLine() {
   Reports.settingsLine = line;
 }
 
-// A log that cannot be created costs the engine nothing but the log: the user hears it once.
+// A log that cannot be created, or that a write fails later (a full disk), costs the engine
+// nothing but the log: the user hears it once.
 static void TellLogFailure(bool &told, const std::string &path) {
+  std::string reason = std::strerror(errno);
   if (told) return;
   told = true;
-  std::string reason = std::strerror(errno);
   std::error_code error;
   std::string shown = std::filesystem::absolute(path, error).string();
   std::fprintf(stderr, "%s: cannot write %s (%s); playing on without this log\n", EngineName,
                (error ? path : shown).c_str(), reason.c_str());
+}
+
+void TellToolFailure(const std::string &failure) {
+  Reports.toolFailure = failure;
+  if (!failure.empty()) std::fprintf(stderr, "%s: %s\n", EngineName, failure.c_str());
 }
 
 void OpenConsoleLog() {
@@ -61,7 +67,10 @@ void ConsoleLogLine(const std::string &text) {
   if (Reports.consoleLog == nullptr) return;
   std::fputs(text.c_str(), Reports.consoleLog);
   std::fputs("\r\n", Reports.consoleLog);
-  std::fflush(Reports.consoleLog);
+  if (std::fflush(Reports.consoleLog) == 0 && !std::ferror(Reports.consoleLog)) return;
+  // The log is given up at its first failed write, so that the disk is not tried line by line.
+  TellLogFailure(Reports.consoleLogFailureTold, Settings.filePrefix + ConsoleLogFileName);
+  CloseConsoleLog();
 }
 
 void CloseConsoleLog() {
@@ -191,6 +200,8 @@ void WriteSearchLog() {
     while (!line.empty() && line.back() == ' ') line.pop_back();
     std::fprintf(file, "%s\r\n", line.c_str());
   }
+  bool written = std::fflush(file) == 0 && !std::ferror(file);
+  if (!written) TellLogFailure(Reports.searchLogFailureTold, path);
   std::fclose(file);
 }
 

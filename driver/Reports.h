@@ -1,7 +1,7 @@
 // Texts the engine reports besides the fixed protocol lines: the settings line and the console
-// log, which mirrors every protocol line in and out. Log files are written in CRLF lines; a
-// failure to write one is ignored line by line. A log that cannot be created at all (a read-only
-// folder) is said once on standard error, and the engine plays on without it.
+// log, which mirrors every protocol line in and out. Log files are written in CRLF lines. A log
+// that cannot be created (a read-only folder) or written (a full disk) is said once on standard
+// error, and the engine plays on without it.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +22,9 @@ struct ReportState {
   std::string searchLog[SearchLogLimit];
   int32_t searchLogCount;
   std::FILE *consoleLog;       // open while the console log is on and could be created
-  bool consoleLogFailureTold;  // the console log could not be created, and standard error knows
+  bool consoleLogFailureTold;  // the console log could not be created or written, and standard error knows
   bool searchLogFailureTold;   // the same for the search log
+  std::string toolFailure;     // what failed the last file tool (test suite, PGN tools); empty if none
 };
 extern ReportState Reports;
 
@@ -39,3 +40,6 @@ void WriteSpeedLine();                              // "k/s: " to the console lo
 void OpenConsoleLog();                              // prefix + conlogbestand.txt and its two first lines
 void ConsoleLogLine(const std::string &text);       // one line, only while the log is open
 void CloseConsoleLog();
+// A file tool's failure: kept in toolFailure and said on standard error ("KrelinChess: cannot
+// write ..."); an empty text clears toolFailure.
+void TellToolFailure(const std::string &failure);

@@ -30,7 +30,10 @@ void FuzzSetClockStep(double seconds) { Machine.clockStepDays = seconds / 86400.
 
 std::string FuzzScratchDirectory() {
   if (Machine.scratch.empty()) {
-    Machine.scratch = fs::temp_directory_path() / ("krelin-fuzz-" + std::to_string(std::random_device{}()));
+    // In memory where there is such a folder: the targets write a file or more per input.
+    std::error_code noShm;
+    fs::path base = fs::is_directory("/dev/shm", noShm) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    Machine.scratch = base / ("krelin-fuzz-" + std::to_string(std::random_device{}()));
     std::error_code ignored;
     fs::remove_all(Machine.scratch, ignored);
     fs::create_directories(Machine.scratch);

@@ -14,8 +14,16 @@
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
 
+void FuzzSmallTables() {
+  TT.hashMask = FuzzTableBuckets - 1;
+  TT.engineTable.assign(FuzzTableBuckets, TTBucket{});
+  TT.opponentTable.assign(FuzzTableBuckets, TTBucket{});
+  TT.hashAge = 2;
+}
+
 void FuzzInitTables() {
   InitEngineTables(1);
+  FuzzSmallTables();
   ResetEngineState();
 }
 
@@ -33,8 +41,14 @@ void FuzzSearch(const Board &board, bool engineIsWhite, int depth) {
   ChooseMove(root, state, NullMove);
 }
 
-void FuzzAcceptedPosition(const Board &board, bool engineIsWhite) {
+void FuzzAcceptedPosition(const Board &board, bool engineIsWhite, int depth, uint64_t inputHash) {
   Game.engineIsWhite = engineIsWhite;
-  Perft(board, EvalState{}, 2, true);
-  FuzzSearch(board, engineIsWhite, 3);
+  uint64_t leaves = Perft(board, EvalState{}, 2, true);
+  if (leaves <= CrowdedLeaves || inputHash % CrowdedSearchShare == 0) FuzzSearch(board, engineIsWhite, depth);
+}
+
+uint64_t FuzzInputHash(const uint8_t *data, size_t size) {
+  uint64_t hash = 14695981039346656037ULL;
+  for (size_t i = 0; i < size; i++) hash = (hash ^ data[i]) * 1099511628211ULL;
+  return hash;
 }

@@ -1,10 +1,12 @@
 // The engine's key=value position files, as the test files name them: any bytes in the file, and
-// an accepted position searched to depth 3.
+// an accepted position counted and searched as the FEN target does.
 #include <string>
 
 #include "board/Setup.h"
 #include "fuzz/FuzzPlatform.h"
 #include "fuzz/FuzzSearch.h"
+
+constexpr int SearchDepth = 3;
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   FuzzInitTables();
@@ -16,6 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Board board;
   bool engineIsWhite = true;
   if (!ReadPositionFile(path, board, engineIsWhite)) return 0;
-  FuzzAcceptedPosition(board, engineIsWhite);
+  FuzzAcceptedPosition(board, engineIsWhite, SearchDepth, FuzzInputHash(data, size));
   return 0;
 }

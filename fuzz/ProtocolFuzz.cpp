@@ -1,19 +1,26 @@
-// The whole engine as an interface meets it: the bytes are standard input from the start-up on,
+// The whole engine as an interface meets it: the bytes are standard input from a fresh start on,
 // the clock moves on 10 ms at every reading, and the horizon is 4 plies so that every search is
 // short. Output lines are checked by the stand-in platform: one line each, at most 249 characters.
+// The engine starts up once (configuration, tables, books: the same for every input); every input
+// then begins where start-up ends, with every record reset and the configuration's switches read.
 #include "driver/Config.h"
+#include "driver/EngineState.h"
 #include "driver/Protocol.h"
 #include "fuzz/FuzzPlatform.h"
+#include "fuzz/FuzzSearch.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   FuzzScratchDirectory();
   FuzzSetClockStep(0.01);
+  if (!StartUpEngine()) __builtin_trap();
+  FuzzSmallTables();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   FuzzSetInput(data, size);
-  if (!StartUpEngine()) __builtin_trap();
+  ResetEngineState();
+  ReadConfiguration();
   Settings.maxHorizon = 4;
   RunProtocolLoop();
   return 0;

@@ -1,6 +1,8 @@
 #include "testsuite/Runner.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "board/Text.h"
@@ -54,7 +56,13 @@ static void RunPositionLine(SuiteRun &run, LineKind kind, const std::string &raw
                             const std::string &squeezed) {
   run.positionCount++;
   bool fen = kind == LineKind::FenPosition;
-  if (!run.host.setUpPosition(fen ? raw : squeezed + ".txt", fen)) return;  // counted, but no trace
+  if (!run.host.setUpPosition(fen ? raw : squeezed + ".txt", fen)) {
+    // A refused position is said as a move line that does not replay is, so that every counted
+    // line shows in the file.
+    WriteLine(run, raw);
+    WriteLine(run, "\\> positie fout");
+    return;
+  }
   SuiteSearch search = run.host.searchAndPlay(false);
   run.totalTime += search.days;
   WriteLine(run, raw);
@@ -83,22 +91,37 @@ static void RunMoveLine(SuiteRun &run, const std::string &squeezed) {
   }
 }
 
-void RunTestSuite(const SuiteHost &host, const std::string &fileName, bool &out) {
+// Ends the run on an input or output error: the book comes back on, and the caller hears what
+// failed.
+static void EndOnFailure(bool &out, std::string &failure, const std::string &text) {
   out = true;
+  failure = text;
+  Books.useBook = true;
+}
+
+void RunTestSuite(const SuiteHost &host, const std::string &fileName, bool &out, std::string &failure) {
+  out = true;
+  failure.clear();
   Signals.stopSearch = false;
   std::string name = SqueezeUpper(fileName);
-  if (name.empty()) return;
+  if (name.empty()) return EndOnFailure(out, failure, "no test file named");
   std::string inputPath = host.filePrefix + name;
+  std::string inputFile = host.resolveFileName(inputPath);
+  std::string resultFile = host.resolveFileName(host.filePrefix + ResultFileName(name));
   Books.useBook = false;
   out = false;
   SuiteRun run{host, std::ofstream(), 0, 0.0};
-  std::ifstream input(host.resolveFileName(inputPath), std::ios::binary);
-  if (input) run.result.open(host.resolveFileName(host.filePrefix + ResultFileName(name)), std::ios::binary);
-  if (!input || !run.result) {
-    out = true;
-    Books.useBook = true;
-    return;
+  errno = 0;
+  std::ifstream input(inputFile, std::ios::binary);
+  // A folder opens as a file but reads nothing: it is no test file.
+  std::error_code ignored;
+  if (input && std::filesystem::is_directory(inputFile, ignored)) {
+    input.close();
+    errno = EISDIR;
   }
+  if (!input.is_open()) return EndOnFailure(out, failure, FileFailureText(false, inputFile));
+  run.result.open(resultFile, std::ios::binary);
+  if (!run.result) return EndOnFailure(out, failure, FileFailureText(true, resultFile));
 
   WriteLine(run, inputPath);
   WriteLine(run, "maxh = " + std::to_string(host.maxHorizon));
@@ -113,15 +136,13 @@ void RunTestSuite(const SuiteHost &host, const std::string &fileName, bool &out)
     else if (kind != LineKind::Comment)
       RunPositionLine(run, kind, raw, squeezed);
   }
-  if (!run.result) {
-    out = true;
-    Books.useBook = true;
-    return;
-  }
+  if (!run.result) return EndOnFailure(out, failure, FileFailureText(true, resultFile));
+  if (input.bad()) return EndOnFailure(out, failure, FileFailureText(false, inputFile));
   WriteLine(run, "");
   WriteLine(run, "Gebruikte tijd: " + SecondsText(run.totalTime) + " sec");
   WriteLine(run, "Aantal vars/posities: " + std::to_string(run.positionCount));
+  errno = 0;
   run.result.close();
-  if (input.bad() || run.result.fail()) out = true;
+  if (run.result.fail()) return EndOnFailure(out, failure, FileFailureText(true, resultFile));
   Books.useBook = true;
 }

@@ -13,7 +13,8 @@
 //
 // The result file is FilePrefix + "testresultaat_" + the test file's name up to its first "." +
 // ".txt", in the test file's folder, in CRLF lines: the test file's path, "maxh = " and the horizon, an empty
-// line; per position line the line, its search log and the "kn=" and table-statistics lines; per move line
+// line; per position line the line, its search log and the "kn=" and table-statistics lines ("\> positie
+// fout" after the line when the position is refused); per move line
 // the squeezed line and "\> k = NODES SECONDS sec" with the analysis line (" variant fout" when the
 // moves do not replay), then "kn=" and the statistics; at the end an empty line, "Gebruikte tijd: "
 // with the total seconds and "Aantal vars/posities: " with the count. The book is off during the
@@ -56,8 +57,9 @@ struct SuiteHost {
 
 // Runs the test file FilePrefix + fileName. out is true on return when the run did not start (an
 // empty name) or ended on an input or output error (a missing test file, an unwritable result
-// file); nothing is reported then.
-void RunTestSuite(const SuiteHost &host, const std::string &fileName, bool &out);
+// file, a full disk); failure then says what failed ("cannot write PATH (reason)"), and is empty
+// otherwise.
+void RunTestSuite(const SuiteHost &host, const std::string &fileName, bool &out, std::string &failure);
 // The result file's name for a test file name, without the prefix: SUITE.EPD gives
 // testresultaat_SUITE.txt, SUB/SUITE.EPD gives SUB/testresultaat_SUITE.txt (beside the test file).
 std::string ResultFileName(const std::string &fileName);

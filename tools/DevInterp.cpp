@@ -6,7 +6,8 @@
 // books, a new game); then each argument is run as one interpreter command, in order, and the
 // message line is printed whenever it has changed. There is no interface to talk to: the protocol
 // output is muted, the search sees no input, and the engine does not think on an opponent's time
-// that nobody takes.
+// that nobody takes. A file tool that fails (a missing test file, a full disk) is said on standard
+// error and ends the run with status 1.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -52,8 +53,11 @@ int InterpCommand(const std::vector<std::string> &args) {
   for (const std::string &command : args) {
     Settings.ponderEnabled = false;
     Signals.commandText = command;
+    Reports.toolFailure.clear();
     RunCommand();
     ShowMessageLine();
+    // The engine has said on standard error what failed; the commands after it would build on it.
+    if (!Reports.toolFailure.empty()) return 1;
   }
   return 0;
 }

@@ -38,16 +38,16 @@ class PgnToolsTest : public ::testing::Test {
   // The book text that BuildBookText writes for this PGN text.
   std::string Book(const std::string &pgn, bool white, int moves = BookTextMoves) {
     scratch.Write("in.pgn", pgn);
-    EXPECT_TRUE(BuildBookText("in.pgn", "out.txt", moves, white, message));
+    EXPECT_TRUE(BuildBookText("in.pgn", "out.txt", moves, white, message, failure));
     return scratch.Read("out.txt");
   }
   std::string Filter(const std::string &pgn, const std::string &key) {
     scratch.Write("in.pgn", pgn);
-    EXPECT_TRUE(FilterGamesByKey("in.pgn", "out.pgn", key, message));
+    EXPECT_TRUE(FilterGamesByKey("in.pgn", "out.pgn", key, message, failure));
     return scratch.Read("out.pgn");
   }
   ScratchDirectory scratch;
-  std::string message;
+  std::string message, failure;
 };
 
 TEST_F(PgnToolsTest, ACompleteCoordinateGameGivesOneVariantOf112Characters) {

@@ -33,7 +33,8 @@ struct BadInput {
   std::string input;
   std::vector<File> files;           // put in the engine's directory before it starts
   std::vector<std::string> outcome;  // each a line that must be there: a pattern of standard output,
-                                     // "FILE:pattern" of that file; "!" first: no such line
+                                     // "FILE:pattern" of that file, "ERR:pattern" of standard error
+                                     // (which then holds nothing else); "!" first: no such line
   int exitStatus = 0;
 };
 
@@ -96,6 +97,9 @@ const BadInput Catalogue[] = {
            std::string(200, '-')),
      {}, {"!tellusererror", AnyMove}},
     // The configuration file and the books.
+    // "CLOG=\0" and "1" would squeeze into CLOG=1: a line holding a NUL is malformed, and no log is kept.
+    {"ConfigurationLineWithANul", Run::Engine, "", {{"krelininit.txt", "HASH=1\nCLOG=\0" "1\n"s}},
+     {"FILE:conlogbestand.txt:!."}},
     {"ConfigurationOfGarbage", Run::Engine, "",
      {{"krelininit.txt", Garbage(4096, 3) + "\nHASH=99999999999999999999\n"}}, {}},
     {"BookOfMoreThan8000Lines", Run::Engine, "", Books(Repeat(RecordBytes({85, 65, 35, 55}), 8001)), {}},
@@ -110,7 +114,28 @@ const BadInput Catalogue[] = {
      {"FILE:testresultaat_T.txt:^Aantal vars/posities: 10000$"}},
     {"TestFileOfGarbage", Run::Dev, "interp /H=1 /VT", {{"T.txt", Garbage(20000, 5)}}, {}},
     {"FullDiskUnderTheTestRunner", Run::Dev, "interp /H=2 /VT",
-     {{"T.txt", "E2E4\nD2D4\nC2C4\n"}, {"testresultaat_T.txt", "->/dev/full"}}, {"!."}},
+     {{"T.txt", "E2E4\nD2D4\nC2C4\n"}, {"testresultaat_T.txt", "->/dev/full"}},
+     {"!.", "ERR:^KrelinChess: cannot write testresultaat_T.txt \\(No space left on device\\)$"}, 1},
+    {"MissingTestFile", Run::Dev, "interp /H=3 /VMISSING", {},
+     {"!.", "ERR:^KrelinChess: cannot read MISSING.TXT \\(No such file or directory\\)$"}, 1},
+    {"TestFileIsAFolder", Run::Dev, "interp /H=3 /VT", {{"T.TXT/", ""}},
+     {"!.", "ERR:^KrelinChess: cannot read T.TXT \\(Is a directory\\)$"}, 1},
+    {"ResultFileIsAFolder", Run::Dev, "interp /H=3 /VT /H=4", {{"T.txt", "E2E4\n"}, {"testresultaat_T.txt/", ""}},
+     {"!.", "ERR:^KrelinChess: cannot write testresultaat_T.txt \\(Is a directory\\)$"}, 1},
+    {"RefusedPositionsLeaveALine", Run::Dev, "interp /H=1 /VT",
+     {{"T.txt", "%8/8/8/8/8/8/8/8 w - - 0 1\nP001\nE2E5\nE2E4\n"}, {"P001.txt", "K1=E1\nK2=E8\nB1=A1\n"}},
+     {"FILE:testresultaat_T.txt:^%8/8/8/8/8/8/8/8 w - - 0 1$", "FILE:testresultaat_T.txt:^P001$",
+      "FILE:testresultaat_T.txt:^\\\\> positie fout$", "FILE:testresultaat_T.txt:^\\\\> variant fout $",
+      "FILE:testresultaat_T.txt:^\\\\> k = ", "FILE:testresultaat_T.txt:^Aantal vars/posities: 4$"}},
+    // The search log keeps the iterations from depth 5 on.
+    {"SearchLogOnAFullDisk", Run::Dev, "interp /H=5 /VT",
+     {{"T.txt", "E2E4\nD2D4\n"}, {"logbestand.txt", "->/dev/full"}},
+     {"FILE:testresultaat_T.txt:^Aantal vars/posities: 2$",
+      "ERR:^KrelinChess: cannot write .*logbestand.txt \\(No space left on device\\); playing on without this log$"}},
+    {"ConsoleLogOnAFullDisk", Run::Engine, "new\neasy\nlevel 0 0 0\ntime 0\nusermove e2e4\n",
+     {{"krelininit.txt", "HASH=1\nCLOG=1\n"}, {"conlogbestand.txt", "->/dev/full"}},
+     {AnyMove,
+      "ERR:^KrelinChess: cannot write .*conlogbestand.txt \\(No space left on device\\); playing on without this log$"}},
     // The PGN tools and the book builder.
     {"UnterminatedPgn", Run::Dev, "interp /ZTARLOV",
      {{"pgnextract/", ""}, {"pgnextract/xx.txt", "[Event \"x\"]\n[White \"Tarlov\n1. e2e4"}},
@@ -119,7 +144,14 @@ const BadInput Catalogue[] = {
      {{"pgnextract/", ""}, {"pgnextract/xx.txt", Garbage(30000, 9)}, {"pgnextract/xx2600u.txt",
      Garbage(30000, 9)}},
      {"FILE:pgnextract/Wxxboek.txt:^\\\\ Wit", "FILE:pgnextract/Zxxboek.txt:^\\\\ Zwart"}},
-    {"PgnToolsWithoutTheirDirectory", Run::Dev, "interp /ZKEY /MW", {}, {"!."}},
+    {"PgnToolsWithoutTheirDirectory", Run::Dev, "interp /ZKEY /MW", {},
+     {"!.", "ERR:^KrelinChess: cannot read pgnextract/xx.txt \\(No such file or directory\\)$"}, 1},
+    {"PgnFilterOutputIsAFolder", Run::Dev, "interp /ZKEY",
+     {{"pgnextract/", ""}, {"pgnextract/xx.txt", "[Event \"KEY\"]\n"}, {"pgnextract/yy.txt/", ""}},
+     {"ERR:^KrelinChess: cannot write pgnextract/yy.txt \\(Is a directory\\)$"}, 1},
+    {"PgnBookTextOnAFullDisk", Run::Dev, "interp /MZ",
+     {{"pgnextract/", ""}, {"pgnextract/xx2600u.txt", ""}, {"pgnextract/Zxxboek.txt", "->/dev/full"}},
+     {"ERR:^KrelinChess: cannot write pgnextract/Zxxboek.txt \\(No space left on device\\)$"}, 1},
     {"MkbookOnAnEmptyText", Run::Dev, "mkbook white empty.txt out.bk", {{"empty.txt", ""}},
      {"^0 lines and 0 markers written to out.bk$"}},
     {"DevToolOnAnImpossiblePosition", Run::Dev, "perft NNNNkNNN/NNNNNNNN/8/8/8/8/8/4K3 b - - 1", {}, {"!."},
@@ -160,8 +192,9 @@ class BadInputCatalogue : public ::testing::TestWithParam<BadInput> {};
 
 TEST_P(BadInputCatalogue, EndsCleanlyWithItsOutcome) {
   const BadInput &c = GetParam();
-  if (c.name == "FullDiskUnderTheTestRunner"s && !std::filesystem::exists("/dev/full"))
-    GTEST_SKIP() << "no /dev/full on this machine";
+  bool fullDisk = false;
+  for (const File &file : c.files) fullDisk = fullDisk || file.content == "->/dev/full";
+  if (fullDisk && !std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this machine";
   ScratchDirectory scratch;
   scratch.Write("krelininit.txt", "HASH=1\n");
   PutFiles(scratch, c.files);
@@ -189,7 +222,14 @@ TEST_P(BadInputCatalogue, EndsCleanlyWithItsOutcome) {
     out.pop_back();  // the answer to the normal move is not part of the case's outcome
     while (!out.empty() && out.back().rfind("3 0 ", 0) == 0) out.pop_back();  // its book line
   }
+  std::vector<std::string> err = SplitLines(result.err);
+  size_t errPatterns = 0;
   for (const std::string &expected : c.outcome) {
+    if (expected.rfind("ERR:", 0) == 0) {
+      errPatterns++;
+      ExpectLine(err, expected.substr(4), "standard error");
+      continue;
+    }
     if (expected.rfind("FILE:", 0) != 0) {
       ExpectLine(out, expected, "the output");
       continue;
@@ -197,6 +237,10 @@ TEST_P(BadInputCatalogue, EndsCleanlyWithItsOutcome) {
     size_t colon = expected.find(':', 5);
     std::string name = expected.substr(5, colon - 5);
     ExpectLine(SplitLines(scratch.Read(name)), expected.substr(colon + 1), name);
+  }
+  // What standard error says, it says once.
+  if (errPatterns > 0) {
+    EXPECT_EQ(err.size(), errPatterns) << result.err;
   }
 }
 
