@@ -33,5 +33,8 @@ void ResetClock();  // start-up values
 void HandleLevel(const std::string &rawLine);
 void HandleTime(const std::string &centiseconds);  // the text after TIME; unreadable: ignored
 void AllocateTime();                               // soft and hard limit, MinTimeStopDepth
+// The same with the moves still to play in this period given, this one included (0: the whole game
+// is one period, and the increment counts).
+void AllocateTimeFor(int movesLeft);
 void MarkStartTime();
 double ElapsedTime();  // days since the start mark

@@ -15,8 +15,10 @@ bool ReadInputLine(bool poll) {
   if (!Console.inputLine.empty()) return true;
   if (Console.endOfInput) {
     Console.inputLine = "quit";
+    Console.madeUpQuit = true;
     return true;
   }
+  Console.madeUpQuit = false;
   if (poll && !InputBytesWaiting()) return false;
 
   bool lineRead = false;
@@ -35,6 +37,7 @@ bool ReadInputLine(bool poll) {
     ConsoleLogLine("in:  " + Console.inputLine);
   } else {
     Console.inputLine = "quit";  // the interface has gone: behave as on its last command
+    Console.madeUpQuit = true;
   }
   return !Console.inputLine.empty();
 }

@@ -18,6 +18,7 @@ struct ConsoleState {
   std::string inputLine;  // the current line, at most 250 characters; empty: nothing pending
   bool outputMuted;       // while set nothing reaches standard output or the console log
   bool endOfInput;        // standard input has ended; the reader answers "quit" from now on
+  bool madeUpQuit;        // inputLine is that "quit", not a line read
 };
 extern ConsoleState Console;
 
