@@ -30,7 +30,7 @@ bool ReadInputLine(bool poll) {
     }
     if (byte == '\n')
       lineRead = true;
-    else if (Console.inputLine.size() < MaxInputLength)
+    else if (Console.inputLine.size() < Console.inputLimit)
       Console.inputLine.push_back(byte);  // the rest of an over-long line is dropped
   }
   if (lineRead || !Console.inputLine.empty()) {

@@ -12,13 +12,16 @@
 #include <string_view>
 
 constexpr size_t MaxInputLength = 250;
+// A UCI position names every move of the game in one line: room for a FEN and 2000 moves.
+constexpr size_t MaxUciInputLength = 16384;
 constexpr size_t MaxOutputLength = 249;
 
 struct ConsoleState {
-  std::string inputLine;  // the current line, at most 250 characters; empty: nothing pending
-  bool outputMuted;       // while set nothing reaches standard output or the console log
-  bool endOfInput;        // standard input has ended; the reader answers "quit" from now on
-  bool madeUpQuit;        // inputLine is that "quit", not a line read
+  std::string inputLine;               // the current line, at most 250 characters; empty: nothing pending
+  bool outputMuted;                    // while set nothing reaches standard output or the console log
+  bool endOfInput;                     // standard input has ended; the reader answers "quit" from now on
+  bool madeUpQuit;                     // inputLine is that "quit", not a line read
+  size_t inputLimit = MaxInputLength;  // characters kept of a line (MaxInputLength; more under UCI)
 };
 extern ConsoleState Console;
 

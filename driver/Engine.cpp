@@ -35,7 +35,8 @@ FollowedGame Followed;
 constexpr const char *PonderHitMarker = "PONDERHIT";
 
 bool SameStart(const EnginePosition &position) {
-  return Followed.valid && Followed.initial == position.initial && Followed.whiteToMove == position.whiteToMove &&
+  return Followed.valid && Followed.initial == position.initial &&
+         Followed.whiteToMove == position.whiteToMove &&
          std::memcmp(&Followed.start, &position.start, sizeof(Board)) == 0;
 }
 
@@ -68,11 +69,11 @@ void TakeBackFollowedPair() {
 bool FollowPosition(const EnginePosition &position, bool engineIsWhite) {
   size_t target = position.moves.empty() ? 0 : position.moves.size() - 1;
   bool engineMovesFirst = position.whiteToMove == engineIsWhite;
-  if (!SameStart(position) || Game.engineIsWhite != engineIsWhite ||
-      Flow.gameRecordCount > GameRecordLimit)
+  if (!SameStart(position) || Game.engineIsWhite != engineIsWhite || Flow.gameRecordCount > GameRecordLimit)
     StartGame(position, engineIsWhite);
   size_t common = 0;
-  while (common < Followed.moves.size() && common < target && Followed.moves[common] == position.moves[common])
+  while (common < Followed.moves.size() && common < target &&
+         Followed.moves[common] == position.moves[common])
     common++;
   while (Followed.moves.size() > common) TakeBackFollowedPair();
   // Whole pairs from here: the engine's moves stand at even indices when it moved first.

@@ -19,9 +19,9 @@
 // A position as the interface describes it, checked: the start and its side to move, and the
 // moves from it in the engine's move text (E2E4, E7E8D), each legal where it is played.
 struct EnginePosition {
-  Board start;        // seen from the side to move
-  bool whiteToMove;   // at the start
-  bool initial;       // the start is the game's initial position
+  Board start;       // seen from the side to move
+  bool whiteToMove;  // at the start
+  bool initial;      // the start is the game's initial position
   std::vector<std::string> moves;
 };
 
@@ -33,19 +33,19 @@ struct EngineSearchLimits {
   bool clock = false;  // timeLeft, increment and movesToGo are given
   double timeLeft = 0;
   double increment = 0;
-  int movesToGo = 0;  // 0: the rest of the game
+  int movesToGo = 0;    // 0: the rest of the game
   double moveTime = 0;  // > 0: a fixed time for this move
   int depth = 0;        // 0: no cap
   uint64_t nodes = 0;   // 0: no cap
   bool infinite = false;
-  bool ponder = false;                    // the position's last move is the predicted reply
+  bool ponder = false;                   // the position's last move is the predicted reply
   std::vector<std::string> searchMoves;  // engine move texts; empty: every move
 };
 
-constexpr int MaxSearchDepth = 50;                      // the deepest iteration a search is allowed
-constexpr double MoveTimeMargin = 0.03 / 86400.0;       // kept back from a fixed move time
-constexpr int MinHashMegabytes = 4;                     // the two tables at the smallest size
-constexpr int MaxHashMegabytes = 256;                   // and at the largest
+constexpr int MaxSearchDepth = 50;                 // the deepest iteration a search is allowed
+constexpr double MoveTimeMargin = 0.03 / 86400.0;  // kept back from a fixed move time
+constexpr int MinHashMegabytes = 4;                // the two tables at the smallest size
+constexpr int MaxHashMegabytes = 256;              // and at the largest
 constexpr const char *InitialFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 // The start position from a FEN text (empty: the initial position) and the moves, each in the
@@ -62,7 +62,7 @@ bool EngineSearch(const EnginePosition &position, const EngineSearchLimits &limi
 void EngineStop();
 void EnginePonderHit();  // false when the search was not pondering
 bool EngineSearchPondering();
-bool EngineNodeLimitReached();  // the node cap of this search is spent (the search is then stopped)
+bool EngineNodeLimitReached();     // the node cap of this search is spent (the search is then stopped)
 int EngineSetHash(int megabytes);  // the largest table size that fits; returns the megabytes in use
 int EngineHashMegabytes();
 void EngineClearHash();

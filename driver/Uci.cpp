@@ -75,10 +75,11 @@ void WriteInfo(const PrincipalLine &line, int moves, const char *bound) {
   uint64_t ms = milliseconds > 0 ? uint64_t(milliseconds) : 0;
   uint64_t nps = ms > 0 ? Tree.nodeCount * 1000 / ms : 0;
   std::string text = "info depth " + std::to_string(Tree.horizon) + " seldepth " +
-                     std::to_string(std::max(Tree.horizon, Tree.selectiveDepth - 1)) + " score " + ScoreText(score) +
-                     bound + " nodes " + std::to_string(Tree.nodeCount) + " nps " + std::to_string(nps) + " time " +
-                     std::to_string(ms) + " pv";
-  for (int i = 1; i <= moves && i < LineLength && !line.move[i].IsNull() && line.move[i].kind != EndOfList; i++) {
+                     std::to_string(std::max(Tree.horizon, Tree.selectiveDepth - 1)) + " score " +
+                     ScoreText(score) + bound + " nodes " + std::to_string(Tree.nodeCount) + " nps " +
+                     std::to_string(nps) + " time " + std::to_string(ms) + " pv";
+  for (int i = 1; i <= moves && i < LineLength && !line.move[i].IsNull() && line.move[i].kind != EndOfList;
+       i++) {
     std::string move = " " + UciMoveText(line.move[i]);
     if (text.size() + move.size() > MaxOutputLength) break;
     text += move;
@@ -220,23 +221,26 @@ void SetPosition(const Words &words) {
 }
 
 bool IsGoKeyword(const std::string &word) {
-  static constexpr const char *keywords[] = {"searchmoves", "ponder", "wtime", "btime",    "winc", "binc",
-                                             "movestogo",   "depth",  "nodes", "movetime", "mate", "infinite"};
-  return std::find_if(std::begin(keywords), std::end(keywords),
-                      [&](const char *k) { return word == k; }) != std::end(keywords);
+  static constexpr const char *keywords[] = {"searchmoves", "ponder",   "wtime",     "btime",
+                                             "winc",        "binc",     "movestogo", "depth",
+                                             "nodes",       "movetime", "mate",      "infinite"};
+  return std::find_if(std::begin(keywords), std::end(keywords), [&](const char *k) { return word == k; }) !=
+         std::end(keywords);
 }
 
 // A number after a keyword of go: held to 0..limit, with a word on what was wrong.
 bool ReadGoNumber(const Words &words, size_t &i, int64_t limit, int64_t &value) {
   const std::string &key = words[i];
   if (i + 1 >= words.size() || !ReadNumber(words[i + 1], value)) {
-    Say("go " + key + " needs a whole number" + (i + 1 < words.size() ? ": " + words[i + 1].substr(0, 40) : ""));
+    Say("go " + key + " needs a whole number" +
+        (i + 1 < words.size() ? ": " + words[i + 1].substr(0, 40) : ""));
     if (i + 1 < words.size() && !IsGoKeyword(words[i + 1])) i++;
     return false;
   }
   i++;
   if (value < 0 || value > limit) {
-    Say("go " + key + " " + words[i].substr(0, 40) + " is out of range: " + (value < 0 ? "0" : std::to_string(limit)));
+    Say("go " + key + " " + words[i].substr(0, 40) +
+        " is out of range: " + (value < 0 ? "0" : std::to_string(limit)));
     value = std::clamp<int64_t>(value, 0, limit);
   }
   return true;
@@ -265,11 +269,13 @@ void Go(const Words &words) {
     } else if (w == "movestogo") {
       if (ReadGoNumber(words, i, MaxMovesPerPeriod, number)) limits.movesToGo = int(number);
     } else if (w == "movetime") {
-      if (ReadGoNumber(words, i, MaxMilliseconds, number)) limits.moveTime = std::max<double>(1, number) / MillisecondsPerDay;
+      if (ReadGoNumber(words, i, MaxMilliseconds, number))
+        limits.moveTime = std::max<double>(1, number) / MillisecondsPerDay;
     } else if (w == "depth") {
       if (ReadGoNumber(words, i, MaxSearchDepth, number)) limits.depth = std::max<int>(1, int(number));
     } else if (w == "mate") {
-      if (ReadGoNumber(words, i, MaxSearchDepth / 2, number)) limits.depth = std::max<int>(1, 2 * int(number));
+      if (ReadGoNumber(words, i, MaxSearchDepth / 2, number))
+        limits.depth = std::max<int>(1, 2 * int(number));
     } else if (w == "nodes") {
       if (ReadGoNumber(words, i, INT64_MAX, number)) limits.nodes = std::max<uint64_t>(1, uint64_t(number));
     } else if (w == "searchmoves") {
@@ -305,7 +311,8 @@ void Go(const Words &words) {
   Uci.searching = false;
   Move best = searched ? Tree.bestLine.move[1] : NullMove;
   if (best.IsNull()) {
-    if (searched) WriteProtocolLine(Tree.rootInCheck ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
+    if (searched)
+      WriteProtocolLine(Tree.rootInCheck ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
     WriteProtocolLine("bestmove 0000");
     return;
   }
@@ -359,6 +366,7 @@ void RunUciLoop() {
   ResetUci();
   InstallUciHooks();
   Console.inputLine.clear();
+  Console.inputLimit = MaxUciInputLength;
   Identify();
   while (!Uci.quit) {
     ReadInputLine(false);
