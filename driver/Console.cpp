@@ -4,12 +4,32 @@
 #include "board/Text.h"
 #include "driver/Clock.h"
 #include "driver/Platform.h"
-#include "driver/Reports.h"
 #include "search/SearchControl.h"
 
 ConsoleState Console;
 
-void ResetConsole() { Console = ConsoleState{}; }
+void ResetConsole() {
+  CloseConsoleLog();
+  Console = ConsoleState{};
+}
+
+bool OpenConsoleLogFile(const std::string &path) {
+  CloseConsoleLog();
+  Console.log = std::fopen(path.c_str(), "wb");
+  return Console.log != nullptr;
+}
+
+void ConsoleLogLine(const std::string &text) {
+  if (Console.log == nullptr) return;
+  std::fputs(text.c_str(), Console.log);
+  std::fputs("\r\n", Console.log);
+  std::fflush(Console.log);
+}
+
+void CloseConsoleLog() {
+  if (Console.log != nullptr) std::fclose(Console.log);
+  Console.log = nullptr;
+}
 
 bool ReadInputLine(bool poll) {
   if (!Console.inputLine.empty()) return true;

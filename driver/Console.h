@@ -8,6 +8,7 @@
 // ends as it would on that command.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -21,11 +22,17 @@ struct ConsoleState {
   bool outputMuted;                    // while set nothing reaches standard output or the console log
   bool endOfInput;                     // standard input has ended; the reader answers "quit" from now on
   bool madeUpQuit;                     // inputLine is that "quit", not a line read
+  std::FILE *log = nullptr;            // the console log, open while it is on and could be created
   size_t inputLimit = MaxInputLength;  // characters kept of a line (MaxInputLength; more under UCI)
 };
 extern ConsoleState Console;
 
-void ResetConsole();
+void ResetConsole();  // the log closed, nothing pending
+// The console log mirrors every line in ("in:  ") and out ("uit: "), in CRLF lines; a failure to
+// write a line is ignored.
+bool OpenConsoleLogFile(const std::string &path);  // created or emptied; false when it cannot be
+void ConsoleLogLine(const std::string &text);      // one line, only while the log is open
+void CloseConsoleLog();
 bool ReadInputLine(bool poll);                  // fills inputLine; true when it is not empty
 void WriteProtocolLine(std::string_view text);  // one line to the interface, mirrored in the log
 bool IsCoordinateMove(std::string &text);       // bare E2E4...: rewritten as USERMOVEE2E4...

@@ -8,7 +8,6 @@
 #include "driver/Config.h"
 #include "driver/Console.h"
 #include "driver/GameFlow.h"
-#include "driver/Protocol.h"
 #include "driver/Reports.h"
 #include "search/Driver.h"
 #include "search/SearchControl.h"
@@ -29,7 +28,6 @@ void ResetEngineState() {
   ResetConsole();
   ResetReports();
   ResetGameFlow();
-  ResetProtocol();
   ClearSearchSignals();
   ResetSearchState();
   ClearGPawnWatch();

@@ -54,6 +54,7 @@ bool StartUpEngine() {
   InstallSearchHooks();
   LoadBooks(Settings.filePrefix);
   ResetEngineState();
+  ResetProtocol();
   ReadConfiguration();
   return true;
 }

@@ -20,10 +20,7 @@
 
 ReportState Reports;
 
-void ResetReports() {
-  CloseConsoleLog();
-  Reports = ReportState{};
-}
+void ResetReports() { Reports = ReportState{}; }
 
 void BuildSettingsLine() {
   std::string line;
@@ -48,24 +45,10 @@ static void TellLogFailure(bool &told, const std::string &path) {
 }
 
 void OpenConsoleLog() {
-  CloseConsoleLog();
   std::string path = Settings.filePrefix + ConsoleLogFileName;
-  Reports.consoleLog = std::fopen(path.c_str(), "wb");
-  if (Reports.consoleLog == nullptr) return TellLogFailure(Reports.consoleLogFailureTold, path);
+  if (!OpenConsoleLogFile(path)) return TellLogFailure(Reports.consoleLogFailureTold, path);
   ConsoleLogLine((std::string(EngineName) + " " + VersionText).substr(0, 32) + Reports.settingsLine);
   ConsoleLogLine(Settings.kibitzEnabled ? "Kibitz aan" : "Kibitz uit");
-}
-
-void ConsoleLogLine(const std::string &text) {
-  if (Reports.consoleLog == nullptr) return;
-  std::fputs(text.c_str(), Reports.consoleLog);
-  std::fputs("\r\n", Reports.consoleLog);
-  std::fflush(Reports.consoleLog);
-}
-
-void CloseConsoleLog() {
-  if (Reports.consoleLog != nullptr) std::fclose(Reports.consoleLog);
-  Reports.consoleLog = nullptr;
 }
 
 // The score the reports show: the iteration's best, or the previous one while none is known.

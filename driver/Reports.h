@@ -1,5 +1,5 @@
-// Texts the engine reports besides the fixed protocol lines: the settings line and the console
-// log, which mirrors every protocol line in and out. Log files are written in CRLF lines; a
+// Texts the engine reports besides the fixed protocol lines: the settings line and the head of the
+// console log (the console writes the lines that follow). Log files are written in CRLF lines; a
 // failure to write one is ignored line by line. A log that cannot be created at all (a read-only
 // folder) is said once on standard error, and the engine plays on without it.
 #pragma once
@@ -21,7 +21,6 @@ struct ReportState {
   std::string messageLine;   // the last analysis line
   std::string searchLog[SearchLogLimit];
   int32_t searchLogCount;
-  std::FILE *consoleLog;       // open while the console log is on and could be created
   bool consoleLogFailureTold;  // the console log could not be created, and standard error knows
   bool searchLogFailureTold;   // the same for the search log
 };
@@ -37,5 +36,3 @@ void AddSearchLogLine(int count);                   // one line of the search lo
 void WriteSearchLog();                              // the buffer to logbestand.txt
 void WriteSpeedLine();                              // "k/s: " to the console log
 void OpenConsoleLog();                              // prefix + conlogbestand.txt and its two first lines
-void ConsoleLogLine(const std::string &text);       // one line, only while the log is open
-void CloseConsoleLog();
