@@ -2,9 +2,9 @@
 // aspiration windows, the stop conditions of the clock, the depth limit and the book, the root's
 // own part of the node procedure, and the draw pull kept across moves.
 #include "search/Driver.h"
-
 #include <algorithm>
-
+#include "board/Attacks.h"
+#include "board/GameRecord.h"
 #include "board/Legality.h"
 #include "board/MakeMove.h"
 #include "board/MoveText.h"

@@ -13,6 +13,8 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/Move.h"
 #include "search/Search.h"
 
 // One node. ply and depth are the parent's (0 at the root call); movesSearchedAtParent counts
