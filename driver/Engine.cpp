@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/MoveText.h"
 #include "board/Setup.h"
 #include "board/Text.h"
