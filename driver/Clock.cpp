@@ -13,6 +13,11 @@
 
 ClockState Clock;
 
+// Under st the search ends this much before the move's time is up: the interface's latency and
+// the last stretch between two polls of the clock. The clock's own margins (1.1 and 1.2 seconds)
+// would leave nothing of a second a move.
+constexpr double MoveTimeMargin = 0.1 * SecondInDays;
+
 void ResetClock() {
   Clock = ClockState{};
   Clock.baseTime = 0.5;  // twelve hours until the interface sets a level
@@ -67,6 +72,7 @@ void HandleLevel(const std::string &rawLine) {
   bool hasBase = ToDouble(TakeLastToken(line), minutes, 0, MaxClockDays * 1440.0);
   Clock.baseTime = hasBase ? (minutes - 1.0 / 30.0) / 1440.0 : 5.0 / 1440.0;
   Clock.timeLeft = Clock.baseTime;
+  Clock.moveTime = 0;  // a level replaces st
 
   long moves = 0;
   Clock.movesPerPeriod = 0;
@@ -82,6 +88,11 @@ void HandleTime(const std::string &centiseconds) {
   c -= 30;  // 0.3 seconds of safety
   if (c < 0) c = 0;
   Clock.timeLeft = c / (86400.0 * 100.0);
+}
+
+void HandleMoveTime(const std::string &seconds) {
+  double s = 0;
+  if (ToDouble(seconds, s, 0, MaxClockDays * 86400.0) && s > 0) Clock.moveTime = s * SecondInDays;
 }
 
 // Early in the game with most of the engine's back row unmoved, a period's move gets more time.
@@ -126,6 +137,7 @@ void AllocateTimeFor(int movesLeft) {
     if (soft > t - softMargin) soft = t - softMargin;
     if (hard > t - hardMargin) hard = t - hardMargin;
   }
+  if (Clock.moveTime > 0) soft = hard = Clock.moveTime - MoveTimeMargin;
   if (hard < soft) soft = hard;
   Clock.softTimeLimit = soft;
   Clock.hardTimeLimit = hard;

@@ -24,6 +24,7 @@ struct ClockState {
   double softTimeLimit;      // the planned time for this move
   double hardTimeLimit;      // the time the move must not exceed
   double startMark;          // clock reading at the start of the current search
+  double moveTime;           // st: the time of every move, whatever the clock says; 0: none
 };
 extern ClockState Clock;
 
@@ -32,7 +33,10 @@ void ResetClock();  // start-up values
 // an unreadable base time 5 minutes, an unreadable period none; negative times count as 0.
 void HandleLevel(const std::string &rawLine);
 void HandleTime(const std::string &centiseconds);  // the text after TIME; unreadable: ignored
-void AllocateTime();                               // soft and hard limit, MinTimeStopDepth
+// "st N": from the next search on every move gets N seconds, until level or another st; a value
+// that is unreadable or not above 0 changes nothing.
+void HandleMoveTime(const std::string &seconds);
+void AllocateTime();  // soft and hard limit, MinTimeStopDepth
 // The same with the moves still to play in this period given, this one included (0: the whole game
 // is one period, and the increment counts).
 void AllocateTimeFor(int movesLeft);

@@ -15,6 +15,7 @@ void ResetSettings() {
   Settings.hashSize = DefaultHashSize;
   Settings.ponderEnabled = true;
   Settings.maxHorizon = FullHorizon;
+  Settings.depthLimit = FullHorizon;
   Settings.testTimed = true;
   Settings.testTimeLimit = 120.0 / 86400.0;
 }

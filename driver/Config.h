@@ -22,6 +22,7 @@ struct EngineSettings {
   bool consoleLogEnabled;  // CLOG=: the console log is written
   bool ponderEnabled;      // think on the opponent's time (easy / hard, /P)
   int32_t maxHorizon;      // depth horizon of the search; below 50 the engine is in test mode
+  int32_t depthLimit;      // sd: the searches stop after this depth; FullHorizon: no limit
   bool testMode;
   bool testTimed;        // in test mode the search stops after testTimeLimit
   double testTimeLimit;  // days

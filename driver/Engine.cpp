@@ -50,6 +50,7 @@ void StartGame(const EnginePosition &position, bool engineIsWhite) {
     NewGame();
   } else {
     StartGameFrom(engineMovesFirst ? position.start : SeenFromOtherSide(position.start), engineIsWhite);
+    Flow.engineMovesFirst = engineMovesFirst;
   }
   Followed.valid = true;
   Followed.start = position.start;

@@ -1,5 +1,9 @@
 #include "driver/GameFlow.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
 #include "board/GameRecord.h"
 #include "board/Geometry.h"
 #include "board/Legality.h"
@@ -44,6 +48,7 @@ void NewGame() {
   Flow.gameRecordCount = 0;
   Flow.engineMoveCount = 0;
   Flow.previousScore = 0;
+  Flow.engineMovesFirst = Game.engineIsWhite;  // White moves first from the initial position
   Reports.searchLogCount = 0;
   ResetSearchForNewGame();
   TTClear();
@@ -88,7 +93,7 @@ static void SetSearchLimits() {
   Limits.softTimeLimit = Clock.softTimeLimit;
   Limits.hardTimeLimit = Clock.hardTimeLimit;
   Limits.minTimeStopDepth = Clock.minTimeStopDepth;
-  Limits.maxHorizon = Settings.maxHorizon;
+  Limits.maxHorizon = std::min(Settings.maxHorizon, Settings.depthLimit);
   Limits.testMode = Settings.testMode;
   Limits.testTimed = Settings.testTimed;
   Limits.testTimeLimit = Settings.testTimeLimit;
@@ -386,6 +391,151 @@ bool PlayTypedMoveOnward(Board &board, std::string_view text, bool engineIsWhite
   return true;
 }
 
+// ---------------------------------------------------------------------------------------------
+// The game as a line of moves.
+
+// Where the game began and every move since, in engine move text with the real square names
+// (E2E4, E7E8D). The record of pairs holds the game; the line is read off it and written back.
+struct GameLine {
+  Board start;       // the first position, seen from the side to move there
+  bool whiteToMove;  // White moves first
+  std::vector<std::string> moves;
+};
+
+// False when the record does not hold the whole game as moves of alternate sides: pairs past its
+// limit are not stored, and a "/R" of the interpreter in mid-game lets the engine move twice.
+static bool ReadGameLine(GameLine &line) {
+  int pairs = Flow.gameRecordCount;
+  if (pairs > GameRecordLimit) return false;
+  bool engineFirst = pairs > 0 ? Flow.gameRecord[1].opponentMove.IsNull() : Flow.engineMovesFirst;
+  line.whiteToMove = engineFirst == Game.engineIsWhite;
+  line.start = engineFirst ? Game.gameStartBoard : SeenFromOtherSide(Game.gameStartBoard);
+  line.moves.clear();
+  for (int i = 1; i <= pairs; i++) {
+    const MovePair &pair = Flow.gameRecord[i];
+    if (pair.opponentMove.IsNull() != (i == 1 && engineFirst)) return false;
+    if (!pair.opponentMove.IsNull()) line.moves.push_back(CompactMoveText(pair.opponentMove));
+    // An engine without a move (mated or stalemated) ends the game.
+    if (pair.engineMove.IsNull()) return i == pairs;
+    line.moves.push_back(CompactMoveText(pair.engineMove));
+  }
+  return true;
+}
+
+// A move of a checked line on a board seen from the engine's side, by either side.
+static Move LineMove(const Board &board, const std::string &text, bool engineIsWhite) {
+  Move move = ResolveMove(board, ParseSquareAs(text.substr(0, 2), engineIsWhite),
+                          ParseSquareAs(text.substr(2, 2), engineIsWhite));
+  const PromotionName *name = text.size() > 4 ? FindPromotion(text[4], false) : nullptr;
+  if (move.promotion != 0 && name != nullptr)
+    move.promotion = SideOf(board[move.from]) == EngineSide ? name->enginePiece : name->opponentPiece;
+  return move;
+}
+
+// Makes the line the game, without a search, when every move of it is legal where it is played.
+// The engine takes the side that moved last (before any move, the side that moves second): the
+// line then ends with a whole pair and the opponent is to move, as after a move of the engine.
+static bool WriteGameLine(const GameLine &line) {
+  int plies = int(line.moves.size());
+  if ((plies + 1) / 2 > GameRecordLimit) return false;
+  Board board = SeenFromOtherSide(line.start);
+  bool moverIsWhite = line.whiteToMove;
+  for (const std::string &text : line.moves) {
+    if (!PlayTypedMoveOnward(board, text, !moverIsWhite)) return false;
+    moverIsWhite = !moverIsWhite;
+  }
+  bool engineFirst = plies % 2 == 1;
+  Game.engineIsWhite = engineFirst == line.whiteToMove;
+  Flow.engineMovesFirst = engineFirst;
+  Game.gameStartBoard = engineFirst ? line.start : SeenFromOtherSide(line.start);
+  Board work = Game.gameStartBoard;
+  int pairs = 0;
+  for (int i = 0; i < plies; i++) {
+    bool engineMoves = (i % 2 == 0) == engineFirst;
+    Move move = LineMove(work, line.moves[i], Game.engineIsWhite);
+    if (!engineMoves || i == 0) Flow.gameRecord[++pairs] = MovePair{};  // opponent's move NullMove
+    (engineMoves ? Flow.gameRecord[pairs].engineMove : Flow.gameRecord[pairs].opponentMove) = move;
+    ApplyMove(move, work);
+  }
+  Flow.gameRecordCount = pairs;
+  Flow.engineMoveCount = pairs;
+  ReplayGame(pairs);
+  return true;
+}
+
+bool PlayGameMove(std::string_view text) {
+  std::string move = SqueezeUpper(text);
+  GameLine line;
+  if (move.size() < 4 || move.size() > 5 || !ReadGameLine(line)) return false;
+  line.moves.push_back(ToEngineMoveText(move));
+  return WriteGameLine(line);
+}
+
+bool TakeBackGameMove() {
+  GameLine line;
+  if (!ReadGameLine(line) || line.moves.empty()) return false;
+  line.moves.pop_back();
+  return WriteGameLine(line);
+}
+
+static void ReplayLog(const char *prefix, const std::string &text) {
+  if (Settings.consoleLogEnabled) ConsoleLogLine(prefix + text);
+}
+
+// One pair of the silent replay: the opponent's move ("/R": none) and the engine's supplied reply.
+static void ReplayPair(const std::string &opponentMove, const std::string &engineMove) {
+  ReplayLog("fb> ", (opponentMove == "/R" ? "\\R" : opponentMove) + ";" + engineMove);
+  BookRecord.forcedReply = engineMove;
+  Signals.commandText = opponentMove;
+  PlayMove();
+}
+
+bool PlayFromGame() {
+  GameLine line;
+  if (!ReadGameLine(line)) return false;
+  bool kibitz = Settings.kibitzEnabled, ponder = Settings.ponderEnabled;
+  Settings.kibitzEnabled = Settings.ponderEnabled = false;
+  double start = ClockDays();
+  int count = int(line.moves.size());
+  for (const std::string &move : line.moves) ReplayLog("fb= ", move);
+  // The engine takes the side to move after the line.
+  bool engineMovesFirst = count % 2 == 0;
+  // The interface has just told the clock (time, or level); the new game must not put it back
+  // to the base time, or the first move of a fast game would spend minutes it does not have.
+  double clockReading = Clock.timeLeft;
+  StartGameFrom(engineMovesFirst ? line.start : SeenFromOtherSide(line.start),
+                line.whiteToMove == engineMovesFirst);
+  Flow.engineMovesFirst = engineMovesFirst;
+  Clock.timeLeft = clockReading;
+  BookRecord.forcedReply.clear();
+  Signals.commandText = "/R";
+  if (count > 0) {
+    Console.outputMuted = true;
+    int i = 0;
+    if (engineMovesFirst) ReplayPair("/R", line.moves[i++]);
+    for (; count - 1 - i >= 2; i += 2) ReplayPair(line.moves[i], line.moves[i + 1]);
+    // A supplied move is played only if the root's first pass reaches it, and a mate found
+    // before it ends that pass: then the game is written back without a search, all but its
+    // last move, which is answered as the opponent's.
+    GameLine replayed, played = line;
+    played.moves.pop_back();
+    if (!ReadGameLine(replayed) || replayed.moves != played.moves) WriteGameLine(played);
+    Signals.commandText = line.moves[count - 1];
+    ReplayLog("fb> ", Signals.commandText);
+    if (Settings.consoleLogEnabled) {
+      char seconds[32];
+      std::snprintf(seconds, sizeof seconds, "%.2f", (ClockDays() - start) * 86400.0);
+      ConsoleLogLine(std::string("tfb ") + seconds + " sec");
+    }
+    Console.outputMuted = false;
+  }
+  Settings.kibitzEnabled = kibitz;
+  Settings.ponderEnabled = ponder;
+  BookRecord.forcedReply.clear();
+  PlayMove();
+  return true;
+}
+
 EvalState SetUpSearchInputs(Board &board) {
   EvalState state = ScanEvalState(board);
   SetGameFlowFlags(Tree.context, board);
@@ -402,6 +552,7 @@ void StartGameFrom(const Board &board, bool engineIsWhite) {
   Game.gameStartBoard = board;
   Game.gameHistory.count = 0;
   PushGamePosition(board, 0);
+  Flow.engineMovesFirst = true;
 }
 
 // After a successful read the game restarts on the new position, which becomes its only entry.

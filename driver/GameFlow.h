@@ -31,6 +31,9 @@ struct GameFlowState {
   int32_t score;                             // score of the engine's last search
   int32_t previousScore;                     // score of the engine's previous move
   double lastSearchTime;                     // elapsed time of the last move computation (days)
+  // The game began with the engine to move (a set-up position, or a new game with the engine as
+  // White): its first pair has no opponent's move.
+  bool engineMovesFirst;
 };
 extern GameFlowState Flow;
 
@@ -40,6 +43,18 @@ void PlayMove();             // plays Signals.commandText ("/R": no opponent mov
 void ReplayGame(int pairs);  // rebuilds the game from GameStartBoard and the first pairs
 void TakeBackPair();         // one pair fewer, rebuilt by ReplayGame
 void PushGamePosition(const Board &board, uint8_t sideMarker);  // with its key
+// The game as a line of moves from where it began, for an interface that plays neither side for a
+// while (force mode, a position with its moves): the engine's colour does not matter until it is
+// told to move. Moves are protocol coordinates (e2e4, e7e8q).
+// A move of the side to move, validated and played on the game at once (board, history, fifty-move
+// count, record); false and nothing changed when it is illegal or the game is full.
+bool PlayGameMove(std::string_view text);
+bool TakeBackGameMove();  // the game's last move taken back, whoever made it; false when none
+// go: the engine takes the side to move and answers from the game as it stands. The game is played
+// again silently from its start, the engine's moves supplied rather than searched, so repetitions
+// and the fifty-move count are intact; then the last move is answered as the opponent's. False
+// (nothing done) when the game is longer than its record keeps.
+bool PlayFromGame();
 // The inputs of a search from this position (after the opponent's move): the EvalState scanned
 // from the board (king squares filled in) and the game-flow flags the search and evaluation read.
 EvalState SetUpSearchInputs(Board &board);
@@ -64,7 +79,8 @@ bool PlayGamePair(std::string_view opponentMove, std::string_view engineMove);
 // illegal.
 bool SearchAnswer(std::string_view opponentMove, int32_t maxHorizon,
                   const std::vector<std::string> &rootMoves);
-// A position as its own game: the only history entry, no moves played (set-up and the tools).
+// A position as its own game, the engine to move: the only history entry, no moves played (set-up
+// and the tools).
 void StartGameFrom(const Board &board, bool engineIsWhite);
 bool SetupFromFen(std::string_view line);             // false: rejected, nothing changed
 bool SetupFromPositionFile(const std::string &name);  // false: unreadable or rejected

@@ -73,6 +73,7 @@ static bool SetUpSuiteMoves(const std::string &moves) {
   // a take-back after the run rebuilds it from the right board.
   Game.gameStartBoard = Game.currentBoard;
   Flow.gameRecordCount = 0;
+  Flow.engineMovesFirst = true;
   Game.gameHistory.count = 0;
   PushGamePosition(Game.currentBoard, 0);
   return true;

@@ -3,18 +3,13 @@
 // loop never plays a move itself and the engine never thinks while the loop waits for a line.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
-constexpr int ForceMoveLimit = 2000;
-
 struct ProtocolState {
   bool quitRequested;
-  bool forceMode;  // moves are recorded, not answered
-  // engine move texts collected in force mode or played in the set-up wait, used from index 1
-  std::string forceMoves[ForceMoveLimit + 1];
-  int32_t forceCount;
+  bool forceMode;       // the engine plays neither side: moves are played on the game, not answered
   bool ignoreFirstNew;  // start-up has already set up a game
+  // The last setboard was refused: the engine holds another position than the interface, so it
+  // answers go and moves with an error until new or a setboard it accepts.
+  bool positionRefused;
 };
 extern ProtocolState Protocol;
 

@@ -54,21 +54,6 @@ TEST_F(ProtocolTest, FirstNewStartsNoGameASecondDoes) {
   EXPECT_FALSE(Game.engineIsWhite);
 }
 
-TEST_F(ProtocolTest, ForceModeCollectsUpToTwoThousandMovesAndUndoesThem) {
-  std::string input = Handshake + "force\n";
-  for (int i = 1; i <= 2001; i++) input += i % 2 ? "usermove e2e4\n" : "e7e8q\n";
-  Run(input + "quit\n");
-  EXPECT_TRUE(Protocol.forceMode);
-  EXPECT_EQ(Protocol.forceCount, 2000);
-  EXPECT_EQ(Protocol.forceMoves[1], "E2E4");
-  EXPECT_EQ(Protocol.forceMoves[2000], "E7E8D");
-  for (auto [moves, left] :
-       {std::pair{"force\ne2e4\ne7e5\nundo\n", 1}, std::pair{"force\ne2e4\nundo\nundo\n", 0}}) {
-    Run(Handshake + moves + "quit\n");
-    EXPECT_EQ(Protocol.forceCount, left) << moves;
-  }
-}
-
 TEST_F(ProtocolTest, ResultQuitsOnlyWithQuitAfterResult) {
   Run(Handshake + "time 1000\nresult 1-0 {White mates}\ntime 2000\nquit\n");
   EXPECT_NEAR(Clock.timeLeft / Second, 19.7, 1e-9);
@@ -102,7 +87,6 @@ TEST_F(ProtocolTest, TextThatIsNotAMoveNeverReachesTheInterpreter) {
   EXPECT_EQ(Run(Handshake + input + "usermove z9\nquit\n"), Features(true) + refusals);
   EXPECT_FALSE(scratch.Exists("testresultaat_TT.txt"));
   EXPECT_FALSE(Settings.testMode);
-  EXPECT_EQ(Protocol.forceCount, 0);
   EXPECT_EQ(Flow.gameRecordCount, 0);
 }
 

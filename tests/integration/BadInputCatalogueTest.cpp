@@ -84,6 +84,12 @@ const BadInput Catalogue[] = {
      "time 99999999999999999999999\notim -1e999\n", {}, {"!."}},
     // Positions from the interface: refused ones are answered, never searched.
     {"NoPosition", Run::Engine, SetUp(""), {}, {Refused}},
+    // After a refused set-up the engine holds another position than the interface: go and moves
+    // are answered with an error, never with a move (the old position has the other side to move).
+    {"NoMoveAfterARefusedSetUp", Run::Engine,
+     "new\nsetboard 8/8/8/8/8/8/8/8 w - - 0 1\ntime 0\ngo\nusermove e2e4\nforce\ne7e5\ngo\n", {},
+     {Refused, "^Error \\(illegal position\\): go$", "^Error \\(illegal position\\): usermove e2e4$",
+      "^Error \\(illegal position\\): e7e5$", "!^move "}},
     {"SlashesOnly", Run::Engine, SetUp(std::string(240, '/') + " w"), {}, {Refused}},
     {"TwoHundredCharacterFields", Run::Engine,
      SetUp("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w " + std::string(200, 'K') + " " +

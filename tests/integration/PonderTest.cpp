@@ -150,4 +150,24 @@ TEST_F(PonderTest, HitAfterThePonderSearchHasEndedInASetUpGame) {
   EXPECT_EQ(lines[2], "1-0 {White mates}");
 }
 
+TEST_F(PonderTest, EasyAndHardAfterASetUpTakeEffect) {
+  // A match runner's start of a game: the position, then the settings, then go. With hard the
+  // engine ponders after its move at once (a line on the predicted reply), with easy it is silent.
+  for (bool ponder : {true, false}) {
+    EngineSession engine(KRELIN_BINARY, scratch.Path());
+    ASSERT_TRUE(engine.Handshake());
+    engine.Send(std::string("new\n") + (ponder ? "easy" : "hard") + "\nforce\nsetboard " +
+                "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 8\nlevel 0 0.2 0\npost\n" +
+                (ponder ? "hard" : "easy") + "\ntime 1000\notim 1000\ngo\n");
+    Lines lines;
+    ASSERT_TRUE(engine.ReadUntil("move ", lines));
+    std::string line;
+    ThinkingLine parsed;
+    bool pondering = engine.ReadLine(line, 2) && ParseThinkingLine(line, parsed) && !parsed.pondered.empty();
+    EXPECT_EQ(pondering, ponder) << line;
+    engine.Send("quit\n");
+    EXPECT_EQ(engine.Wait(), 0);
+  }
+}
+
 }  // namespace

@@ -56,12 +56,13 @@ class EngineFixture : public ::testing::Test {
   }
   // Two engines play each other; both are told to quit at the end and must end cleanly.
   RelayedGame PlayEngines(const std::string &whiteSetUp, const std::string &blackSetUp,
-                          const std::string &beforeEachMove, int maxPlies) {
+                          const std::string &beforeEachMove, int maxPlies,
+                          const std::string &afterEachMove = "") {
     EngineSession white(KRELIN_BINARY, scratch.Path()), black(KRELIN_BINARY, scratch.Path());
     EXPECT_TRUE(white.Handshake() && black.Handshake());
     black.Send(blackSetUp);
     white.Send(whiteSetUp + "go\n");
-    RelayedGame game = RelayGame(white, black, beforeEachMove, maxPlies, 120);
+    RelayedGame game = RelayGame(white, black, beforeEachMove, maxPlies, 120, afterEachMove);
     white.Send("quit\n");
     black.Send("quit\n");
     EXPECT_EQ(white.Wait(), 0);

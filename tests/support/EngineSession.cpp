@@ -156,7 +156,7 @@ std::string ProtocolMove(const std::string &written) {
 }
 
 RelayedGame RelayGame(EngineSession &white, EngineSession &black, const std::string &beforeEachMove,
-                      int maxPlies, double timeoutSeconds) {
+                      int maxPlies, double timeoutSeconds, const std::string &afterEachMove) {
   static const std::regex moveLine(R"(move [a-h][1-8][a-h][1-8][QRBN]?)"),
       resultLine(R"((1-0|0-1|1/2-1/2) .*)");
   RelayedGame game;
@@ -179,7 +179,7 @@ RelayedGame RelayGame(EngineSession &white, EngineSession &black, const std::str
           game.failure = who + line;
         } else {
           game.moves.push_back(line.substr(5));
-          sides[1 - side]->Send(beforeEachMove + "usermove " + line.substr(5) + "\n");
+          sides[1 - side]->Send(beforeEachMove + "usermove " + line.substr(5) + "\n" + afterEachMove);
           toMove = 1 - side;
           break;
         }

@@ -68,7 +68,7 @@ struct RelayedGame {
   bool resultByWhite = false;
   std::string failure;  // empty when nothing went wrong
 };
-// White has been told to move; every move goes to the other engine after beforeEachMove, until a
-// result line, an unexpected line or maxPlies moves.
+// White has been told to move; every move goes to the other engine between beforeEachMove and
+// afterEachMove, until a result line, an unexpected line or maxPlies moves.
 RelayedGame RelayGame(EngineSession &white, EngineSession &black, const std::string &beforeEachMove,
-                      int maxPlies, double timeoutSeconds);
+                      int maxPlies, double timeoutSeconds, const std::string &afterEachMove = "");
