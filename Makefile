@@ -37,16 +37,16 @@ pgo:
 
 test: format-check test-deps test-release test-sanitize test-fuzz test-windows
 
-# The real-GUI games need xboard, Xvfb and Fairy-Max, the Windows test mingw-w64 and wine: installed
-# when run as root, otherwise those tests are skipped with their reason.
+# The real-GUI games need xboard, Xvfb, Fairy-Max and polyglot (the UCI games), the Windows test
+# mingw-w64 and wine: installed when run as root, otherwise those tests are skipped with their reason.
 test-deps:
-	@if command -v xboard >/dev/null && command -v xvfb-run >/dev/null && [ -x /usr/games/fairymax ]; then \
-	  echo "xboard, xvfb and fairymax are installed"; \
+	@if command -v xboard >/dev/null && command -v xvfb-run >/dev/null && [ -x /usr/games/fairymax ] && [ -x /usr/games/polyglot ]; then \
+	  echo "xboard, xvfb, fairymax and polyglot are installed"; \
 	elif [ "$$(id -u)" = 0 ]; then \
-	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq xboard xvfb xauth fairymax >/dev/null \
-	    || echo "could not install xboard, xvfb and fairymax: the xboard match will be skipped"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq xboard xvfb xauth fairymax polyglot >/dev/null \
+	    || echo "could not install xboard, xvfb, fairymax and polyglot: the xboard matches will be skipped"; \
 	else \
-	  echo "not root: xboard, xvfb and fairymax are not installed, the xboard match will be skipped"; \
+	  echo "not root: xboard, xvfb, fairymax and polyglot are not installed, the xboard matches will be skipped"; \
 	fi
 	@if $(WINDOWS_TOOLS); then \
 	  echo "mingw-w64 and wine are installed"; \

@@ -107,9 +107,14 @@ static bool InOpening() {
 }
 
 void AllocateTime() {
+  AllocateTimeFor(
+      Clock.movesPerPeriod <= 0 ? 0 : Clock.movesPerPeriod - Flow.engineMoveCount % Clock.movesPerPeriod);
+}
+
+void AllocateTimeFor(int movesLeft) {
   const double softMargin = 1.1 * SecondInDays, hardMargin = 1.2 * SecondInDays;
   double t = Clock.timeLeft, soft, hard;
-  if (Clock.movesPerPeriod <= 0) {
+  if (movesLeft <= 0) {
     soft = t / 30 + Clock.increment / 2;
     hard = 4 * soft;
     if (soft > 0.8 * t) soft = 0.8 * t;
@@ -118,7 +123,7 @@ void AllocateTime() {
     if (hard > t - hardMargin) hard = t - hardMargin;
   } else {
     if (t < 0) t = 0;
-    int left = Clock.movesPerPeriod - Flow.engineMoveCount % Clock.movesPerPeriod;
+    int left = movesLeft;
     soft = left > 1 ? t / (left + 2) : t;
     if (InOpening()) soft = 1.5 * soft;
     hard = 4 * soft;

@@ -37,5 +37,8 @@ void HandleTime(const std::string &centiseconds);  // the text after TIME; unrea
 // that is unreadable or not above 0 changes nothing.
 void HandleMoveTime(const std::string &seconds);
 void AllocateTime();  // soft and hard limit, MinTimeStopDepth
+// The same with the moves still to play in this period given, this one included (0: the whole game
+// is one period, and the increment counts).
+void AllocateTimeFor(int movesLeft);
 void MarkStartTime();
 double ElapsedTime();  // days since the start mark

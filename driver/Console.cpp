@@ -1,22 +1,64 @@
 #include "driver/Console.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
 #include "board/MoveText.h"
 #include "board/Text.h"
 #include "driver/Clock.h"
 #include "driver/Platform.h"
-#include "driver/Reports.h"
 #include "search/SearchControl.h"
 
 ConsoleState Console;
 
-void ResetConsole() { Console = ConsoleState{}; }
+void ResetConsole() {
+  CloseConsoleLog();
+  Console = ConsoleState{};
+}
+
+// A log that cannot be created, or that a write fails later (a full disk), costs the engine
+// nothing but the log: the user hears it once.
+void TellLogFailure(bool &told, const std::string &path) {
+  std::string reason = std::strerror(errno);
+  if (told) return;
+  told = true;
+  std::error_code error;
+  std::string shown = std::filesystem::absolute(path, error).string();
+  std::fprintf(stderr, "%s: cannot write %s (%s); playing on without this log\n", EngineName,
+               (error ? path : shown).c_str(), reason.c_str());
+}
+
+bool OpenConsoleLogFile(const std::string &path) {
+  CloseConsoleLog();
+  Console.logPath = path;
+  Console.log = std::fopen(path.c_str(), "wb");
+  if (Console.log == nullptr) TellLogFailure(Console.logFailureTold, path);
+  return Console.log != nullptr;
+}
+
+void ConsoleLogLine(const std::string &text) {
+  if (Console.log == nullptr) return;
+  std::fputs(text.c_str(), Console.log);
+  std::fputs("\r\n", Console.log);
+  if (std::fflush(Console.log) == 0 && !std::ferror(Console.log)) return;
+  TellLogFailure(Console.logFailureTold, Console.logPath);
+  CloseConsoleLog();
+}
+
+void CloseConsoleLog() {
+  if (Console.log != nullptr) std::fclose(Console.log);
+  Console.log = nullptr;
+}
 
 bool ReadInputLine(bool poll) {
   if (!Console.inputLine.empty()) return true;
   if (Console.endOfInput) {
     Console.inputLine = "quit";
+    Console.madeUpQuit = true;
     return true;
   }
+  Console.madeUpQuit = false;
   if (poll && !InputBytesWaiting()) return false;
 
   bool lineRead = false;
@@ -28,13 +70,14 @@ bool ReadInputLine(bool poll) {
     }
     if (byte == '\n')
       lineRead = true;
-    else if (Console.inputLine.size() < MaxInputLength)
+    else if (Console.inputLine.size() < Console.inputLimit)
       Console.inputLine.push_back(byte);  // the rest of an over-long line is dropped
   }
   if (lineRead || !Console.inputLine.empty()) {
     ConsoleLogLine("in:  " + Console.inputLine);
   } else {
     Console.inputLine = "quit";  // the interface has gone: behave as on its last command
+    Console.madeUpQuit = true;
   }
   return !Console.inputLine.empty();
 }

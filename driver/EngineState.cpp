@@ -10,7 +10,6 @@
 #include "driver/Config.h"
 #include "driver/Console.h"
 #include "driver/GameFlow.h"
-#include "driver/Protocol.h"
 #include "driver/Reports.h"
 #include "search/Driver.h"
 #include "search/SearchControl.h"
@@ -32,7 +31,6 @@ void ResetEngineState() {
   ResetConsole();
   ResetReports();
   ResetGameFlow();
-  ResetProtocol();
   ClearSearchSignals();
   ResetSearchState();
   ClearGPawnWatch();

@@ -2,7 +2,7 @@
 // and the one reset that returns every mutable record to its start.
 //
 // The records by role and lifetime: the game (position, history, record of move pairs), the
-// settings, the clock, the console and the reports, the protocol loop's flags, the search's
+// settings, the clock, the console and the reports, the search's
 // signals, state and limits, the transposition tables, the book record and the random generator,
 // and the g-pawn watch of the move maker. A new game (NewGame) resets those whose life is one
 // game; ResetEngineState resets the others first and then starts a new game. Start-up runs it once
@@ -14,5 +14,6 @@
 void InitEngineTables(int hashSize);
 // Every mutable record back to its start-up value, then a new game from the initial position. The
 // loaded books, the computed tables, the table size, the search hooks and the configuration's
-// directory are kept; the configuration file's switches are read again by start-up.
+// directory are kept; the configuration file's switches are read again by start-up. The front ends'
+// own records (the xboard loop's, UCI's) are theirs to reset.
 void ResetEngineState();

@@ -99,6 +99,7 @@ static void SetSearchLimits() {
   Limits.testTimeLimit = Settings.testTimeLimit;
   Limits.fullEvalToggle = Settings.fullEvalToggle;
   Limits.gameRecordCount = Flow.gameRecordCount;
+  Limits.rootMoveCount = 0;
 }
 
 static void WriteEngineMove(Move move) {
@@ -285,6 +286,91 @@ void PlayMove() {
     StartOwnSearch();
     while ((next = SearchOnce()) == NextSearch::Ponder) continue;
   }
+}
+
+// The engine's move a typed move names, legal on a board seen from the engine's side; NullMove if
+// none.
+static Move FindTypedEngineMove(const Board &board, std::string_view text) {
+  Board flipped = SeenFromOtherSide(board);
+  Move seen = FindTypedOpponentMove(flipped, text, !Game.engineIsWhite);
+  if (seen.IsNull()) return NullMove;
+  Board after = flipped;
+  ApplyMove(seen, after);
+  if (!IsLegalAfterMove(after, seen, OpponentSide, true)) return NullMove;
+  // The same move on the engine's board: squares named as the engine sees them, kind resolved there.
+  Move move = ParseMoveAs(text, Game.engineIsWhite);
+  move = ResolveMove(board, move.from, move.to);
+  if (move.promotion != 0) {
+    const PromotionName *name = text.size() >= 5 ? FindPromotion(text[4], false) : nullptr;
+    move.promotion = name != nullptr ? name->enginePiece : EngineQueen;
+  }
+  return move;
+}
+
+bool PlayGamePair(std::string_view opponentMove, std::string_view engineMove) {
+  Board working = Game.currentBoard;
+  Move opponent = NullMove;
+  if (!opponentMove.empty()) {
+    opponent = FindTypedOpponentMove(working, opponentMove, Game.engineIsWhite);
+    if (opponent.IsNull()) return false;
+    Board after = working;
+    ApplyMove(opponent, after);
+    if (!IsLegalAfterMove(after, opponent, OpponentSide, true)) return false;
+  }
+  Board afterOpponent = working;
+  if (!opponent.IsNull()) ApplyMove(opponent, afterOpponent);
+  Move engine = FindTypedEngineMove(afterOpponent, engineMove);
+  if (engine.IsNull()) return false;
+
+  uint8_t opponentCapture = CapturedPiece(working, opponent, EnginePawn);
+  if (!opponent.IsNull()) ReplayPly(working, opponent, 1);
+  uint8_t engineCapture = CapturedPiece(working, engine, OpponentPawn);
+  ReplayPly(working, engine, 0);
+  Game.currentBoard = working;
+  Flow.score = 0;
+  Flow.engineMoveCount++;
+  Flow.gameRecordCount++;
+  if (Flow.gameRecordCount <= GameRecordLimit)
+    Flow.gameRecord[Flow.gameRecordCount] =
+        MovePair{opponent, engine, opponentCapture, engineCapture, 0, 0, 0};
+  return true;
+}
+
+bool SearchAnswer(std::string_view opponentMove, int32_t maxHorizon,
+                  const std::vector<std::string> &rootMoves) {
+  Tree.ponderHitTime = 0;
+  Tree.ponderTimeCredit = 0;
+  MarkStartTime();
+  Signals.stopSearch = Signals.commandPending = Signals.stoppedByPonderMiss = Signals.stoppedByTime = false;
+  Board working = Game.currentBoard;
+  Flow.score = 0;
+  PrepareMoveSearch();
+  Move opponent = NullMove;
+  if (!opponentMove.empty()) {
+    opponent = FindTypedOpponentMove(working, opponentMove, Game.engineIsWhite);
+    if (opponent.IsNull()) return false;
+  }
+  uint8_t opponentCapture = CapturedPiece(working, opponent, EnginePawn);
+  if (!opponent.IsNull()) ApplyMove(opponent, working);
+  EvalState state = SetUpSearchInputs(working);
+  SetSearchLimits();
+  Limits.maxHorizon = maxHorizon;
+  for (const std::string &text : rootMoves) {
+    Move move = FindTypedEngineMove(working, text);
+    if (!move.IsNull() && Limits.rootMoveCount < MoveListSize)
+      Limits.rootMoves[Limits.rootMoveCount++] = move;
+  }
+  const GameBackup backup{Game.currentBoard, Game.gameHistory, Game.fiftyMoveCount};
+  if (!ChooseMove(working, state, opponent)) {
+    Game.currentBoard = backup.board;
+    Game.gameHistory = backup.history;
+    Game.fiftyMoveCount = backup.fiftyMoveCount;
+    return false;
+  }
+  Flow.score = Tree.rootBest;
+  RecordPair(working, opponent, opponentCapture, Tree.bestLine.move[1]);
+  Flow.engineMoveCount++;
+  return true;
 }
 
 Move FindTypedOpponentMove(const Board &board, std::string_view text, bool engineIsWhite) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "board/Board.h"
 #include "board/EvalState.h"
@@ -66,6 +67,18 @@ Move FindTypedOpponentMove(const Board &board, std::string_view text, bool engin
 // from the side that made it (the next mover is then the "opponent" again) and true is returned;
 // otherwise nothing changes.
 bool PlayTypedMoveOnward(Board &board, std::string_view text, bool engineIsWhite);
+// For a front end that keeps the game's moves and the clock itself (UCI). A pair of moves the
+// interface has already played, typed: the opponent's (empty: none, the engine moved first in the
+// game) and the engine's; both legal, or false and nothing changed. They are counted, pushed and
+// recorded as after a search of the engine's own.
+bool PlayGamePair(std::string_view opponentMove, std::string_view engineMove);
+// One search of the engine's answer to the opponent's typed move (empty: none, the engine moves
+// first) from the game as it stands, within the clock's limits and the given depth, over the root
+// moves named (typed; none: every move); nothing is written. The answer (Tree.bestLine, NullMove when there
+// is none) is played on the game and recorded. False, and nothing changed, when the opponent's move is
+// illegal.
+bool SearchAnswer(std::string_view opponentMove, int32_t maxHorizon,
+                  const std::vector<std::string> &rootMoves);
 // A position as its own game, the engine to move: the only history entry, no moves played (set-up
 // and the tools).
 void StartGameFrom(const Board &board, bool engineIsWhite);

@@ -55,6 +55,7 @@ bool StartUpEngine() {
   InstallSearchHooks();
   LoadBooks(Settings.filePrefix);
   ResetEngineState();
+  ResetProtocol();
   ReadConfiguration();
   return true;
 }
@@ -186,6 +187,8 @@ void RunProtocolLoop() {
   Protocol.quitRequested = false;
   Protocol.ignoreFirstNew = true;
   if (Settings.consoleLogEnabled) OpenConsoleLog();
+  // A first line read before the log was opened (the one that chose this protocol) joins it now.
+  if (!Console.inputLine.empty() && !Console.madeUpQuit) ConsoleLogLine("in:  " + Console.inputLine);
   Handshake();
   while (!Protocol.quitRequested) {
     if (ReadInputLine(false) && HandleLine(SqueezeUpper(Console.inputLine))) {
@@ -195,13 +198,4 @@ void RunProtocolLoop() {
     Signals.commandText.clear();
   }
   CloseConsoleLog();
-}
-
-int RunEngine() {
-  if (!StartUpEngine()) {
-    ShowFatalMessage(std::string("File not found (") + ConfigurationFileName + ")");
-    return 1;
-  }
-  RunProtocolLoop();
-  return 0;
 }

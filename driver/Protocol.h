@@ -14,6 +14,7 @@ struct ProtocolState {
 extern ProtocolState Protocol;
 
 void ResetProtocol();
-bool StartUpEngine();    // configuration, tables, settings, books, a new game; false: no configuration
-int RunEngine();         // start-up, handshake, protocol loop; the process exit status
-void RunProtocolLoop();  // handshake and main loop until quit or the end of input
+bool StartUpEngine();  // configuration, tables, settings, books, a new game; false: no configuration
+// Handshake and main loop until quit or the end of input. A line already read (the first, which
+// chose xboard) is taken as the first of the handshake.
+void RunProtocolLoop();

@@ -21,10 +21,7 @@
 
 ReportState Reports;
 
-void ResetReports() {
-  CloseConsoleLog();
-  Reports = ReportState{};
-}
+void ResetReports() { Reports = ReportState{}; }
 
 void BuildSettingsLine() {
   std::string line;
@@ -37,45 +34,16 @@ void BuildSettingsLine() {
   Reports.settingsLine = line;
 }
 
-// A log that cannot be created, or that a write fails later (a full disk), costs the engine
-// nothing but the log: the user hears it once.
-static void TellLogFailure(bool &told, const std::string &path) {
-  std::string reason = std::strerror(errno);
-  if (told) return;
-  told = true;
-  std::error_code error;
-  std::string shown = std::filesystem::absolute(path, error).string();
-  std::fprintf(stderr, "%s: cannot write %s (%s); playing on without this log\n", EngineName,
-               (error ? path : shown).c_str(), reason.c_str());
-}
-
 void TellToolFailure(const std::string &failure) {
   Reports.toolFailure = failure;
   if (!failure.empty()) std::fprintf(stderr, "%s: %s\n", EngineName, failure.c_str());
 }
 
 void OpenConsoleLog() {
-  CloseConsoleLog();
   std::string path = Settings.filePrefix + ConsoleLogFileName;
-  Reports.consoleLog = std::fopen(path.c_str(), "wb");
-  if (Reports.consoleLog == nullptr) return TellLogFailure(Reports.consoleLogFailureTold, path);
+  if (!OpenConsoleLogFile(path)) return;
   ConsoleLogLine((std::string(EngineName) + " " + VersionText).substr(0, 32) + Reports.settingsLine);
   ConsoleLogLine(Settings.kibitzEnabled ? "Kibitz aan" : "Kibitz uit");
-}
-
-void ConsoleLogLine(const std::string &text) {
-  if (Reports.consoleLog == nullptr) return;
-  std::fputs(text.c_str(), Reports.consoleLog);
-  std::fputs("\r\n", Reports.consoleLog);
-  if (std::fflush(Reports.consoleLog) == 0 && !std::ferror(Reports.consoleLog)) return;
-  // The log is given up at its first failed write, so that the disk is not tried line by line.
-  TellLogFailure(Reports.consoleLogFailureTold, Settings.filePrefix + ConsoleLogFileName);
-  CloseConsoleLog();
-}
-
-void CloseConsoleLog() {
-  if (Reports.consoleLog != nullptr) std::fclose(Reports.consoleLog);
-  Reports.consoleLog = nullptr;
 }
 
 // The score the reports show: the iteration's best, or the previous one while none is known.

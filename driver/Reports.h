@@ -1,6 +1,6 @@
-// Texts the engine reports besides the fixed protocol lines: the settings line and the console
-// log, which mirrors every protocol line in and out. Log files are written in CRLF lines. A log
-// that cannot be created (a read-only folder) or written (a full disk) is said once on standard
+// Texts the engine reports besides the fixed protocol lines: the settings line and the head of the
+// console log (the console writes the lines that follow). Log files are written in CRLF lines. A
+// log that cannot be created (a read-only folder) or written (a full disk) is said once on standard
 // error, and the engine plays on without it.
 #pragma once
 
@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-constexpr const char *EngineName = "KrelinChess";
-constexpr const char *VersionText = "070525";
+#include "driver/Console.h"
+
 constexpr const char *ConsoleLogFileName = "conlogbestand.txt";
 constexpr const char *SearchLogFileName = "logbestand.txt";
 constexpr int SearchLogLimit = 200;     // lines kept per game
@@ -21,10 +21,8 @@ struct ReportState {
   std::string messageLine;   // the last analysis line
   std::string searchLog[SearchLogLimit];
   int32_t searchLogCount;
-  std::FILE *consoleLog;       // open while the console log is on and could be created
-  bool consoleLogFailureTold;  // the console log could not be created or written, and standard error knows
-  bool searchLogFailureTold;   // the same for the search log
-  std::string toolFailure;     // what failed the last file tool (test suite, PGN tools); empty if none
+  bool searchLogFailureTold;  // the same for the search log
+  std::string toolFailure;    // what failed the last file tool (test suite, PGN tools); empty if none
 };
 extern ReportState Reports;
 
@@ -38,8 +36,6 @@ void AddSearchLogLine(int count);                   // one line of the search lo
 void WriteSearchLog();                              // the buffer to logbestand.txt
 void WriteSpeedLine();                              // "k/s: " to the console log
 void OpenConsoleLog();                              // prefix + conlogbestand.txt and its two first lines
-void ConsoleLogLine(const std::string &text);       // one line, only while the log is open
-void CloseConsoleLog();
 // A file tool's failure: kept in toolFailure and said on standard error ("KrelinChess: cannot
 // write ..."); an empty text clears toolFailure.
 void TellToolFailure(const std::string &failure);

@@ -108,6 +108,7 @@ void ResetSearchState() {
 
 void PrepareMoveSearch() {
   Tree.nodeCount = 0;
+  Tree.selectiveDepth = 0;
   Tree.pollCounter = 0;
   Tree.rootBest = 0;
   Tree.selectiveMode = false;
@@ -258,6 +259,13 @@ void RootMoveSearched(Move move, int32_t score, bool improved, const PrincipalLi
       Hooks.elapsedTime() + Tree.ponderTimeCredit >= Limits.softTimeLimit) {
     Signals.stopSearch = Signals.stoppedByTime = true;
   }
+}
+
+bool RootMoveAllowed(Move move) {
+  if (Limits.rootMoveCount <= 0) return true;
+  for (int i = 0; i < Limits.rootMoveCount; i++)
+    if (Limits.rootMoves[i] == move) return true;
+  return false;
 }
 
 bool PollAndTestTime() {

@@ -44,6 +44,9 @@ struct SearchLimits {
   bool fullEvalToggle;
   bool openingGuidance;     // the engine's development is incomplete on a wing
   int32_t gameRecordCount;  // move pairs of the game, for the book
+  // When rootMoveCount > 0, the root searches only these moves (the interface's choice).
+  int32_t rootMoveCount;
+  Move rootMoves[MoveListSize];
 };
 extern SearchLimits Limits;
 
@@ -75,5 +78,7 @@ void RootMoveSearched(Move move, int32_t score, bool improved, const PrincipalLi
 // The terms and the book's restrictions for a root move, at its node (ply 2) after the
 // evaluation: true when the book decides the node's value at once.
 bool RootMoveTerms(Move move, uint8_t piece, bool inCheck, EvalState &state, int32_t &value);
+// Whether the root may search this move: always, unless the interface named the root's moves.
+bool RootMoveAllowed(Move move);
 // Every 32768 nodes: input, the clock, the ponder hit or miss. True when the search must stop.
 bool PollAndTestTime();

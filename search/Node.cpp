@@ -561,6 +561,7 @@ bool NodeIsFutile(const Node &n) {
 // Step 19: one child searched and its result taken. True when the node must return now (a cut-off
 // or a stop).
 bool TryMove(Node &n, Move m, Stage stage) {
+  if (n.ply == 1 && !RootMoveAllowed(m)) return false;  // as if it were not there
   Search(n.board, n.ply, n.depth, n.movesSearched, n.value, n.bound, n.state, m, n.childLine, n.childValue,
          n.legal);
   if (Signals.stopSearch) return true;  // an unfinished child proves nothing
@@ -885,6 +886,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   Tree.plyMove[ply] = move;
   Tree.nodeCount++;
   Node n(parentBoard, parentState, ply, depth, movesSearchedAtParent, bound, init, move, line, value, legal);
+  if (n.ply > Tree.selectiveDepth) Tree.selectiveDepth = n.ply;
 
   // Steps 2-4. The move on the node's own board, its legality, the path counters
   if (n.ply >= 2) {

@@ -106,6 +106,7 @@ struct SearchState {
 
   // Counters.
   uint64_t nodeCount;
+  int32_t selectiveDepth;  // the deepest ply a node of this search reached (the root is ply 1)
   uint64_t pollCounter;
 
   // Per-ply tables, index = ply; the move and the moving piece at the ply the move was made from.

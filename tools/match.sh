@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# A match of KrelinChess against another xboard engine under a real, headless xboard, from opening
-# positions (each played twice, colours swapped). Prints every game, the score, the Elo difference
-# with its 95% error margin, and every forfeit, illegal move, loss on time and crash of either side.
-# Exits 1 when KrelinChess forfeited, refused a legal move, lost on time or crashed, or the match did
-# not finish; 0 otherwise.
+# A match of KrelinChess against another xboard engine from opening positions (each played twice,
+# colours swapped): under cutechess-cli when it is built (../shared/tools/build-cutechess.sh), the
+# engine speaking xboard or UCI (-proto), otherwise under a real, headless xboard (xboard only).
+# Prints every game, the score, the Elo difference with its 95% error margin, and every forfeit,
+# illegal move, loss on time and crash of either side. Exits 1 when KrelinChess forfeited, refused
+# a legal move, lost on time or crashed, or the match did not finish; 0 otherwise.
 #
 #   tools/match.sh [-n GAMES] [-tc MIN:SEC] [-inc SEC] [-p POSITIONS] [-e ENGINE] [-hash N]
-#                  [-ponder] [-keep DIR] OPPONENT [OPPONENT ARGS...]
+#                  [-ponder] [-proto xboard|uci] [-gui xboard] [-keep DIR] OPPONENT [ARGS...]
 #
 #   tools/match.sh -n 20 -tc 0:30 -inc 0.3 phalanx -l-
-#   tools/match.sh -n 4 -tc 0:10 -ponder fairymax
+#   tools/match.sh -n 4 -tc 0:10 -inc 0.1 -proto uci fairymax
 #
-# Needs xboard and xvfb-run (Debian packages xboard, xvfb); /usr/games is searched for engines.
+# cutechess-cli is looked for in $CUTECHESS, on the PATH and in ~/.cache/cutechess/build; -gui
+# xboard plays under xboard even then. xboard needs xvfb-run (Debian packages xboard, xvfb);
+# /usr/games is searched for engines.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 games=20
@@ -22,9 +25,11 @@ engine="$here/../build/release/krelin"
 hash=8
 ponder=false
 keep=""
+proto=xboard
+gui=""
 
 usage() {
-  sed -n '9,13p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '9,14p' "$0" | sed 's/^# \{0,1\}//'
   exit 2
 }
 while [ $# -gt 0 ]; do
@@ -37,6 +42,8 @@ while [ $# -gt 0 ]; do
     -hash) hash="$2"; shift 2 ;;
     -ponder) ponder=true; shift ;;
     -keep) keep="$2"; shift 2 ;;
+    -proto) proto="$2"; shift 2 ;;
+    -gui) gui="$2"; shift 2 ;;
     -h|--help) usage ;;
     -*) echo "match.sh: unknown option $1" >&2; usage ;;
     *) break ;;
@@ -46,12 +53,22 @@ done
 [[ "$games" =~ ^[1-9][0-9]*$ ]] || { echo "match.sh: -n wants a number of games" >&2; exit 2; }
 [[ "$tc" =~ ^[0-9]+(:[0-9]+)?$ ]] || { echo "match.sh: -tc wants MIN or MIN:SEC" >&2; exit 2; }
 [[ "$inc" =~ ^[0-9]+(\.[0-9]+)?$ ]] || { echo "match.sh: -inc wants seconds" >&2; exit 2; }
+[[ "$proto" =~ ^(xboard|uci)$ ]] || { echo "match.sh: -proto wants xboard or uci" >&2; exit 2; }
 opponent="$*"
 
 export PATH="$PATH:/usr/games"
-for tool in xboard xvfb-run; do
-  command -v "$tool" > /dev/null 2>&1 || { echo "match.sh: $tool is not installed" >&2; exit 2; }
-done
+cutechess=""
+if [ "$gui" != xboard ]; then
+  for candidate in "${CUTECHESS:-}" "$(command -v cutechess-cli)" "$HOME/.cache/cutechess/build/cutechess-cli"; do
+    [ -n "$candidate" ] && [ -x "$candidate" ] && { cutechess="$candidate"; break; }
+  done
+fi
+if [ -z "$cutechess" ]; then
+  [ "$proto" = xboard ] || { echo "match.sh: -proto uci needs cutechess-cli (../shared/tools/build-cutechess.sh)" >&2; exit 2; }
+  for tool in xboard xvfb-run; do
+    command -v "$tool" > /dev/null 2>&1 || { echo "match.sh: $tool is not installed" >&2; exit 2; }
+  done
+fi
 [ -x "$engine" ] || { echo "match.sh: no engine at $engine (build it with make)" >&2; exit 2; }
 [ -r "$positions" ] || { echo "match.sh: cannot read $positions" >&2; exit 2; }
 engine=$(realpath "$engine")
@@ -76,12 +93,30 @@ limit=$(awk -v g="$games" -v m="$minutes" -v s="$seconds" -v i="$inc" 'BEGIN { p
 
 ponderFlag=-xponder
 [ "$ponder" = true ] && ponderFlag=-ponder
-echo "KrelinChess ($engine) against $opponent: $games games, $tc + $inc s, pondering $ponder, positions $positions"
-timeout "$limit" xvfb-run -a xboard -fcp "$engine" -fd "$dir/engine" -scp "$opponent" -sd "$dir" \
-  -mg "$games" -lpf "$positions" -lpi -2 -tc "$tc" -inc "$inc" -autoCallFlag true "$ponderFlag" \
-  -noGUI -xexit -saveSettingsOnExit false -sgf "$dir/games.pgn" \
-  -debug -nameOfDebugFile "$dir/debug.txt" > "$dir/xboard.out" 2>&1
-status=$?
+if [ -n "$cutechess" ]; then
+  echo "KrelinChess ($engine, $proto) against $opponent: $games games, $tc + $inc s, pondering $ponder, positions $positions, cutechess-cli"
+  set -- $opponent
+  opponentCommand=(cmd="$1" proto=xboard dir="$dir")
+  shift
+  for word in "$@"; do opponentCommand+=(arg="$word"); done
+  eachPonder=()
+  [ "$ponder" = true ] && eachPonder=(ponder)
+  # An engine that goes silent past its clock loses on time; cutechess gives no grace beyond a margin.
+  timeout "$limit" "$cutechess" -engine name=KrelinChess cmd="$engine" dir="$dir/engine" proto="$proto" \
+    -engine "${opponentCommand[@]}" -each tc="$((60 * minutes + seconds))+$inc" timemargin=100 "${eachPonder[@]}" \
+    -openings file="$positions" format=epd order=sequential -repeat -games 2 -rounds $(((games + 1) / 2)) \
+    -pgnout "$dir/games.pgn" -debug > "$dir/debug.txt" 2>&1
+  status=$?
+  grep -E '^(Score of|Elo difference)' "$dir/debug.txt" | sed 's/^/cutechess-cli: /'
+else
+  echo "KrelinChess ($engine) against $opponent: $games games, $tc + $inc s, pondering $ponder, positions $positions"
+  timeout "$limit" xvfb-run -a xboard -fcp "$engine" -fd "$dir/engine" -scp "$opponent" -sd "$dir" \
+    -mg "$games" -lpf "$positions" -lpi -2 -tc "$tc" -inc "$inc" -autoCallFlag true "$ponderFlag" \
+    -noGUI -xexit -saveSettingsOnExit false -sgf "$dir/games.pgn" \
+    -debug -nameOfDebugFile "$dir/debug.txt" > "$dir/xboard.out" 2>&1
+  status=$?
+fi
+touch "$dir/xboard.out"
 
 touch "$dir/games.pgn"
 # One line a game: white, black, result, how it ended. The engine's name is KrelinChess.
@@ -90,6 +125,7 @@ awk '
   /^\[Black / { black = $0; sub(/^\[Black "/, "", black); sub(/"\]$/, "", black) }
   /^\[Result / { result = $0; sub(/^\[Result "/, "", result); sub(/"\]$/, "", result) }
   /\{[^}]*\} *(1-0|0-1|1\/2-1\/2|\*) *$/ { how = $0; sub(/^.*\{/, "", how); sub(/\}.*$/, "", how) }
+  /^\[Termination / { how = $0; sub(/^\[Termination "/, "", how); sub(/"\]$/, "", how) }
   /^\[Event / && white != "" { print white "\t" black "\t" result "\t" how; how = "" }
   END { if (white != "") print white "\t" black "\t" result "\t" how }
 ' "$dir/games.pgn" > "$dir/games.tsv"
@@ -143,14 +179,16 @@ awk -F'\t' -v status="$status" '
 verdict=$?
 
 # What the results cannot show: the engine refusing a legal move, protocol errors, crashes.
-if grep -q '<first : Illegal move' "$dir/debug.txt" 2>/dev/null; then
+# (xboard's log names the engine "first", cutechess-cli's by its name.)
+refusals='<(first :|KrelinChess\([0-9]+\):) *(Illegal move|info string illegal)'
+if grep -Eq "$refusals" "$dir/debug.txt" 2>/dev/null; then
   echo "problem: KrelinChess refused a move as illegal:"
-  grep '<first : Illegal move' "$dir/debug.txt" | head -5
+  grep -E "$refusals" "$dir/debug.txt" | head -5
   verdict=1
 fi
-if grep -q '<first : Error' "$dir/debug.txt" 2>/dev/null; then
+if grep -Eq '<(first :|KrelinChess\([0-9]+\):) *Error' "$dir/debug.txt" 2>/dev/null; then
   echo "problem: KrelinChess reported a protocol error:"
-  grep '<first : Error' "$dir/debug.txt" | head -5
+  grep -E '<(first :|KrelinChess\([0-9]+\):) *Error' "$dir/debug.txt" | head -5
   verdict=1
 fi
 if grep -Eqi 'exited unexpectedly|crashed|died|terminated on signal' "$dir/debug.txt" "$dir/xboard.out" 2>/dev/null; then

@@ -12,6 +12,7 @@
 #include "book/Book.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
+#include "driver/Console.h"
 #include "driver/GameFlow.h"
 #include "driver/Platform.h"
 #include "driver/Protocol.h"
@@ -137,7 +138,7 @@ TEST_F(ReportsTest, UnwritableLogsAreToldOnce) {
   EXPECT_NE(told[0].find("KrelinChess: cannot write " + here + "/conlogbestand.txt ("), std::string::npos)
       << told[0];
   EXPECT_NE(told[1].find("/logbestand.txt ("), std::string::npos) << told[1];
-  EXPECT_EQ(Reports.consoleLog, nullptr);
+  EXPECT_EQ(Console.log, nullptr);
 }
 
 }  // namespace

@@ -7,14 +7,17 @@
 # the clock, time 100, before every move).
 # Fails on a forfeit or an invalid or illegal move from either side, a protocol error from the
 # engine, a crash, a loss on time by the engine, or a game without a result.
-# Exit 77 (skipped) when xboard, Xvfb or Fairy-Max is not installed.
+# With a second argument "polyglot" the engine speaks UCI through Debian's polyglot, which turns
+# xboard's commands into UCI (position ... moves, go with the clocks, go ponder and ponderhit).
+# Exit 77 (skipped) when xboard, Xvfb, Fairy-Max (or polyglot) is not installed.
 set -u
 engine="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+through="${2:-}"
 openings="$(cd "$(dirname "$0")" && pwd)/openings.fen"
 export PATH="$PATH:/usr/games"
-for tool in xboard xvfb-run fairymax; do
+for tool in xboard xvfb-run fairymax ${through:+polyglot}; do
   if ! command -v "$tool" > /dev/null 2>&1; then
-    echo "skipped: $tool is not installed (make test installs xboard, xvfb and fairymax when run as root)"
+    echo "skipped: $tool is not installed (make test installs xboard, xvfb, fairymax and polyglot when run as root)"
     exit 77
   fi
 done
@@ -39,8 +42,10 @@ play_pair() {
   mkdir -p "$sub"
   printf 'HASH=4\nQUIT=0\nKIBS=0\nCLOG=1\n' > "$sub/krelininit.txt"
   printf '%s\n' "$fen" > "$sub/openings.fen"
-  echo "$label: pondering $ponder, ${control[*]}, from $fen"
-  timeout 600 xvfb-run -a xboard -fcp "$engine" -fd "$sub" -scp fairymax -sd "$sub" -mg 2 "${control[@]}" \
+  echo "$label: pondering $ponder, ${control[*]}, from $fen${through:+, through $through}"
+  local command="$engine"
+  [ -z "$through" ] || command="polyglot -noini -ec $engine -ed $sub"
+  timeout 600 xvfb-run -a xboard -fcp "$command" -fd "$sub" -scp fairymax -sd "$sub" -mg 2 "${control[@]}" \
     -autoCallFlag true -ponderNextMove "$ponder" -lpf "$sub/openings.fen" -lpi -2 \
     -noGUI -xexit -saveSettingsOnExit false -sgf "$sub/games.pgn" \
     -debug -nameOfDebugFile "$sub/debug.txt" > "$sub/xboard.out" 2>&1
@@ -50,7 +55,7 @@ play_pair() {
   games=$(grep -c '^\[Result ' "$pgn" 2>/dev/null || true)
   [ "${games:-0}" -eq 2 ] || fail "$label" "expected 2 games, found ${games:-0}"
   if grep -q '^\[Result "\*"\]' "$pgn" 2>/dev/null; then fail "$label" "a game ended without a result"; fi
-  if grep -Eqi 'forfeit|invalid move|illegal move' "$pgn" 2>/dev/null; then
+  if grep -Eqi 'forfeit|invalid move|illegal move|illegal engine move' "$pgn" 2>/dev/null; then
     fail "$label" "a game was forfeited or ended on an illegal move"
   fi
   if grep -Eq '<(first|second) *: *Illegal move' "$debug" 2>/dev/null; then

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "driver/EngineState.h"
+#include "driver/Protocol.h"
 
 inline bool FreshEngineTablesBuilt = false;
 
@@ -11,4 +12,5 @@ inline void FreshEngine() {
   if (!FreshEngineTablesBuilt) InitEngineTables(1);
   FreshEngineTablesBuilt = true;
   ResetEngineState();
+  ResetProtocol();
 }
