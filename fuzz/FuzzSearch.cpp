@@ -35,6 +35,6 @@ void FuzzSearch(const Board &board, bool engineIsWhite, int depth) {
 
 void FuzzAcceptedPosition(const Board &board, bool engineIsWhite) {
   Game.engineIsWhite = engineIsWhite;
-  Perft(board, EvalState{}, 2, true);
+  Perft(board, PerftRoot(board), 2, true);
   FuzzSearch(board, engineIsWhite, 3);
 }
