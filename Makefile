@@ -61,7 +61,7 @@ test-release:
 	cd build/test && ctest --output-on-failure -j$(JOBS)
 
 test-sanitize:
-	cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRELIN_SANITIZE=ON -DKRELIN_WERROR=$(WERROR)
+	cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRELIN_SANITIZE=ON -DKRELIN_ASSERTS=ON -DKRELIN_WERROR=$(WERROR)
 	cmake --build build/sanitize -j$(JOBS)
 	cd build/sanitize && ctest --output-on-failure -j$(JOBS)
 

@@ -2,6 +2,8 @@
 // evaluation terms, copied by value into every search node together with the board. Created
 // from a scan of the board before a search; MakeMove keeps the material fields, the search the
 // path fields and the evaluation the term fields.
+//
+//   CountPieceChange   the piece balances and bishop colours when a piece leaves or appears
 #pragma once
 
 #include <cstdint>
@@ -50,3 +52,7 @@ struct EvalState {
   uint64_t enginePawnBits;
   uint64_t opponentPawnBits;
 };
+
+// The queen, rook and minor balances and the bishop colour counters after the piece leaves the
+// square (change -1) or appears on it (change +1); pawns and kings change nothing here.
+void CountPieceChange(EvalState &state, uint8_t piece, int square, int change);

@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "board/Assert.h"
 #include "board/EvalState.h"
 #include "board/Geometry.h"
 #include "board/Move.h"
+#include "board/Validate.h"
 
 MoveFlags GPawnWatch;
 
@@ -30,39 +32,6 @@ void ClearGPawnWatch() { GPawnWatch = MoveFlags{}; }
 // ---------------------------------------------------------------------------------------------
 // Making a move. MakeMove and ApplyMove share one body; ApplyMove leaves out everything that
 // touches the EvalState (material, the g-pawn and castling terms).
-
-static void CountBishop(EvalState &state, bool engine, int square, int change) {
-  bool colour1 = SquareColour[square] > 0;
-  if (engine)
-    (colour1 ? state.engineBishopsOnColour1 : state.engineBishopsOnColour0) += change;
-  else
-    (colour1 ? state.opponentBishopsOnColour1 : state.opponentBishopsOnColour0) += change;
-}
-
-void CountPieceChange(EvalState &state, uint8_t piece, int square, int change) {
-  int sign = SideOf(piece) == EngineSide ? change : -change;
-  switch (piece) {
-    case EngineQueen:
-    case OpponentQueen:
-      state.queenBalance += sign;
-      break;
-    case EngineRook:
-    case OpponentRook:
-      state.rookBalance += sign;
-      break;
-    case EngineBishop:
-    case OpponentBishop:
-      CountBishop(state, piece == EngineBishop, square, change);
-      state.minorBalance += sign;
-      break;
-    case EngineKnight:
-    case OpponentKnight:
-      state.minorBalance += sign;
-      break;
-    default:
-      break;
-  }
-}
 
 // The engine's moves. A capture onto the opponent's rook corner takes that right away.
 template <bool KeepState>
@@ -214,9 +183,15 @@ static void Make(Move move, Board &board, EvalState &state) {
     state.positionalAdjust += move.kind == CastlingMove ? -CastledBonus : LostRightsPenalty;
 }
 
-void MakeMove(Move move, Board &board, EvalState &state) { Make<true>(move, board, state); }
+void MakeMove(Move move, Board &board, EvalState &state) {
+  KRELIN_ASSERT(BoardIsOk(board) && (move.kind == 0 || MoveIsOk(board, move)));
+  Make<true>(move, board, state);
+  KRELIN_ASSERT(BoardIsOk(board));
+}
 
 void ApplyMove(Move move, Board &board) {
+  KRELIN_ASSERT(BoardIsOk(board) && (move.kind == 0 || MoveIsOk(board, move)));
   EvalState unused;
   Make<false>(move, board, unused);
+  KRELIN_ASSERT(BoardIsOk(board));
 }

@@ -4,7 +4,6 @@
 //   SetGPawnWatch / ClearGPawnWatch   the g-pawn flags the game flow sets before a search
 //   MakeMove              board, material and the castling and g-pawn path terms
 //   ApplyMove             the board only
-//   CountPieceChange      the piece balances when a piece leaves or appears on a square
 #pragma once
 
 #include "board/Board.h"
@@ -25,6 +24,3 @@ void ClearGPawnWatch();  // both flags off
 
 void MakeMove(Move move, Board &board, EvalState &state);  // board and material, castling terms
 void ApplyMove(Move move, Board &board);                   // the board only
-// The queen, rook and minor balances and the bishop colour counters after the piece leaves the
-// square (change -1) or appears on it (change +1); pawns and kings change nothing here.
-void CountPieceChange(EvalState &state, uint8_t piece, int square, int change);

@@ -1,8 +1,8 @@
 // Perft: counting the leaves of the move tree exactly as the search walks it, as the proof of the
 // generators, MakeMove and the legality test against published counts. The side to move at the
 // root is the engine (set-up makes it so); the sides alternate below it. Every child is a copy of
-// its parent's board and EvalState with the move made on it, and counts only if IsLegalAfterMove
-// accepts it.
+// its parent's board and EvalState with the move made on it (and the key updated as the search
+// updates it), and counts only if IsLegalAfterMove accepts it.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +48,10 @@ void ForEachLegalChild(const Board &board, const EvalState &state, bool engineTo
       visit(move, child, childState);
   });
 }
+
+// The root's record: the counted material and the position key, which every child keeps up to date
+// (the counts below it are checked against it when assertions are on).
+EvalState PerftRoot(const Board &board);
 
 // Leaves at the given depth below the position (1 at depth 0).
 uint64_t Perft(const Board &board, const EvalState &state, int depth, bool engineToMove);

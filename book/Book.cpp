@@ -5,6 +5,7 @@
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
 #include "board/MoveText.h"
+#include "board/Validate.h"
 
 OpeningBooks Books;
 BookRecordData BookRecord;
@@ -45,14 +46,17 @@ void LoadBooks(const std::string &filePrefix) {
   LoadBook(1, filePrefix + BookFileName[1]);
 }
 
-// Plays the line's moves up to byteCount on board; false leaves board as it was.
+// Plays the line's moves up to byteCount on board; false leaves board as it was: also when a move
+// does not fit the board it is played on, as in a damaged book file.
 bool ReplayBookLine(const BookLine &line, int byteCount, Board &board) {
   Board work = board;
   for (int k = 1; k < byteCount; k += 2) {
     int from = line.bytes[k], to = line.bytes[k + 1];
     // A square off the board is as unplayable as an empty origin.
     if (!IsPlayingSquare(from) || !IsPlayingSquare(to) || work[from] == Empty) return false;
-    ApplyMove(ResolveMove(work, from, to), work);
+    Move move = ResolveMove(work, from, to);
+    if (!MoveIsOk(work, move)) return false;  // a damaged line would wreck the board (a king taken, ...)
+    ApplyMove(move, work);
   }
   board = work;
   return true;

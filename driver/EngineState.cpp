@@ -19,7 +19,7 @@ void InitEngineTables(int hashSize) {
   InitBoardTables();
   ResetGamePosition();  // the game starts from the start board the tables just built
   SizeHashTables(hashSize);
-  InitZobrist();  // after the tables are sized, as the keys have always been drawn
+  InitZobrist();  // a fixed generator: the same keys whenever they are drawn
   InitEvaluationMasks();
 }
 

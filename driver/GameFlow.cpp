@@ -123,12 +123,6 @@ struct GameBackup {
 // a ponder miss, or a ponder search on the predicted reply.
 enum class NextSearch { None, AfterPonderMiss, Ponder };
 
-// The piece a move takes on the board before it (an en passant capture takes the given pawn).
-static uint8_t CapturedPiece(const Board &board, Move move, uint8_t enPassantPawn) {
-  if (move.kind == CaptureMove) return board[move.to];
-  return move.kind == EnPassantMove ? enPassantPawn : Empty;
-}
-
 // The search of the engine's own move: timed, on the opponent's real move.
 static void StartOwnSearch() {
   Signals.timedMode = true;
@@ -137,10 +131,9 @@ static void StartOwnSearch() {
   Signals.ponderDisplayMove.clear();
 }
 
-// The engine's move goes on the game board and the pair, with the time it took, into the record.
-static void RecordPair(Board &working, Move opponentMove, uint8_t opponentCapture, Move engineMove) {
+// The engine's move goes on the game board and the pair, with its depth and score, into the record.
+static void RecordPair(Board &working, Move opponentMove, Move engineMove) {
   UpdateDrawishCap(Tree.depthReached, engineMove, Flow.score);
-  uint8_t engineCapture = CapturedPiece(working, engineMove, OpponentPawn);
   CountFiftyMoveRule(engineMove.IsNull() ? 0 : working[engineMove.from], engineMove.kind);
   if (!engineMove.IsNull()) ApplyMove(engineMove, working);
   PushGamePosition(working, 0);
@@ -152,8 +145,7 @@ static void RecordPair(Board &working, Move opponentMove, uint8_t opponentCaptur
   Flow.gameRecordCount++;
   if (Flow.gameRecordCount <= GameRecordLimit)
     Flow.gameRecord[Flow.gameRecordCount] =
-        MovePair{opponentMove, engineMove, opponentCapture, engineCapture, int16_t(Tree.depthReached),
-                 Flow.score,   elapsed};
+        MovePair{opponentMove, engineMove, int16_t(Tree.depthReached), Flow.score};
 }
 
 // After a ponder search that ended by itself (a mate found, the depth limit reached) the engine
@@ -239,7 +231,6 @@ static NextSearch SearchOnce() {
       return NextSearch::None;
     }
   }
-  uint8_t opponentCapture = CapturedPiece(working, opponentMove, EnginePawn);
   // Without an opponent's move the position's en passant pawn stays capturable (a set-up position).
   if (!opponentMove.IsNull()) ApplyMove(opponentMove, working);
   EvalState state = SetUpSearchInputs(working);
@@ -253,7 +244,7 @@ static NextSearch SearchOnce() {
     EndOfMoveSearch();
     return NextSearch::None;
   }
-  RecordPair(working, opponentMove, opponentCapture, engineMove);
+  RecordPair(working, opponentMove, engineMove);
 
   if (Signals.pondering) WaitForTheOpponent();
   if (Signals.stopSearch && Signals.commandPending) {
@@ -555,16 +546,11 @@ void StartGameFrom(const Board &board, bool engineIsWhite) {
   Flow.engineMovesFirst = true;
 }
 
-// After a successful read the game restarts on the new position, which becomes its only entry.
-static void InstallSetUpPosition(const Board &board, bool engineIsWhite) {
-  StartGameFrom(board, engineIsWhite);
-}
-
 bool SetupFromFen(std::string_view line) {
   Board board;
   bool engineIsWhite = Game.engineIsWhite;
   if (!ReadFen(line, board, engineIsWhite)) return false;
-  InstallSetUpPosition(board, engineIsWhite);
+  StartGameFrom(board, engineIsWhite);  // the new position becomes the game's only entry
   return true;
 }
 
@@ -573,6 +559,6 @@ bool SetupFromPositionFile(const std::string &name) {
   bool engineIsWhite = Game.engineIsWhite;
   std::string path = ResolveFileName(Settings.filePrefix + SqueezeUpper(name));
   if (!ReadPositionFile(path, board, engineIsWhite)) return false;
-  InstallSetUpPosition(board, engineIsWhite);
+  StartGameFrom(board, engineIsWhite);  // the new position becomes the game's only entry
   return true;
 }

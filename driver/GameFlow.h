@@ -17,11 +17,8 @@ constexpr int TakeBackLimit = 997;     // "/B" is refused in longer games
 struct MovePair {
   Move opponentMove;  // NullMove when the engine moved first in the game
   Move engineMove;
-  uint8_t opponentCapture;  // piece taken by the opponent's move, 0 = none
-  uint8_t engineCapture;
-  int16_t depth;    // depth the search reached
-  int32_t score;    // from the engine's side
-  double timeUsed;  // days
+  int16_t depth;  // depth the search reached
+  int32_t score;  // from the engine's side
 };
 
 struct GameFlowState {

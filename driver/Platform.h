@@ -1,5 +1,6 @@
-// The engine's only contact with the operating system. Everything above this file is portable:
-// Platform.cpp serves POSIX systems, PlatformWindows.cpp Windows (the build takes one of them).
+// The engine's only contact with the operating system. Everything above this file is portable C++
+// (board/SquareScan.h alone uses the SSE2 instructions every x86-64 processor has): Platform.cpp
+// serves POSIX systems, PlatformWindows.cpp Windows (the build takes one of them).
 #pragma once
 
 #include <cstddef>

@@ -1,8 +1,9 @@
 // The static evaluation of a node, from the engine's side (the odd-coded pieces): a positive term is
 // good for the engine, a negative one for the opponent; a pawn is worth 95.
 //
-// Evaluate makes one pass over the squares 21 upwards to the sentinel and fills the term fields of
-// the node's EvalState (pieceSquareSum, the king terms, positionalTerm, threatTerm, and through the
+// Evaluate finds the pieces kind by kind from the packed rows, scores each kind in one run (the pawn
+// lists keep the order of the squares from 21 upward) and fills the term fields of the node's
+// EvalState (pieceSquareSum, the king terms, positionalTerm, threatTerm, and through the
 // pawn evaluation doubledTerm, pawnStructureTerm and passedPawnTerm); SumScore adds them up. The two
 // sides are not scored as mirror images: tables, values and whole rules differ on purpose.
 // Fields it is told not to recompute (the pawn terms when pawnsChanged is clear, the king danger

@@ -48,6 +48,33 @@ constexpr int32_t PasserSumCap = 750;
 // Below this phase value (piece material - 1650) the passers are scored as in an endgame.
 constexpr int32_t PasserEndPhase = 301;
 
+// Pawn structure. The engine's own pawns are judged more strictly, on purpose (it is pessimistic about
+// its own position): its centre pawns weigh double, and its weakness beyond the cap keeps growing a
+// quarter as fast, where the opponent's stops.
+constexpr int32_t DoubledPenalty = 15;
+constexpr int32_t CentreWeakness = 12, BlockedCentreWeakness = 6;  // BlockedCentre: an enemy pawn in front
+constexpr int32_t OpponentCentreWeakness = 6;
+constexpr int32_t IsolatedWeakness = 6;
+constexpr int32_t OpenFileWeakness = 4, RookFileOpenWeakness = 2;  // per row left to the last one
+constexpr int32_t WeaknessCap = 80;
+constexpr int32_t WeaknessBeyondCapDivisor = 4;
+
+// Passed pawns. Material signatures of the side that must stop them.
+constexpr int32_t OneKnight = 305, OneRook = 480;
+constexpr int32_t RunnerPieceLimit = 1000;     // the race to queen is looked at up to a queen's worth
+constexpr int32_t RookEndingBehindBonus = 50;  // the enemy king is not behind the pawn in a rook ending
+constexpr int32_t KingRaceWeightLight = 8, KingRaceWeight = 4;  // per row of king-distance lead
+constexpr int32_t RunnerBareKingValue = 400, RunnerBareKingPerRow = 32;
+constexpr int32_t RunnerRookPawnValue = 50, RunnerRookPawnPerRow = 16;  // against a lone knight
+constexpr int32_t RunnerPerRow = 4;
+constexpr int32_t EscortBareKingValue = 600, EscortValue = 120;  // own king beside it, one row to go
+constexpr int32_t EscortBareKingFarValue = 550, EscortFarValue = 100;
+constexpr int32_t FreeQueeningSquare = 60, FreeQueeningRookPawn = 250;
+// The opponent's free path is valued higher, and over two rows: the same pessimism, the engine
+// fears the opponent's passer more than it trusts its own.
+constexpr int32_t OpponentFreeLastStep = 550, OpponentFreeTwoSteps = 250;
+constexpr int32_t RunnerQueenDivisor = 4;  // a side with its queen adds a quarter of its runner
+
 void BuildPawnBits(EvalState &state, const Board &board) {
   state.enginePawnBits = 0;
   state.opponentPawnBits = 0;
@@ -94,20 +121,20 @@ void EvaluatePawnStructure(const Board &board, EvalState &state) {
   for (int8_t s : state.enginePawnSquares) {
     if (s == 0) continue;
     bool connected = true, passerTest = true;
-    if (FileAhead[s] & engine) state.doubledTerm -= 15;
+    if (FileAhead[s] & engine) state.doubledTerm -= DoubledPenalty;
     if (!(AdjacentBehind[s] & engine)) {
       if (EngineCentreFlag[s]) {
-        if (s == 34 || s == 35)
-          weakness -= 12;
+        if (s == 34 || s == 35)  // the engine's d- and e-pawns on their start squares
+          weakness -= CentreWeakness;
         else
-          weakness -= board[s + 10] == OpponentPawn ? 6 : 12;
+          weakness -= board[s + 10] == OpponentPawn ? BlockedCentreWeakness : CentreWeakness;
       }
       if (!(AdjacentFiles3[s] & engine)) {
-        weakness -= 6;
+        weakness -= IsolatedWeakness;
         connected = false;
       }
       if (!(FileAhead[s] & opponent))
-        weakness -= (RookFileFlag[s] ? 2 : 4) * (8 - RankOf[s]);
+        weakness -= (RookFileFlag[s] ? RookFileOpenWeakness : OpenFileWeakness) * (8 - RankOf[s]);
       else
         passerTest = false;
     }
@@ -115,22 +142,22 @@ void EvaluatePawnStructure(const Board &board, EvalState &state) {
       state.passerList[state.enginePasserCount++] = int8_t(connected ? s : -s);
     sum += EnginePawnTable[s];
   }
-  if (weakness < -80) weakness = (weakness - 80) / 4 - 80;
+  if (weakness < -WeaknessCap) weakness = (weakness - WeaknessCap) / WeaknessBeyondCapDivisor - WeaknessCap;
   sum += weakness;
 
   weakness = 0;
   for (int8_t s : state.opponentPawnSquares) {
     if (s == 0) continue;
     bool connected = true, passerTest = true;
-    if (FileBehind[s] & opponent) state.doubledTerm += 15;
+    if (FileBehind[s] & opponent) state.doubledTerm += DoubledPenalty;
     if (!(AdjacentAhead[s] & opponent)) {
-      if (OpponentCentreFlag[s]) weakness -= 6;
+      if (OpponentCentreFlag[s]) weakness -= OpponentCentreWeakness;
       if (!(AdjacentFiles3[s] & opponent)) {
-        weakness -= 6;
+        weakness -= IsolatedWeakness;
         connected = false;
       }
       if (!(FileBehind[s] & engine))
-        weakness -= (RookFileFlag[s] ? 2 : 4) * (RankOf[s] - 1);
+        weakness -= (RookFileFlag[s] ? RookFileOpenWeakness : OpenFileWeakness) * (RankOf[s] - 1);
       else
         passerTest = false;
     }
@@ -138,7 +165,7 @@ void EvaluatePawnStructure(const Board &board, EvalState &state) {
       state.passerList[state.opponentPasserEnd++] = int8_t(connected ? s : -s);
     sum -= OpponentPawnTable[s];
   }
-  if (weakness < -80) weakness = -80;
+  if (weakness < -WeaknessCap) weakness = -WeaknessCap;
   state.pawnStructureTerm = sum - weakness;
 }
 
@@ -146,15 +173,16 @@ void EvaluatePawnStructure(const Board &board, EvalState &state) {
 // the enemy's piece material: against a bare king it queens; against a lone knight a rook pawn is
 // still hard to stop.
 static int32_t RunnerValue(int32_t steps, int32_t enemyPieceMaterial, int square) {
-  if (enemyPieceMaterial == 0) return 32 * steps + 400;
-  if (enemyPieceMaterial == 305 && RookFileFlag[square]) return 16 * steps + 50;
-  return 4 * steps;
+  if (enemyPieceMaterial == 0) return RunnerBareKingPerRow * steps + RunnerBareKingValue;
+  if (enemyPieceMaterial == OneKnight && RookFileFlag[square])
+    return RunnerRookPawnPerRow * steps + RunnerRookPawnValue;
+  return RunnerPerRow * steps;
 }
 
 // The pawn's own king beside it far up the board, against at most a rook.
 static int32_t KingEscortValue(bool onLastRowButOne, int32_t enemyPieceMaterial) {
-  if (onLastRowButOne) return enemyPieceMaterial == 0 ? 600 : 120;
-  return enemyPieceMaterial == 0 ? 550 : 100;
+  if (onLastRowButOne) return enemyPieceMaterial == 0 ? EscortBareKingValue : EscortValue;
+  return enemyPieceMaterial == 0 ? EscortBareKingFarValue : EscortFarValue;
 }
 
 namespace {
@@ -175,10 +203,10 @@ void EvaluateEnginePasser(Board &board, EvalState &state, int entry, const Passe
   const int k1 = in.engineKing, k2 = in.opponentKing, s = std::abs(entry), rank = RankOf[s];
   const bool connected = entry > 0;
   if (in.oppPhase < PasserEndPhase) {
-    if (in.rookEnding && NotBehindOnFile[k2][s]) totals.enginePasserSum += 50;
+    if (in.rookEnding && NotBehindOnFile[k2][s]) totals.enginePasserSum += RookEndingBehindBonus;
     int32_t d = Distance[k2][s + 10] - Distance[k1][s];
     totals.enginePasserSum += (connected ? EnginePassedEndConnected : EnginePassedEndLoose)[rank] +
-                              (in.opponentPieces < 480 ? 8 : 4) * d;
+                              (in.opponentPieces < OneRook ? KingRaceWeightLight : KingRaceWeight) * d;
   } else {
     totals.enginePasserSum += (connected ? EnginePassedMidConnected : EnginePassedMidLoose)[rank];
   }
@@ -186,16 +214,16 @@ void EvaluateEnginePasser(Board &board, EvalState &state, int entry, const Passe
   // A pawn on its start row runs as if it stood one row further (its double step).
   int t = s < 40 ? s + 10 : s;
   int32_t runner = 0;
-  if (in.opponentPieces <= 1000) {
+  if (in.opponentPieces <= RunnerPieceLimit) {
     int need = 8 - RankOf[t] + (in.engineToMove ? 0 : 1);
     if (need < Distance[FileOf[t] + 90][k2]) {
-      if (state.opponentPawnMaterial == 0 && in.opponentPieces <= 480 && RankOf[t] > 4 && RankOf[k1] > 4 &&
-          Distance[t][k1] < 3)
+      if (state.opponentPawnMaterial == 0 && in.opponentPieces <= OneRook && RankOf[t] > 4 &&
+          RankOf[k1] > 4 && Distance[t][k1] < 3)
         state.runnerCount++;
       runner = RunnerValue(RankOf[t], in.opponentPieces, t);
       totals.engineRunnerBest = std::max(totals.engineRunnerBest, runner);
     }
-    if (t > 70 && in.opponentPieces <= 480 && k1 > 80 && Distance[t][k1] < 2) {
+    if (t > 70 && in.opponentPieces <= OneRook && k1 > 80 && Distance[t][k1] < 2) {
       runner = KingEscortValue(t >= 81, in.opponentPieces);
       totals.engineRunnerBest = std::max(totals.engineRunnerBest, runner);
     }
@@ -203,11 +231,12 @@ void EvaluateEnginePasser(Board &board, EvalState &state, int entry, const Passe
 
   // A pawn one step from queening whose queening square is neither held nor watched by the
   // opponent, seen through the pawn itself (a rook behind it).
-  if (in.oppPhase < PasserEndPhase && runner < 400 && t > 80 && t != in.lastTarget) {
+  if (in.oppPhase < PasserEndPhase && runner < RunnerBareKingValue && t > 80 && t != in.lastTarget) {
     uint8_t pawn = board[t];
     board[t] = Empty;
     if (SideOf(board[t + 10]) != OpponentSide && !IsAttacked(board, t + 10, OpponentSide))
-      totals.enginePasserSum += in.opponentPieces < 306 && RookFileFlag[t] ? 250 : 60;
+      totals.enginePasserSum +=
+          in.opponentPieces <= OneKnight && RookFileFlag[t] ? FreeQueeningRookPawn : FreeQueeningSquare;
     board[t] = pawn;
   }
 }
@@ -217,23 +246,23 @@ void EvaluateOpponentPasser(Board &board, int entry, const PasserInputs &in, Pas
   const int k1 = in.engineKing, k2 = in.opponentKing, s = std::abs(entry), rank = RankOf[s];
   const bool connected = entry > 0;
   if (in.engPhase < PasserEndPhase) {
-    if (in.rookEnding && NotAheadOnFile[k1][s]) totals.opponentPasserSum += 50;
+    if (in.rookEnding && NotAheadOnFile[k1][s]) totals.opponentPasserSum += RookEndingBehindBonus;
     int32_t d = Distance[k1][s - 10] - Distance[k2][s];
     totals.opponentPasserSum += (connected ? OpponentPassedEndConnected : OpponentPassedEndLoose)[rank] +
-                                (in.enginePieces < 480 ? 8 : 4) * d;
+                                (in.enginePieces < OneRook ? KingRaceWeightLight : KingRaceWeight) * d;
   } else {
     totals.opponentPasserSum += (connected ? OpponentPassedMidConnected : OpponentPassedMidLoose)[rank];
   }
 
   int t = s > 80 ? s - 10 : s;
   int32_t runner = 0;
-  if (in.enginePieces <= 1000) {
+  if (in.enginePieces <= RunnerPieceLimit) {
     int need = RankOf[t] - 1 + (in.engineToMove ? 1 : 0);
     if (need < Distance[FileOf[t] + 20][k1]) {
       runner = RunnerValue(9 - RankOf[t], in.enginePieces, t);
       totals.opponentRunnerBest = std::max(totals.opponentRunnerBest, runner);
     }
-    if (t < 50 && in.enginePieces <= 480 && k2 < 40 && Distance[t][k2] < 2) {
+    if (t < 50 && in.enginePieces <= OneRook && k2 < 40 && Distance[t][k2] < 2) {
       runner = KingEscortValue(t < 40, in.enginePieces);
       totals.opponentRunnerBest = std::max(totals.opponentRunnerBest, runner);
     }
@@ -241,16 +270,16 @@ void EvaluateOpponentPasser(Board &board, int entry, const PasserInputs &in, Pas
 
   // The opponent's free path counts two rows: from its last row but one, and from the row before
   // it when both squares ahead are free.
-  if (in.engPhase < PasserEndPhase && runner < 400 && t < 50 && t != in.lastTarget) {
+  if (in.engPhase < PasserEndPhase && runner < RunnerBareKingValue && t < 50 && t != in.lastTarget) {
     uint8_t pawn = board[t];
     board[t] = Empty;
     auto free = [&board](int square) {
       return SideOf(board[square]) != EngineSide && !IsAttacked(board, square, EngineSide);
     };
     if (t < 40) {
-      if (free(t - 10)) totals.opponentPasserSum += 550;
+      if (free(t - 10)) totals.opponentPasserSum += OpponentFreeLastStep;
     } else if (free(t - 10) && free(t - 20)) {
-      totals.opponentPasserSum += 250;
+      totals.opponentPasserSum += OpponentFreeTwoSteps;
     }
     board[t] = pawn;
   }
@@ -266,7 +295,7 @@ PasserTotals EvaluatePassedPawns(Board &board, EvalState &state, bool engineToMo
                         lastMove.to,
                         enginePieces,
                         opponentPieces,
-                        enginePieces == 480 && opponentPieces == 480,
+                        enginePieces == OneRook && opponentPieces == OneRook,
                         engineToMove,
                         oppPhase,
                         engPhase};
@@ -286,10 +315,10 @@ void CombinePassedPawns(PasserTotals totals, bool engineQueenPresent, bool oppon
   else
     totals.opponentRunnerBest += d;
   totals.enginePasserSum += totals.engineRunnerBest;
-  if (engineQueenPresent) totals.enginePasserSum += totals.engineRunnerBest / 4;
+  if (engineQueenPresent) totals.enginePasserSum += totals.engineRunnerBest / RunnerQueenDivisor;
   totals.enginePasserSum = std::min(totals.enginePasserSum, PasserSumCap);
   totals.opponentPasserSum += totals.opponentRunnerBest;
-  if (opponentQueenPresent) totals.opponentPasserSum += totals.opponentRunnerBest / 4;
+  if (opponentQueenPresent) totals.opponentPasserSum += totals.opponentRunnerBest / RunnerQueenDivisor;
   totals.opponentPasserSum = std::min(totals.opponentPasserSum, PasserSumCap);
   state.passedPawnTerm += totals.enginePasserSum - totals.opponentPasserSum;
 }

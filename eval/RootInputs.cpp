@@ -2,36 +2,13 @@
 
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
+#include "board/Validate.h"
 #include "eval/Pawns.h"
 
 EvalState ScanEvalState(Board &board) {
-  EvalState state{};
+  FindKings(board);
+  EvalState state = RecountMaterial(board);
   state.futilityMargin = NoFutilityMargin;
-  for (int s = 21; s <= 98; s++) {
-    uint8_t piece = board[s];
-    if (piece == Empty || SideOf(piece) == OffBoardSide) continue;
-    bool engine = SideOf(piece) == EngineSide;
-    switch (piece) {
-      case EngineKing:
-        board[EngineKingSquare] = uint8_t(s);
-        continue;
-      case OpponentKing:
-        board[OpponentKingSquare] = uint8_t(s);
-        continue;
-      case EnginePawn:
-        state.enginePawnMaterial += PieceValue[piece];
-        break;
-      case OpponentPawn:
-        state.opponentPawnMaterial += PieceValue[piece];
-        break;
-      default:
-        CountPieceChange(state, piece, s, +1);  // the balances and the bishops' colours
-        break;
-    }
-    (engine ? state.engineMaterial : state.opponentMaterial) += PieceValue[piece];
-  }
-  state.enginePieceMaterial = state.engineMaterial - state.enginePawnMaterial;
-  state.opponentPieceMaterial = state.opponentMaterial - state.opponentPawnMaterial;
   return state;
 }
 

@@ -30,9 +30,43 @@ const SquareTable CornerOf = TableFromRows(9, {
 // Piece material above which, for both sides, no endgame scaling applies.
 constexpr int32_t ScalingPieceMaterial = 1690;
 
+// Material signatures: a side's pawn or piece material (king excluded) as the sum of PieceValue.
+constexpr int32_t OnePawn = 95, TwoPawns = 2 * OnePawn;
+constexpr int32_t OneKnight = 305, OneBishop = 310, OneRook = 480;
+constexpr int32_t TwoKnights = 2 * OneKnight, BishopAndKnight = OneBishop + OneKnight, TwoRooks = 2 * OneRook;
+constexpr int32_t MinorPieceUp = 170;  // a piece-material lead that is at least a minor piece for pawns
+static bool HasOnlyRook(int32_t pieces) { return pieces == OneRook; }
+static bool HasOnlyBishop(int32_t pieces) { return pieces == OneBishop; }
+static bool HasOnlyKnight(int32_t pieces) { return pieces == OneKnight; }
+
+// Endgame scaling, the same weights for either side ahead: a lead is divided by the divisor, or cut
+// by the pull when that leaves more of it.
+constexpr int32_t OnePawnPull = 50, OnePawnDivisor = 8;  // the side ahead has one pawn left
+constexpr int32_t TwoPawnsPull = 25, TwoPawnsDivisor = 4;
+constexpr int32_t RunnerDivisor = 16;     // the engine has a pawn the opponent's king cannot stop
+constexpr int32_t DrawishDivisor = 16;    // no pawns and too little piece material ahead to win
+constexpr int32_t DeadDrawDivisor = 256;  // no pawns and at most a minor piece
+constexpr int32_t EqualRooksPull = 20, EqualRooksDivisor = 4;  // one or two rooks each, nothing else
+constexpr int32_t OppositeBishopsPull = 60, OppositeBishopsDivisor = 8;
+constexpr int32_t WrongCornerDivisor = 32;  // a rook pawn and the king in its corner
+constexpr int32_t BareKingEdgePull = 2;     // times EdgeTable of the bare king
+constexpr int32_t PawnRaceThreshold = 100;  // pawns against no pieces: a lead beyond this is stretched
+constexpr int32_t PawnRaceStretchCap = 350;
+constexpr int32_t PieceUpBonus = 20, PieceUpBareBonus = 100;  // a piece up, the other side bare
+constexpr int32_t BishopOverKnight = 20;                      // a lone bishop against a lone knight
+constexpr int32_t PawnDeficitDivisor = 4, ExtraPawnDivisor = 2;
+
+// Middle-game corrections of the sum.
+constexpr int32_t BlockedCastlingPenalty = 15;  // per occupied square of a castling path
+constexpr int32_t RookForTwoMinors = 25;
+constexpr int32_t RookForMinorLate = 20;  // a rook for a minor piece when little is left
+constexpr int32_t LateMaterial = 960;     // the other side's piece material below which that holds
+constexpr int32_t QueenBalanceWeight = 64;
+constexpr int32_t DrawScore = 40;  // the score the draw pull aims at
+
 static bool Occupied(const Board &board, int square) { return board[square] != Empty; }
 
-static int32_t KingWeighted(int32_t term) { return term + term / 4; }
+static int32_t KingWeighted(int32_t term) { return term + term / 4; }  // a quarter more
 
 static int SquareParity(int square) { return (FileOf[square] + RankOf[square]) % 2; }
 
@@ -68,7 +102,7 @@ static bool AllPawnsOnColumn(const Board &board, uint8_t pawn, int column, int32
 static bool WrongRookPawnCorner(const Board &board, int corner, int cornerA, int cornerB, uint8_t pawn,
                                 uint8_t bishop, int32_t pieceMaterial, int32_t pawnMaterial) {
   int wrongParityA = 1 - SquareParity(cornerA), wrongParityB = 1 - SquareParity(cornerB);
-  if (pieceMaterial == 310) {
+  if (HasOnlyBishop(pieceMaterial)) {
     int parity = FirstBishopParity(board, bishop);
     return (corner == cornerA && AllPawnsOnColumn(board, pawn, 1, pawnMaterial) && parity == wrongParityA) ||
            (corner == cornerB && AllPawnsOnColumn(board, pawn, 8, pawnMaterial) && parity == wrongParityB);
@@ -83,68 +117,71 @@ static bool WrongRookPawnCorner(const Board &board, int corner, int cornerA, int
 static int32_t ScaleOpponentAdvantage(const Board &board, const EvalState &state, int32_t v) {
   const int32_t enginePieces = state.enginePieceMaterial, opponentPieces = state.opponentPieceMaterial;
   const int32_t opponentPawns = state.opponentPawnMaterial;
-  if (state.runnerCount > 0) v = v / 16;
-  if (opponentPawns < 191) {
-    if (opponentPawns == 95) {
-      v = std::min(v + 50, v / 8);
-    } else if (opponentPawns == 190) {
-      v = std::min(v + 25, v / 4);
+  if (state.runnerCount > 0) v = v / RunnerDivisor;
+  if (opponentPawns <= TwoPawns) {
+    if (opponentPawns == OnePawn) {
+      v = std::min(v + OnePawnPull, v / OnePawnDivisor);
+    } else if (opponentPawns == TwoPawns) {
+      v = std::min(v + TwoPawnsPull, v / TwoPawnsDivisor);
     } else if (opponentPawns == 0) {
       int32_t p = opponentPieces;
-      if (p > 610 || p == 480) {
-        if (p <= enginePieces + 310) {
-          v = v / 16;
+      if (p > TwoKnights || HasOnlyRook(p)) {
+        if (p <= enginePieces + OneBishop) {
+          v = v / DrawishDivisor;
           // Help the stronger side push the bare king to the edge.
-          if (state.enginePawnMaterial == 0 && p >= 480 && p - enginePieces >= 170)
-            v -= 2 * EdgeTable[board[EngineKingSquare]];
+          if (state.enginePawnMaterial == 0 && p >= OneRook && p - enginePieces >= MinorPieceUp)
+            v -= BareKingEdgePull * EdgeTable[board[EngineKingSquare]];
         }
       } else {
-        v = p > 310 ? v / 16 : v / 256;
+        v = p > OneBishop ? v / DrawishDivisor : v / DeadDrawDivisor;
       }
     }
   }
   if (enginePieces == opponentPieces) {
-    if (enginePieces == 480 || enginePieces == 960)
-      v = std::min(v + 20, v / 4);
-    else if (enginePieces == 310 && OppositeBishops(board))
-      v = std::min(v + 60, v / 8);
+    if (HasOnlyRook(enginePieces) || enginePieces == TwoRooks)
+      v = std::min(v + EqualRooksPull, v / EqualRooksDivisor);
+    else if (HasOnlyBishop(enginePieces) && OppositeBishops(board))
+      v = std::min(v + OppositeBishopsPull, v / OppositeBishopsDivisor);
   }
   if (opponentPawns >= 1 && WrongRookPawnCorner(board, CornerOf[board[EngineKingSquare]], 21, 28,
                                                 OpponentPawn, OpponentBishop, opponentPieces, opponentPawns))
-    v = v / 32;
-  if (enginePieces == 0 && opponentPawns >= 1 && v < -100) v += std::max(2 * v, -350);
+    v = v / WrongCornerDivisor;
+  if (enginePieces == 0 && opponentPawns >= 1 && v < -PawnRaceThreshold)
+    v += std::max(2 * v, -PawnRaceStretchCap);
   return v >= 0 ? -1 : v;
 }
 
-// The engine is ahead (v > 0). The bishop and knight (615) alone count as drawish here, unlike
-// for the opponent.
+// The engine is ahead (v > 0). The bishop and knight alone count as drawish here, unlike for the
+// opponent: pessimistic on purpose, the engine does not count on its own mate with them. The
+// runners and the bare king's edge are scaled only when the opponent is ahead.
 static int32_t ScaleEngineAdvantage(const Board &board, const EvalState &state, int32_t v) {
   const int32_t enginePieces = state.enginePieceMaterial, opponentPieces = state.opponentPieceMaterial;
   const int32_t enginePawns = state.enginePawnMaterial;
-  if (enginePawns < 191) {
-    if (enginePawns == 95) {
-      v = std::max(v - 50, v / 8);
-    } else if (enginePawns == 190) {
-      v = std::max(v - 25, v / 4);
+  if (enginePawns <= TwoPawns) {
+    if (enginePawns == OnePawn) {
+      v = std::max(v - OnePawnPull, v / OnePawnDivisor);
+    } else if (enginePawns == TwoPawns) {
+      v = std::max(v - TwoPawnsPull, v / TwoPawnsDivisor);
     } else if (enginePawns == 0) {
       int32_t p = enginePieces;
-      if (p > 615 || p == 480) {
-        if (p <= opponentPieces + 310) v = v / 16;
+      if (p > BishopAndKnight || HasOnlyRook(p)) {
+        if (p <= opponentPieces + OneBishop) v = v / DrawishDivisor;
       } else {
-        v = p < 311 ? v / 256 : v / 16;
+        v = p <= OneBishop ? v / DeadDrawDivisor : v / DrawishDivisor;
       }
     }
   }
   if (enginePieces == opponentPieces) {
-    if (enginePieces == 480 || enginePieces == 960)
-      v = std::max(v - 20, v / 4);
-    else if (enginePieces == 310 && OppositeBishops(board))
-      v = std::max(v - 60, v / 8);
+    if (HasOnlyRook(enginePieces) || enginePieces == TwoRooks)
+      v = std::max(v - EqualRooksPull, v / EqualRooksDivisor);
+    else if (HasOnlyBishop(enginePieces) && OppositeBishops(board))
+      v = std::max(v - OppositeBishopsPull, v / OppositeBishopsDivisor);
   }
   if (enginePawns >= 1 && WrongRookPawnCorner(board, CornerOf[board[OpponentKingSquare]], 91, 98, EnginePawn,
                                               EngineBishop, enginePieces, enginePawns))
-    v = v / 32;
-  if (opponentPieces == 0 && enginePawns >= 1 && v >= 101) v += std::min(2 * v, 350);
+    v = v / WrongCornerDivisor;
+  if (opponentPieces == 0 && enginePawns >= 1 && v > PawnRaceThreshold)
+    v += std::min(2 * v, PawnRaceStretchCap);
   return v <= 0 ? 1 : v;
 }
 
@@ -154,24 +191,28 @@ static int32_t ScaleEndgame(const Board &board, const EvalState &state, int32_t 
   v += state.doubledTerm;  // doubled pawns count twice in an endgame
 
   // A piece up with pawns left to win with.
-  if (opponentPieces - enginePieces >= 170 && opponentPawns > 0)
-    v -= enginePieces == 0 ? 100 : 20;
-  else if (enginePieces - opponentPieces >= 170 && enginePawns > 0 && opponentPawns - enginePawns <= 190)
-    v += opponentPieces == 0 ? 100 : 20;
+  // A piece up with pawns left to win with. The engine's bonus also wants the opponent at most two
+  // pawns ahead: more pawns against the engine's extra piece are not a win to count on.
+  if (opponentPieces - enginePieces >= MinorPieceUp && opponentPawns > 0)
+    v -= enginePieces == 0 ? PieceUpBareBonus : PieceUpBonus;
+  else if (enginePieces - opponentPieces >= MinorPieceUp && enginePawns > 0 &&
+           opponentPawns - enginePawns <= TwoPawns)
+    v += opponentPieces == 0 ? PieceUpBareBonus : PieceUpBonus;
 
-  if (enginePieces <= 310) {
-    if (enginePawns < opponentPawns) v -= (opponentPawns - enginePawns) / 4;
-    if (enginePieces == 310 && opponentPieces == 305)
-      v += 20;
-    else if (opponentPieces == 310 && enginePieces == 305)
-      v -= 20;
+  // With at most a minor piece the engine feels a pawn deficit (the opponent's is not scored).
+  if (enginePieces <= OneBishop) {
+    if (enginePawns < opponentPawns) v -= (opponentPawns - enginePawns) / PawnDeficitDivisor;
+    if (HasOnlyBishop(enginePieces) && HasOnlyKnight(opponentPieces))
+      v += BishopOverKnight;
+    else if (HasOnlyBishop(opponentPieces) && HasOnlyKnight(enginePieces))
+      v -= BishopOverKnight;
   }
 
   // Extra pawns against a bare king.
   if (opponentPieces == 0 && opponentPawns < enginePawns)
-    v += (enginePawns - opponentPawns) / 2;
+    v += (enginePawns - opponentPawns) / ExtraPawnDivisor;
   else if (enginePieces == 0 && opponentPawns > enginePawns)
-    v -= (opponentPawns - enginePawns) / 2;
+    v -= (opponentPawns - enginePawns) / ExtraPawnDivisor;
 
   if (v < 0) return ScaleOpponentAdvantage(board, state, v);
   if (v > 0) return ScaleEngineAdvantage(board, state, v);
@@ -191,33 +232,35 @@ void SumScore(const Board &board, EvalState &state, const EvalContext &context, 
   // Castling still possible since the root, but its path filled up on the way.
   if (context.rootEngineRights != 0) {
     uint8_t rights = board[EngineRights];
-    if (rights == 1 || rights == 3) score -= 15 * (Occupied(board, 26) + Occupied(board, 27));
-    if (rights == 2) score -= 15 * (Occupied(board, 22) + Occupied(board, 23));
+    if (rights == 1 || rights == 3)
+      score -= BlockedCastlingPenalty * (Occupied(board, 26) + Occupied(board, 27));
+    if (rights == 2) score -= BlockedCastlingPenalty * (Occupied(board, 22) + Occupied(board, 23));
   }
   if (context.rootOpponentRights != 0) {
     uint8_t rights = board[OpponentRights];
-    if (rights == 1 || rights == 3) score += 15 * (Occupied(board, 96) + Occupied(board, 97));
-    if (rights == 2) score += 15 * (Occupied(board, 92) + Occupied(board, 93));
+    if (rights == 1 || rights == 3)
+      score += BlockedCastlingPenalty * (Occupied(board, 96) + Occupied(board, 97));
+    if (rights == 2) score += BlockedCastlingPenalty * (Occupied(board, 92) + Occupied(board, 93));
   }
 
   // A rook against two minor pieces, or a rook for a minor piece with little left on the board.
   if (state.rookBalance > 0) {
     if (state.minorBalance <= -2)
-      score -= 25;
-    else if (state.minorBalance == -1 && state.opponentPieceMaterial < 960)
-      score += 20;
+      score -= RookForTwoMinors;
+    else if (state.minorBalance == -1 && state.opponentPieceMaterial < LateMaterial)
+      score += RookForMinorLate;
   } else if (state.rookBalance < 0) {
     if (state.minorBalance >= 2)
-      score += 25;
-    else if (state.minorBalance == 1 && state.enginePieceMaterial < 960)
-      score -= 20;
+      score += RookForTwoMinors;
+    else if (state.minorBalance == 1 && state.enginePieceMaterial < LateMaterial)
+      score -= RookForMinorLate;
   }
-  score += 64 * state.queenBalance;
+  score += QueenBalanceWeight * state.queenBalance;
 
-  // The search driver's pull towards a draw score of 40 while nothing has been exchanged.
+  // The search driver's pull towards the draw score while nothing has been exchanged.
   if (context.drawishCap > 0 && state.engineMaterial + state.opponentMaterial == context.rootTotalMaterial &&
       ply > 1)
-    score -= std::min((score - 40) / 2, context.drawishCap);
+    score -= std::min((score - DrawScore) / 2, context.drawishCap);
 
   if (state.enginePieceMaterial <= ScalingPieceMaterial ||
       state.opponentPieceMaterial <= ScalingPieceMaterial)

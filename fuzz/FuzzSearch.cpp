@@ -43,7 +43,7 @@ void FuzzSearch(const Board &board, bool engineIsWhite, int depth) {
 
 void FuzzAcceptedPosition(const Board &board, bool engineIsWhite, int depth, uint64_t inputHash) {
   Game.engineIsWhite = engineIsWhite;
-  uint64_t leaves = Perft(board, EvalState{}, 2, true);
+  uint64_t leaves = Perft(board, PerftRoot(board), 2, true);
   if (leaves <= CrowdedLeaves || inputHash % CrowdedSearchShare == 0) FuzzSearch(board, engineIsWhite, depth);
 }
 

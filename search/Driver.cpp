@@ -146,7 +146,6 @@ bool SetUpRoot(const Board &board, EvalState &state, Move lastMove) {
   SetRootValues(Tree.context, board, state);
   Tree.rootMoveCount = 0;
   // The opponent's move joins the game history.
-  Game.gameHistory.entry[0] = Game.gameHistory.entry[1];
   uint8_t rootMover = lastMove.kind == 0 ? 0 : lastMove.promotion != 0 ? OpponentPawn : board[lastMove.to];
   CountFiftyMoveRule(rootMover, lastMove.kind);
   uint64_t key = ComputeKey(board);

@@ -5,6 +5,7 @@
 #include "search/Node.h"
 #include <algorithm>
 #include <cstdlib>
+#include "board/Assert.h"
 #include "board/Attacks.h"
 #include "board/GameRecord.h"
 #include "board/Geometry.h"
@@ -12,6 +13,7 @@
 #include "board/MakeMove.h"
 #include "board/MoveGen.h"
 #include "board/PositionKey.h"
+#include "board/Validate.h"
 #include "eval/Evaluate.h"
 #include "eval/Pawns.h"
 #include "eval/Score.h"
@@ -283,6 +285,7 @@ bool MakeNodeMove(Node &n) {
     return false;
   }
 
+  KRELIN_ASSERT(BoardIsOk(n.board));
   bool reversibleQuiet = (move.kind == QuietMove && !n.irreversible) || move.kind == CastlingMove;
   n.state.reversibleCount = reversibleQuiet ? n.state.reversibleCount + 1 : 0;
   Tree.plyProbe[n.ply] = Tree.plyProbe[n.ply - 2];
@@ -325,6 +328,7 @@ bool KeyAndDraws(Node &n) {
   if (n.depth > Tree.ttDepthLimit) return false;
   n.state.positionKey = n.ply == 1 ? ComputeKey(n.board) : n.keyAfterMove;
   Tree.plyKey[n.ply] = n.state.positionKey;
+  KRELIN_ASSERT(EvalStateIsOk(n.board, n.state));
   int reversible = n.state.reversibleCount;
   if (reversible <= 0) return false;
   for (int i = 4; i <= reversible && n.ply - i >= 1; i += 2)

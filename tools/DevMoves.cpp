@@ -67,7 +67,7 @@ int PerftCommand(const std::vector<std::string> &args) {
   bool timed = false;
   if (!ParseFenAndDepth(args, board, depth, timed)) return 1;
   auto start = std::chrono::steady_clock::now();
-  uint64_t leaves = Perft(board, EvalState{}, depth, true);
+  uint64_t leaves = Perft(board, PerftRoot(board), depth, true);
   std::printf("%" PRIu64 "\n", leaves);
   if (timed) ReportSpeed(leaves, start);
   return 0;
@@ -81,7 +81,7 @@ int DivideCommand(const std::vector<std::string> &args) {
   if (depth < 1) depth = 1;
   auto start = std::chrono::steady_clock::now();
   uint64_t total = 0;
-  ForEachLegalChild(board, EvalState{}, true,
+  ForEachLegalChild(board, PerftRoot(board), true,
                     [&](Move move, const Board &child, const EvalState &childState) {
                       uint64_t leaves = Perft(child, childState, depth - 1, false);
                       std::printf("%s %" PRIu64 "\n", CompactMoveText(move).c_str(), leaves);

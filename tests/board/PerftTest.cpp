@@ -42,7 +42,9 @@ const PerftCase RuleCases[] = {
     {"K1k5/8/P7/8/8/8/8/8 w - - 0 1", 6, 2217},
 };
 
-uint64_t PerftOf(const char *fen, int depth) { return Perft(FenBoard(fen), EvalState{}, depth, true); }
+uint64_t PerftOf(const char *fen, int depth) {
+  return Perft(FenBoard(fen), PerftRoot(FenBoard(fen)), depth, true);
+}
 
 class PerftTest : public MovesTest, public ::testing::WithParamInterface<PerftCase> {};
 
