@@ -313,9 +313,7 @@ bool PlayGamePair(std::string_view opponentMove, std::string_view engineMove) {
   Move engine = FindTypedEngineMove(afterOpponent, engineMove);
   if (engine.IsNull()) return false;
 
-  uint8_t opponentCapture = CapturedPiece(working, opponent, EnginePawn);
   if (!opponent.IsNull()) ReplayPly(working, opponent, 1);
-  uint8_t engineCapture = CapturedPiece(working, engine, OpponentPawn);
   ReplayPly(working, engine, 0);
   Game.currentBoard = working;
   Flow.score = 0;
@@ -323,7 +321,7 @@ bool PlayGamePair(std::string_view opponentMove, std::string_view engineMove) {
   Flow.gameRecordCount++;
   if (Flow.gameRecordCount <= GameRecordLimit)
     Flow.gameRecord[Flow.gameRecordCount] =
-        MovePair{opponent, engine, opponentCapture, engineCapture, 0, 0, 0};
+        MovePair{opponent, engine, 0, 0};
   return true;
 }
 
@@ -341,7 +339,6 @@ bool SearchAnswer(std::string_view opponentMove, int32_t maxHorizon,
     opponent = FindTypedOpponentMove(working, opponentMove, Game.engineIsWhite);
     if (opponent.IsNull()) return false;
   }
-  uint8_t opponentCapture = CapturedPiece(working, opponent, EnginePawn);
   if (!opponent.IsNull()) ApplyMove(opponent, working);
   EvalState state = SetUpSearchInputs(working);
   SetSearchLimits();
@@ -359,7 +356,7 @@ bool SearchAnswer(std::string_view opponentMove, int32_t maxHorizon,
     return false;
   }
   Flow.score = Tree.rootBest;
-  RecordPair(working, opponent, opponentCapture, Tree.bestLine.move[1]);
+  RecordPair(working, opponent, Tree.bestLine.move[1]);
   Flow.engineMoveCount++;
   return true;
 }
