@@ -92,6 +92,7 @@ static void SetSearchLimits() {
   Limits.testTimeLimit = Settings.testTimeLimit;
   Limits.fullEvalToggle = Settings.fullEvalToggle;
   Limits.gameRecordCount = Flow.gameRecordCount;
+  Limits.threadCount = Settings.threadCount;
 }
 
 static void WriteEngineMove(Move move) {

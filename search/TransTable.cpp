@@ -82,13 +82,13 @@ void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32
   margin = move.IsNull() ? -Infinite : slotMargin[chosen];
 }
 
-void TTStore(const Board &board, uint64_t key, int ply, int32_t score, int remainingDepth,
-             const PrincipalLine &line) {
+void TTStore(const SearchThread &t, const Board &board, uint64_t key, int ply, int32_t score,
+             int remainingDepth, const PrincipalLine &line) {
   score = std::clamp(score, -MateThreshold, MateThreshold);
-  bool insideProbe = ply >= 2 && Tree.plyProbe[ply - 1].Any();
+  bool insideProbe = ply >= 2 && t.stack[ply - 1].probe.Any();
   if (ply % 2 == 1) {
-    if (score < Tree.aspirationLow || insideProbe) score = -MoveOnlyScore;
-  } else if (score > Tree.aspirationHigh || insideProbe) {
+    if (score < t.aspirationLow || insideProbe) score = -MoveOnlyScore;
+  } else if (score > t.aspirationHigh || insideProbe) {
     score = MoveOnlyScore;
   }
   TTBucket &bucket = BucketFor(key, ply);

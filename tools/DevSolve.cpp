@@ -15,6 +15,7 @@
 #include "board/Setup.h"
 #include "board/Text.h"
 #include "driver/Config.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "tools/DevCommand.h"
 
@@ -159,7 +160,7 @@ int SolveCommand(const std::vector<std::string> &args) {
     }
     std::string san = played.IsNull() ? "none" : SanMoveText(board, played);
     std::printf("%-12s %-7s %-8s depth %2d nodes %10" PRIu64 " time %6.2f\n", id.c_str(), san.c_str(),
-                verdict.c_str(), Tree.depthReached, Tree.nodeCount, searchSeconds);
+                verdict.c_str(), Tree.depthReached, SearchNodeTotal(), searchSeconds);
     std::fflush(stdout);
   }
   std::printf("solved %d/%d\n", solved, judged);
