@@ -43,7 +43,7 @@ struct SearchOutcome {
   int32_t score;
 };
 
-inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
+inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon, int threads = 1) {
   Board board = EmptyBoard;
   bool engineIsWhite = true;
   EXPECT_TRUE(ReadFen(fen, board, engineIsWhite)) << fen;
@@ -51,6 +51,7 @@ inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
   Signals.timedMode = false;
   Limits.maxHorizon = maxHorizon;
   Limits.testMode = true;
+  Limits.threadCount = threads;
   PrepareMoveSearch();
   EvalState state = SetUpSearchInputs(board);
   ChooseMove(board, state, NullMove);
