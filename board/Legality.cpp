@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "board/Attacks.h"
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
 
 // Squares a castling king must find unattacked, by its destination: the square it passes and its

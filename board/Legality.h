@@ -12,6 +12,7 @@
 #pragma once
 
 #include "board/Board.h"
+#include "board/Move.h"
 
 // after: the board after MakeMove (its king-square bytes are up to date); move: the move made, with
 // its resolved kind (0 = the null move); moverSide: EngineSide or OpponentSide, the side that made

@@ -1,9 +1,15 @@
-// Making a move on a board copy, and the attack tests that legality, move ordering and the
-// evaluation ask. There is no unmake: every search node owns its copy of the board and of the
-// EvalState and drops it when it returns.
+// Making a move on a board copy. There is no unmake: every search node owns its copy of the board
+// and of the EvalState and drops it when it returns.
+//
+//   SetGPawnWatch / ClearGPawnWatch   the g-pawn flags the game flow sets before a search
+//   MakeMove              board, material and the castling and g-pawn path terms
+//   ApplyMove             the board only
+//   CountPieceChange      the piece balances when a piece leaves or appears on a square
 #pragma once
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/Move.h"
 
 // Flags the game flow sets before a search: that side's king stands on its king side, so an
 // advance of its g-pawn weakens the shelter (see MakeMove).
@@ -17,12 +23,8 @@ extern MoveFlags GPawnWatch;
 void SetGPawnWatch(const Board &gameBoard);
 void ClearGPawnWatch();  // both flags off
 
-void MakeMove(Move move, Board &board, EvalState &state);            // board and material, castling terms
-void ApplyMove(Move move, Board &board);                             // the board only
-bool IsAttacked(const Board &board, int square, int attackingSide);  // side 1 engine, 2 opponent
-bool SideToMoveInCheck(const Board &board, bool engineToMove);       // its king attacked
-bool IsAttackedByCheaper(uint8_t piece, const Board &board, int square, int attackingSide);
-bool ThreatensHeavyPiece(const Board &board, Move move);  // board after the move
+void MakeMove(Move move, Board &board, EvalState &state);  // board and material, castling terms
+void ApplyMove(Move move, Board &board);                   // the board only
 // The queen, rook and minor balances and the bishop colour counters after the piece leaves the
 // square (change -1) or appears on it (change +1); pawns and kings change nothing here.
 void CountPieceChange(EvalState &state, uint8_t piece, int square, int change);

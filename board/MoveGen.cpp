@@ -2,7 +2,10 @@
 
 #include <initializer_list>
 
+#include "board/Attacks.h"
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
+#include "board/SquareScan.h"
 
 // ---------------------------------------------------------------------------------------------
 // Generation.

@@ -18,6 +18,7 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/Move.h"
 
 // The captures of one node, moved out of its MoveList: slot 0 holds EndMove, slots 1..filled hold
 // (move, score) pairs in ascending score order; of two equal scores the one collected later sits

@@ -3,6 +3,9 @@
 #include <cctype>
 #include <vector>
 
+#include "board/EvalState.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
 #include "board/Perft.h"
 #include "board/Text.h"

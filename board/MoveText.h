@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "board/Board.h"
+#include "board/Move.h"
 
 // A promotion piece by its letters: the engine's Dutch initial and the protocol's English one.
 struct PromotionName {

@@ -7,8 +7,11 @@
 
 #include <cstdint>
 
+#include "board/Attacks.h"
 #include "board/Board.h"
+#include "board/EvalState.h"
 #include "board/MakeMove.h"
+#include "board/Move.h"
 #include "board/MoveGen.h"
 
 // Hands every pseudo-legal move of the side to move to visit, in the order a full-width search

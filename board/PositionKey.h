@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/Move.h"
 
 constexpr int ZobristPieceCount = 16;  // index 0 and 13..15 stay zero
 constexpr int ZobristSquareCount = 64;

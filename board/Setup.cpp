@@ -3,6 +3,8 @@
 #include <cctype>
 #include <fstream>
 
+#include "board/Attacks.h"
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
 #include "board/MoveText.h"
 #include "board/Text.h"

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
 #include "board/MoveText.h"
 

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "board/Board.h"
+#include "board/Move.h"
 
 constexpr int BookLineLimit = 8000;
 constexpr int BookRecordSize = 61;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "board/Board.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "driver/Console.h"
 #include "driver/GameFlow.h"
 #include "driver/Platform.h"

@@ -1,6 +1,8 @@
 #include "driver/EngineState.h"
 
 #include "board/Board.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
 #include "board/PositionKey.h"
 #include "book/Book.h"
@@ -16,6 +18,7 @@
 
 void InitEngineTables(int hashSize) {
   InitBoardTables();
+  ResetGamePosition();  // the game starts from the start board the tables just built
   SizeHashTables(hashSize);
   InitZobrist();  // after the tables are sized, as the keys have always been drawn
   InitEvaluationMasks();

@@ -1,5 +1,7 @@
 #include "driver/GameFlow.h"
 
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/Legality.h"
 #include "board/MakeMove.h"
 #include "board/MoveGen.h"

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/Move.h"
 
 constexpr int GameRecordLimit = 1000;  // pairs beyond this are played but not stored
 constexpr int TakeBackLimit = 997;     // "/B" is refused in longer games

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/MoveText.h"
 #include "board/Text.h"
 #include "book/Book.h"

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "board/Board.h"
+#include "board/GameRecord.h"
 #include "board/PositionKey.h"
 #include "board/Text.h"
 #include "book/Book.h"

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "board/Move.h"
 #include "board/MoveText.h"
 #include "board/Text.h"
 #include "book/Book.h"

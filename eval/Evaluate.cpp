@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
+#include "board/SquareScan.h"
 #include "eval/Pawns.h"
+#include "eval/Score.h"
 #include "eval/SquareTable.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -826,4 +829,11 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
         EvaluatePassedPawns(board, state, engineToMove, lastMove, scan.oppPhase, scan.engPhase);
     CombinePassedPawns(totals, scan.engineQueenPresent, scan.opponentQueenPresent, state);
   }
+}
+
+void EvaluateRoot(Board &root, EvalState &state, const EvalContext &context, Move lastMove) {
+  constexpr int RootDepth = 1, RootPly = 1;
+  BuildPawnBits(state, root);
+  Evaluate(root, state, true, lastMove, true, true, context);
+  SumScore(root, state, context, RootDepth, RootPly);
 }

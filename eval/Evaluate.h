@@ -12,8 +12,13 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/Move.h"
 #include "eval/RootInputs.h"
 
 // The board is written during the call (single squares emptied and restored) and left as it was.
 void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, bool pawnsChanged,
               bool kingSafety, const EvalContext &context);
+// The evaluation of the root node: pawn bitboards built afresh, everything recomputed, the engine
+// to move after lastMove (NullMove when there is none), summed at depth 1 and ply 1.
+void EvaluateRoot(Board &root, EvalState &state, const EvalContext &context, Move lastMove);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "board/Attacks.h"
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
 #include "eval/SquareTable.h"
 

@@ -13,6 +13,8 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/Move.h"
 
 // The work totals of one passed-pawn evaluation, from the engine's and from the opponent's side.
 struct PasserTotals {

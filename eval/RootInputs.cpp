@@ -1,9 +1,8 @@
 #include "eval/RootInputs.h"
 
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
-#include "eval/Evaluate.h"
 #include "eval/Pawns.h"
-#include "eval/Score.h"
 
 EvalState ScanEvalState(Board &board) {
   EvalState state{};
@@ -73,11 +72,4 @@ void SetRootValues(EvalContext &context, const Board &root, const EvalState &roo
   context.rootEngineRights = RootEngineRights(root);
   context.rootOpponentRights = RootOpponentRights(root);
   context.rootTotalMaterial = rootState.engineMaterial + rootState.opponentMaterial;
-}
-
-void EvaluateRoot(Board &root, EvalState &state, const EvalContext &context, Move lastMove) {
-  constexpr int RootDepth = 1, RootPly = 1;
-  BuildPawnBits(state, root);
-  Evaluate(root, state, true, lastMove, true, true, context);
-  SumScore(root, state, context, RootDepth, RootPly);
 }

@@ -13,6 +13,8 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/Move.h"
 
 constexpr int32_t NoFutilityMargin = 128000;  // futilityMargin when a node has set none
 constexpr int32_t RootExtensionCredit = -5;   // extensionCredit at the root of a search
@@ -35,6 +37,3 @@ void SetGameFlowFlags(EvalContext &context, const Board &gamePosition);
 // The search root's part: castling rights and total material of the root; drawishCap and
 // lazyEvalDepth stay as the search driver set them.
 void SetRootValues(EvalContext &context, const Board &root, const EvalState &rootState);
-// The evaluation of the root node: pawn bitboards built afresh, everything recomputed, the engine
-// to move after lastMove (NullMove when there is none), summed at depth 1 and ply 1.
-void EvaluateRoot(Board &root, EvalState &state, const EvalContext &context, Move lastMove);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "board/Geometry.h"
+
 // clang-format off
 const SquareTable EdgeTable = TableFromRows(9, {
   {4, 2, 2, 2, 2, 2, 2, 4},

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/EvalState.h"
 #include "eval/RootInputs.h"
 #include "eval/SquareTable.h"
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "book/Book.h"
 #include "fuzz/FuzzPlatform.h"
 #include "fuzz/FuzzSearch.h"

@@ -1,5 +1,8 @@
 #include "fuzz/FuzzSearch.h"
 
+#include "board/EvalState.h"
+#include "board/GameRecord.h"
+#include "board/Move.h"
 #include "board/Perft.h"
 #include "board/PositionKey.h"
 #include "book/Book.h"

@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
+#include "board/Move.h"
 #include "board/MoveGen.h"
 #include "board/MoveText.h"
 #include "board/Text.h"

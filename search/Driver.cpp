@@ -2,12 +2,13 @@
 // aspiration windows, the stop conditions of the clock, the depth limit and the book, the root's
 // own part of the node procedure, and the draw pull kept across moves.
 #include "search/Driver.h"
-
 #include <algorithm>
 #include <functional>
 #include <thread>
 #include <vector>
 
+#include "board/Attacks.h"
+#include "board/GameRecord.h"
 #include "board/Legality.h"
 #include "board/MakeMove.h"
 #include "board/MoveText.h"

@@ -11,6 +11,8 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/Move.h"
 #include "search/Search.h"
 
 // What the search needs from the engine around it.

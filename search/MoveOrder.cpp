@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "board/Geometry.h"
 #include "search/Search.h"
 
 void ClearKillers(SearchThread &t) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "board/Board.h"
+#include "board/Move.h"
 #include "board/MoveGen.h"
 #include "search/Search.h"
 

@@ -3,10 +3,11 @@
 // draws, path bonuses, the transposition table, the evaluation, the node type, the king chase,
 // stand pat, the selective step, and the move loop with its re-search after a failed probe.
 #include "search/Node.h"
-
 #include <algorithm>
 #include <cstdlib>
-
+#include "board/Attacks.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/Legality.h"
 #include "board/MakeMove.h"
 #include "board/MoveGen.h"

@@ -13,6 +13,8 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/Move.h"
 #include "search/Search.h"
 
 // One node, searched by thread t (its path stack, killers, counters and root state: the node reads

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "board/Board.h"
+#include "board/Move.h"
 #include "eval/RootInputs.h"
 
 // Scores: a pawn is worth 95. +-Infinite are the open bounds; Infinite is also mate on the board.

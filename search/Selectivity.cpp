@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "board/Attacks.h"
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
 
 static int OtherSide(int side) { return side == EngineSide ? OpponentSide : EngineSide; }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/Move.h"
 
 // At most limit of the 8 squares around the king of kingSide are free for it: on the board, empty
 // or enemy-held, and not attacked by the other side. With liftKing the king is taken off the

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "board/Geometry.h"
 #include "search/Driver.h"
 #include "search/Search.h"
 

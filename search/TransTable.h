@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/Move.h"
 
 // A slot keeps the key's high half and bits 16..31 of its low half: bits 0..15 are the bucket's
 // own index (a table has at least 65536 buckets), so a slot that matches these matches the whole

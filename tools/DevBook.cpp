@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "board/Attacks.h"
+#include "board/EvalState.h"
+#include "board/Geometry.h"
+#include "board/Move.h"
 #include "board/MoveText.h"
 #include "board/Perft.h"
 #include "book/Book.h"

@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <string>
 
+#include "board/EvalState.h"
+#include "board/Move.h"
 #include "board/Setup.h"
+#include "eval/Evaluate.h"
 #include "eval/RootInputs.h"
 #include "tools/DevCommand.h"
 

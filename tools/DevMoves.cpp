@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "board/EvalState.h"
+#include "board/GameRecord.h"
+#include "board/Move.h"
 #include "board/MoveText.h"
 #include "board/Perft.h"
 #include "board/PositionKey.h"

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "board/EvalState.h"
+#include "board/Move.h"
 #include "board/MoveText.h"
 #include "board/Setup.h"
 #include "board/Text.h"

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "board/GameRecord.h"
+#include "board/Move.h"
 #include "board/MoveText.h"
 #include "board/Setup.h"
 #include "board/Text.h"

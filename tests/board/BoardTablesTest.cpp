@@ -1,3 +1,5 @@
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "tests/board/MovesFixture.h"
 
 namespace {

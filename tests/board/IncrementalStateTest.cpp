@@ -10,8 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "board/Attacks.h"
+#include "board/EvalState.h"
+#include "board/Geometry.h"
 #include "board/Legality.h"
 #include "board/MakeMove.h"
+#include "board/Move.h"
 #include "board/MoveText.h"
 #include "board/Perft.h"
 #include "eval/Evaluate.h"

@@ -1,5 +1,8 @@
 #include <vector>
 
+#include "board/EvalState.h"
+#include "board/Geometry.h"
+#include "board/Move.h"
 #include "board/MoveGen.h"
 #include "board/MoveText.h"
 #include "board/Perft.h"

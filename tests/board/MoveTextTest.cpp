@@ -1,3 +1,7 @@
+#include "board/EvalState.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
+#include "board/Move.h"
 #include "board/MoveGen.h"
 #include "board/MoveText.h"
 #include "board/Perft.h"

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "board/Board.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/PositionKey.h"
 #include "board/Setup.h"
 #include "support/FreshEngine.h"

@@ -1,6 +1,7 @@
 #include <ostream>
 #include <string>
 
+#include "board/EvalState.h"
 #include "board/Perft.h"
 #include "tests/board/MovesFixture.h"
 

@@ -1,7 +1,9 @@
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
+#include "board/Geometry.h"
 #include "board/MoveText.h"
 #include "board/Setup.h"
 #include "tests/board/MovesFixture.h"

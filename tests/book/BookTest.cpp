@@ -1,18 +1,18 @@
 // The opening books: loading the record files, probing them for the engine's colour, and the
 // mkbook tool that builds them, down to the books shipped in data/.
-#include "book/Book.h"
-
 #include <gtest/gtest.h>
-
 #include <cstring>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
-
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
+#include "board/Move.h"
 #include "board/MoveText.h"
 #include "board/PositionKey.h"
 #include "board/Setup.h"
+#include "book/Book.h"
 #include "support/FreshEngine.h"
 #include "support/Scratch.h"
 

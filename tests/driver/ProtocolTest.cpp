@@ -4,6 +4,8 @@
 #include <string>
 
 #include "board/Board.h"
+#include "board/GameRecord.h"
+#include "board/Move.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
 #include "driver/Console.h"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "board/GameRecord.h"
+#include "board/Move.h"
 #include "board/MoveText.h"
 #include "book/Book.h"
 #include "driver/Clock.h"

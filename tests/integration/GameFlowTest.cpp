@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/MoveText.h"
 #include "driver/GameFlow.h"
 #include "driver/Interpreter.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/GameRecord.h"
 #include "driver/Console.h"
 #include "driver/GameFlow.h"
 #include "support/EngineFixture.h"

@@ -6,7 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "board/EvalState.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
 #include "board/MakeMove.h"
+#include "board/Move.h"
 #include "board/MoveGen.h"
 #include "board/MoveText.h"
 #include "board/PositionKey.h"

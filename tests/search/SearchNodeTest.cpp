@@ -1,5 +1,10 @@
 // Single nodes below a prepared root: the draws the node finds on its path and in the game
 // history, and the hash move it takes from the table.
+#include "board/EvalState.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
+#include "board/Move.h"
+#include "eval/Evaluate.h"
 #include "eval/RootInputs.h"
 #include "tests/search/SearchFixture.h"
 

@@ -1,6 +1,11 @@
 // The selective decisions of single nodes where the piece that moved is not the piece that now
 // stands on the target (promotions), and where a move shares its squares with a killer of another
 // piece: positions the bench total does not reach.
+#include "board/EvalState.h"
+#include "board/GameRecord.h"
+#include "board/Geometry.h"
+#include "board/Move.h"
+#include "eval/Evaluate.h"
 #include "eval/RootInputs.h"
 #include "search/Selectivity.h"
 #include "tests/search/SearchFixture.h"

@@ -1,3 +1,5 @@
+#include "board/Geometry.h"
+#include "board/Move.h"
 #include "search/TransTable.h"
 #include "tests/search/SearchFixture.h"
 
