@@ -4,8 +4,15 @@
 // set-up of the root node (the opponent's move, the game history, the book probe), the root-move
 // table, the handling of each searched root move and the polling of input and clock.
 //
-// The search reaches the engine around it only through SearchHooks, which the driver fills at
-// start-up, and reads its time limits from SearchLimits, which the game flow sets before each search.
+// It runs the main search thread and, with more than one thread, helper threads that deepen the
+// same root on their own records (SearchThread) and share only the tables and the stop signal;
+// the main thread alone polls, reports and decides the move.
+//
+// Input, the clock and the thinking output it reaches through SearchHooks, which the driver fills
+// at start-up; its limits it reads from SearchLimits, which the game flow sets before each search.
+// The game itself it still reaches directly, at the root of the scoring pass: it copies the root
+// to the game board, counts the opponent's move into the fifty-move count and the game history,
+// and probes and fills the book record.
 #pragma once
 
 #include <cstdint>
