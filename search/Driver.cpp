@@ -114,6 +114,7 @@ void ResetSearchForNewGame() {
 void ResetSearchState() {
   Tree = SearchThread{};
   Tree.isMain = true;
+  Tree.pollMask = PollInterval - 1;
   Limits = SearchLimits{};
   ResetSearchForNewGame();
 }
@@ -277,7 +278,7 @@ void RootMoveSearched(SearchThread &t, Move move, int32_t score, bool improved,
 bool PollAndTestTime(SearchThread &t) {
   if (!t.isMain) return SearchStopped();  // the main thread alone reads input and the clock
   t.pollCounter++;
-  if (t.pollCounter % PollInterval != 0) return false;
+  if ((t.pollCounter & t.pollMask) != 0) return false;
   // Every line that has arrived is handled now: a move, its clock lines and a command come
   // together, and a ponder hit must not wait for further polls.
   if (!Signals.stopSearch && !t.rootScoringPass && Hooks.inputWaiting()) {
@@ -515,6 +516,12 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   bool legal = true;
   PrincipalLine line{};
   int32_t value = 0;
+
+  // The main thread shares the cores with its helpers: it polls after proportionally fewer nodes of
+  // its own, so that input and the clock are looked at as often as on one thread.
+  int pollInterval = PollInterval;
+  for (int threads = 1; threads < Limits.threadCount && pollInterval > 1; threads *= 2) pollInterval /= 2;
+  Tree.pollMask = uint64_t(pollInterval) - 1;
 
   // Root scoring pass
   Tree.isMain = true;

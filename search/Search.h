@@ -150,6 +150,7 @@ struct SearchThread {
   // Counters.
   SharedCounter nodeCount;
   uint64_t pollCounter;
+  uint64_t pollMask;  // the main thread polls when pollCounter has none of these bits
 
   PlyEntry stack[MaxPly + 1];  // index = ply
   bool quietSeen[99][99];      // quiet moves that cut off near the root
