@@ -5,7 +5,7 @@
 JOBS ?= 2
 WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
-.PHONY: all run books test test-deps test-release test-sanitize test-fuzz fuzz fuzz-build format format-check clean pgo
+.PHONY: all run books test test-deps test-release test-sanitize test-threads test-fuzz fuzz fuzz-build format format-check clean pgo
 .PHONY: install uninstall package windows play test-windows
 
 all:
@@ -35,7 +35,7 @@ pgo:
 	cmake -S . -B build/pgo -DKRELIN_PGO=use
 	cmake --build build/pgo -j$(JOBS) --target krelin krelin-dev
 
-test: format-check test-deps test-release test-sanitize test-fuzz test-windows
+test: format-check test-deps test-release test-sanitize test-threads test-fuzz test-windows
 
 # The real-GUI games need xboard, Xvfb, Fairy-Max and polyglot (the UCI games), the Windows test
 # mingw-w64 and wine: installed when run as root, otherwise those tests are skipped with their reason.
@@ -64,6 +64,14 @@ test-sanitize:
 	cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRELIN_SANITIZE=ON -DKRELIN_ASSERTS=ON -DKRELIN_WERROR=$(WERROR)
 	cmake --build build/sanitize -j$(JOBS)
 	cd build/sanitize && ctest --output-on-failure -j$(JOBS)
+
+# The search threads under ThreadSanitizer: the tests that search on several threads, in this
+# process and through the real binary. A race report ends the program with an error, so any race
+# fails them; the shared tables' racy slots are the one access left out (search/TransTable.cpp).
+test-threads:
+	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRELIN_TSAN=ON -DKRELIN_WERROR=$(WERROR)
+	cmake --build build/tsan -j$(JOBS) --target krelin krelin_tests
+	cd build/tsan && TSAN_OPTIONS="halt_on_error=1 exitcode=66" ctest --output-on-failure -j$(JOBS) -R Threads
 
 # Fuzz targets, one per outside input (fuzz/, clang's libFuzzer with AddressSanitizer and UBSan):
 # `make fuzz` runs each, one after the other on one core, for FUZZ_RUNS executions (a million; -1: no
@@ -104,7 +112,7 @@ clean:
 # krelin-dev.exe with mingw-w64 and packs the zip for WinBoard and Arena. `make play` opens xboard
 # against the engine.
 PREFIX ?= /usr/local
-WINDOWS_TOOLS := command -v x86_64-w64-mingw32-g++ >/dev/null && command -v wine >/dev/null && [ -x /usr/lib/wine/wine64 ]
+WINDOWS_TOOLS := command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null && [ -x /usr/lib/wine/wine64 ]
 WINDOWS_CONFIGURE := cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/MingwW64.cmake \
 	-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKRELIN_WERROR=$(WERROR)
 

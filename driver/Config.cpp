@@ -18,6 +18,11 @@ void ResetSettings() {
   Settings.depthLimit = FullHorizon;
   Settings.testTimed = true;
   Settings.testTimeLimit = 120.0 / 86400.0;
+  Settings.threadCount = 1;
+}
+
+static void TakeThreadCount(long count) {
+  if (count >= 1 && count <= MaxThreadCount) Settings.threadCount = int(count);
 }
 
 bool LocateConfiguration() {
@@ -33,6 +38,13 @@ bool LocateConfiguration() {
   return false;
 }
 
+// A whole signed decimal number; false for anything else.
+static bool ReadWholeNumber(const std::string &text, long &number) {
+  char *end = nullptr;
+  number = std::strtol(text.c_str(), &end, 10);
+  return end != text.c_str() && *end == '\0';
+}
+
 // Calls take(key, value) for every valid line of the configuration file, in file order.
 template <typename Take>
 static void ForEachConfigurationLine(Take take) {
@@ -44,10 +56,8 @@ static void ForEachConfigurationLine(Take take) {
     if (line.find('\0') != std::string::npos) continue;
     std::string normal = SqueezeUpper(line.substr(0, 255));
     if (normal.size() < 6) continue;
-    std::string value = normal.substr(5, 40);
-    char *end = nullptr;
-    long number = std::strtol(value.c_str(), &end, 10);
-    if (end == value.c_str() || *end != '\0') continue;  // not a number
+    long number = 0;
+    if (!ReadWholeNumber(normal.substr(5, 40), number)) continue;
     take(normal.substr(0, 5), number);
   }
 }
@@ -67,5 +77,11 @@ void ReadConfiguration() {
     if (key == "QUIT=") Settings.quitAfterResult = value != 0;
     if (key == "KIBS=") Settings.kibitzEnabled = value != 0;
     if (key == "CLOG=") Settings.consoleLogEnabled = value != 0;
+    if (key == "CPUS=") TakeThreadCount(value);
   });
+}
+
+void TakeCoresCommand(const std::string &digits) {
+  long count = 0;
+  if (ReadWholeNumber(digits, count)) TakeThreadCount(count);
 }

@@ -13,6 +13,7 @@
 constexpr const char *ConfigurationFileName = "krelininit.txt";
 constexpr int DefaultHashSize = 8;
 constexpr int FullHorizon = 50;
+constexpr int MaxThreadCount = 64;
 
 struct EngineSettings {
   std::string filePrefix;  // directory of the configuration, with separator; empty: current directory
@@ -27,10 +28,14 @@ struct EngineSettings {
   bool testTimed;        // in test mode the search stops after testTimeLimit
   double testTimeLimit;  // days
   bool fullEvalToggle;   // E1 / E0 in the settings line
+  int threadCount;       // CPUS= or the interface's cores: search threads, 1 to MaxThreadCount
 };
 extern EngineSettings Settings;
 
 void ResetSettings();        // start-up values
 bool LocateConfiguration();  // sets filePrefix; false when the file is nowhere
 int ReadHashSize();          // the last valid HASH= value, DefaultHashSize without one
-void ReadConfiguration();    // QUIT=, KIBS=, CLOG=
+void ReadConfiguration();    // QUIT=, KIBS=, CLOG=, CPUS=
+// The interface's "cores N" (digits after the word): the thread count when N is 1 to
+// MaxThreadCount, else nothing changes.
+void TakeCoresCommand(const std::string &digits);

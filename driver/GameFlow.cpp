@@ -100,6 +100,7 @@ static void SetSearchLimits() {
   Limits.fullEvalToggle = Settings.fullEvalToggle;
   Limits.gameRecordCount = Flow.gameRecordCount;
   Limits.rootMoveCount = 0;
+  Limits.threadCount = Settings.threadCount;
 }
 
 static void WriteEngineMove(Move move) {
@@ -320,8 +321,7 @@ bool PlayGamePair(std::string_view opponentMove, std::string_view engineMove) {
   Flow.engineMoveCount++;
   Flow.gameRecordCount++;
   if (Flow.gameRecordCount <= GameRecordLimit)
-    Flow.gameRecord[Flow.gameRecordCount] =
-        MovePair{opponent, engine, 0, 0};
+    Flow.gameRecord[Flow.gameRecordCount] = MovePair{opponent, engine, 0, 0};
   return true;
 }
 

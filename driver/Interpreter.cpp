@@ -14,6 +14,7 @@
 #include "driver/GameFlow.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
 #include "search/TransTable.h"
@@ -83,7 +84,7 @@ static bool SetUpSuiteMoves(const std::string &moves) {
 static SuiteSearch SearchSuitePosition(bool analysisLine) {
   PlayMoveNow();
   if (analysisLine) BuildAnalysisLine(16, true);
-  SuiteSearch search{Tree.nodeCount, Flow.lastSearchTime, {}, Reports.messageLine};
+  SuiteSearch search{SearchNodeTotal(), Flow.lastSearchTime, {}, Reports.messageLine};
   search.searchLog.assign(Reports.searchLog, Reports.searchLog + Reports.searchLogCount);
   return search;
 }

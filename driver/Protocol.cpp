@@ -179,6 +179,8 @@ static bool HandleLine(std::string s) {
     Settings.ponderEnabled = false;
   } else if (StartsWith(s, "HARD")) {
     Settings.ponderEnabled = true;
+  } else if (StartsWith(s, "CORES")) {
+    TakeCoresCommand(s.substr(5));
   }
   return true;
 }

@@ -76,7 +76,7 @@ void WritePostLine(int moves) {
   if (!fromBook && Tree.rootBest >= 0) score = "+" + score;
   double centiseconds = (ElapsedTime() + Tree.ponderHitTime) * 8640000.0;
   std::string head = std::to_string(Tree.horizon) + " " + score + " " +
-                     Format("%2.0f", std::floor(centiseconds)) + " " + std::to_string(Tree.nodeCount);
+                     Format("%2.0f", std::floor(centiseconds)) + " " + std::to_string(SearchNodeTotal());
   head = head.substr(0, 40);
 
   std::string text;
@@ -175,6 +175,6 @@ void WriteSearchLog() {
 
 void WriteSpeedLine() {
   double seconds = (ElapsedTime() + Tree.ponderHitTime) * 86400.0;
-  std::string speed = seconds > 0 ? std::to_string(std::llround(double(Tree.nodeCount) / seconds)) : "-";
+  std::string speed = seconds > 0 ? std::to_string(std::llround(double(SearchNodeTotal()) / seconds)) : "-";
   ConsoleLogLine("k/s: " + speed);
 }

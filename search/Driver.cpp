@@ -3,6 +3,10 @@
 // own part of the node procedure, and the draw pull kept across moves.
 #include "search/Driver.h"
 #include <algorithm>
+#include <functional>
+#include <thread>
+#include <vector>
+
 #include "board/Attacks.h"
 #include "board/GameRecord.h"
 #include "board/Legality.h"
@@ -80,9 +84,16 @@ void NoSearchLogLine(int) {}
 
 uint64_t ClockSeed() { return uint64_t(Hooks.clockDays() * MillisecondsPerDay); }
 
+struct HelperCrew {
+  std::vector<SearchThread> records;  // one per helper, sized when the thread count changes
+  std::vector<std::thread> threads;
+  int searched = 0;  // helpers of the last search, whose nodes count in its total
+};
+HelperCrew Crew;
+
 }  // namespace
 
-SearchState Tree;
+SearchThread Tree;
 SearchLimits Limits;
 
 SearchHooks SilentHooks() {
@@ -101,7 +112,9 @@ void ResetSearchForNewGame() {
 }
 
 void ResetSearchState() {
-  Tree = SearchState{};
+  Tree = SearchThread{};
+  Tree.isMain = true;
+  Tree.pollMask = PollInterval - 1;
   Limits = SearchLimits{};
   ResetSearchForNewGame();
 }
@@ -109,31 +122,31 @@ void ResetSearchState() {
 void PrepareMoveSearch() {
   Tree.nodeCount = 0;
   Tree.selectiveDepth = 0;
+  Crew.searched = 0;
   Tree.pollCounter = 0;
   Tree.rootBest = 0;
   Tree.selectiveMode = false;
   Tree.bestLine = PrincipalLine{};
-  ClearKillers();
+  ClearKillers(Tree);
 }
 
 // ---------------------------------------------------------------------------------------------
 // The root node.
 
-bool SetUpRoot(const Board &board, EvalState &state, Move lastMove) {
-  Tree.rootMovesDone = 0;
+bool SetUpRoot(SearchThread &t, const Board &board, EvalState &state, Move lastMove) {
+  t.rootMovesDone = 0;
   state.extensionCredit = RootExtensionCredit;
-  Tree.extensionLimit = ExtensionLimitBase - Tree.horizon;
-  Tree.lateDepth = std::max(Tree.horizon - LateDepthDistance, MinLateDepth);
-  Tree.horizonLess4 = Tree.horizonLess2 - 2;
+  t.extensionLimit = ExtensionLimitBase - t.horizon;
+  t.lateDepth = std::max(t.horizon - LateDepthDistance, MinLateDepth);
+  t.horizonLess4 = t.horizonLess2 - 2;
   bool bothHavePieces = state.enginePieceMaterial > RootPieceMaterialGate &&
                         state.opponentPieceMaterial > RootPieceMaterialGate;
-  if (Tree.rootScoringPass) Tree.rootBothHavePieces = bothHavePieces;
-  Tree.lazyEvalDepth = Limits.fullEvalToggle || !Tree.rootBothHavePieces
-                           ? NoLazyEvalDepth
-                           : std::max(Tree.horizon, MinLazyEvalDepth);
-  Tree.context.lazyEvalDepth = Tree.lazyEvalDepth;
-  Tree.rootInCheck = IsAttacked(board, board[EngineKingSquare], OpponentSide);
-  if (!Tree.rootScoringPass) return true;
+  if (t.rootScoringPass) t.rootBothHavePieces = bothHavePieces;
+  t.lazyEvalDepth = Limits.fullEvalToggle || !t.rootBothHavePieces ? NoLazyEvalDepth
+                                                                   : std::max(t.horizon, MinLazyEvalDepth);
+  t.context.lazyEvalDepth = t.lazyEvalDepth;
+  t.rootInCheck = IsAttacked(board, board[EngineKingSquare], OpponentSide);
+  if (!t.rootScoringPass) return true;
 
   // The opponent's move: its king must not be attacked, castling not through check (a real move
   // gets the full attack test).
@@ -141,19 +154,19 @@ bool SetUpRoot(const Board &board, EvalState &state, Move lastMove) {
   Game.currentBoard = board;
   bool lastMoveIrreversible =
       lastMove.kind == CaptureMove || lastMove.kind == EnPassantMove || lastMove.promotion != 0;
-  if (lastMoveIrreversible) Tree.drawishCap = 0;
-  Tree.context.drawishCap = Tree.drawishCap;
-  SetRootValues(Tree.context, board, state);
-  Tree.rootMoveCount = 0;
+  if (lastMoveIrreversible) t.drawishCap = 0;
+  t.context.drawishCap = t.drawishCap;
+  SetRootValues(t.context, board, state);
+  t.rootMoveCount = 0;
   // The opponent's move joins the game history.
   uint8_t rootMover = lastMove.kind == 0 ? 0 : lastMove.promotion != 0 ? OpponentPawn : board[lastMove.to];
   CountFiftyMoveRule(rootMover, lastMove.kind);
   uint64_t key = ComputeKey(board);
   HistoryPush(board, 1, uint32_t(key), uint32_t(key >> 32));
-  for (auto &row : Tree.quietSeen)
+  for (auto &row : t.quietSeen)
     for (bool &seen : row) seen = false;
   ClearBookRecord();
-  Tree.bookMatchCount = 0;
+  t.bookMatchCount = 0;
   Move bookMove =
       Books.useBook ? BookProbe(board, Game.engineIsWhite, Limits.gameRecordCount, ClockSeed()) : NullMove;
   Move mateMove;
@@ -166,13 +179,14 @@ bool SetUpRoot(const Board &board, EvalState &state, Move lastMove) {
   return true;
 }
 
-bool RootMoveTerms(Move move, uint8_t piece, bool inCheck, EvalState &state, int32_t &value) {
+bool RootMoveTerms(SearchThread &t, Move move, uint8_t piece, bool inCheck, EvalState &state,
+                   int32_t &value) {
   if (BookRecord.status == BookMovesFound) {
     if (!BookRecord.noBonus && move == BookRecord.slot[0]) state.positionalAdjust += BookMoveBonus;
     bool candidate = IsBookCandidate(move);
-    if (Tree.rootScoringPass) {
-      if (candidate) Tree.bookMatchCount++;
-    } else if (Tree.bookMatchCount > 0 && !candidate) {
+    if (t.rootScoringPass) {
+      if (candidate) t.bookMatchCount++;
+    } else if (t.bookMatchCount > 0 && !candidate) {
       value = -Infinite;  // once the book has spoken, only its moves are searched
       return true;
     }
@@ -183,40 +197,40 @@ bool RootMoveTerms(Move move, uint8_t piece, bool inCheck, EvalState &state, int
   }
   // The engine's king leaving its back row, or stepping to the b- or g-pawn's square, early.
   bool earlyKingSquare = (move.to >= 21 && move.to <= 28) || move.to == 32 || move.to == 37;
-  if (Tree.selectiveMode && piece == EngineKing && move.kind == QuietMove && !inCheck &&
+  if (t.selectiveMode && piece == EngineKing && move.kind == QuietMove && !inCheck &&
       state.opponentPieceMaterial > KingStepMaterialGate && earlyKingSquare)
     state.positionalAdjust -= EarlyKingStepPenalty;
   return false;
 }
 
-int LoadRootPreMoves(Move *preMoves) {
-  Move follow = Tree.followLine.move[1];
-  int n = Tree.rootMoveCount;
+int LoadRootPreMoves(SearchThread &t, Move *preMoves) {
+  Move follow = t.followLine.move[1];
+  int n = t.rootMoveCount;
   if (!follow.IsNull()) {
     // The previous iteration's best move goes last, to be searched first.
     for (int i = 1; i < n; i++) {
-      if (Tree.rootMoveTable[i].move == follow) {
-        RootMove moved = Tree.rootMoveTable[i];
-        for (int k = i; k < n; k++) Tree.rootMoveTable[k] = Tree.rootMoveTable[k + 1];
-        Tree.rootMoveTable[n] = moved;
+      if (t.rootMoveTable[i].move == follow) {
+        RootMove moved = t.rootMoveTable[i];
+        for (int k = i; k < n; k++) t.rootMoveTable[k] = t.rootMoveTable[k + 1];
+        t.rootMoveTable[n] = moved;
         break;
       }
     }
   }
   int count = 0;
   for (int i = std::max(1, n - (RootPreMoveCount - 1)); i <= n; i++)
-    preMoves[count++] = Tree.rootMoveTable[i].move;
+    preMoves[count++] = t.rootMoveTable[i].move;
   return count;
 }
 
-int32_t RootMoveScore(Move move, int32_t score) {
-  if (!Tree.rootScoringPass) return score;
+int32_t RootMoveScore(const SearchThread &t, Move move, int32_t score) {
+  if (!t.rootScoringPass) return score;
   if (!BookRecord.forcedReply.empty() && BookRecord.forcedReply == CompactMoveText(move)) {
     BookRecord.chosen = true;
     BookRecord.status = BookForcedReply;
     return Infinite;
   }
-  if (move == BookRecord.slot[0] && Tree.rootBest < Infinite && score < Infinite &&
+  if (move == BookRecord.slot[0] && t.rootBest < Infinite && score < Infinite &&
       !(BookRecord.status == BookMovesFound && !BookRecord.noBonus)) {
     BookRecord.chosen = true;
     return BookMoveScore;
@@ -224,38 +238,39 @@ int32_t RootMoveScore(Move move, int32_t score) {
   return score;
 }
 
-void RootMoveSearched(Move move, int32_t score, bool improved, const PrincipalLine &childLine,
-                      PrincipalLine &line, int32_t &value, bool &cutoff) {
-  if (Tree.rootScoringPass) {
+void RootMoveSearched(SearchThread &t, Move move, int32_t score, bool improved,
+                      const PrincipalLine &childLine, PrincipalLine &line, int32_t &value, bool &cutoff) {
+  if (t.rootScoringPass) {
     // Every root move gets an exact score: the root's value opens again after each.
-    if (Tree.rootMoveCount < RootMoveLimit) {
-      Tree.rootMoveCount++;
-      Tree.rootMoveTable[Tree.rootMoveCount] = RootMove{move, score - Tree.rootEvaluation};
+    if (t.rootMoveCount < RootMoveLimit) {
+      t.rootMoveCount++;
+      t.rootMoveTable[t.rootMoveCount] = RootMove{move, score - t.rootEvaluation};
     }
-    if (score > Tree.rootBest) {
-      Tree.rootBest = score;
-      ExtendLine(Tree.bestLine, move, childLine, 1);
+    if (score > t.rootBest) {
+      t.rootBest = score;
+      ExtendLine(t.bestLine, move, childLine, 1);
     }
     if (!cutoff) value = -Infinite;
-  } else if (improved || Tree.rootMovesDone == 0) {
-    Tree.rootBest = score;
+  } else if (improved || t.rootMovesDone == 0) {
+    t.rootBest = score;
     // A mate found by the failed iteration stands until the research finds one as good.
-    if (Tree.rootMovesDone == 0 && Tree.researchCount > 0 && Tree.failScore >= MateThreshold &&
-        Tree.rootBest < Tree.failScore) {
-      value = Tree.rootBest = Tree.failScore;
-      line = Tree.failLine;
+    if (t.rootMovesDone == 0 && t.researchCount > 0 && t.failScore >= MateThreshold &&
+        t.rootBest < t.failScore) {
+      value = t.rootBest = t.failScore;
+      line = t.failLine;
       cutoff = true;
     }
-    Tree.bestLine = line;
-    if (Tree.horizon >= SelectiveHorizon || Tree.rootBest >= MateThreshold) Hooks.postLine(PostLineMoves);
-    if (Limits.testMode && Tree.horizon > SelectiveHorizon) Hooks.searchLogLine(Tree.rootMovesDone);
+    t.bestLine = line;
+    if (t.isMain && (t.horizon >= SelectiveHorizon || t.rootBest >= MateThreshold))
+      Hooks.postLine(PostLineMoves);
+    if (t.isMain && Limits.testMode && t.horizon > SelectiveHorizon) Hooks.searchLogLine(t.rootMovesDone);
   }
-  bool anotherBefore = Tree.rootMovesDone > 0;
-  Tree.rootMovesDone++;
-  if (Signals.timedMode && !Limits.testMode && Tree.horizon >= TimeStopMinDepth &&
-      Tree.horizon >= Limits.minTimeStopDepth && anotherBefore && Tree.researchCount == 0 &&
-      Tree.iterationScore[Tree.horizon - 1] - TimeStopScoreMargin < Tree.rootBest &&
-      Hooks.elapsedTime() + Tree.ponderTimeCredit >= Limits.softTimeLimit) {
+  bool anotherBefore = t.rootMovesDone > 0;
+  t.rootMovesDone++;
+  if (t.isMain && Signals.timedMode && !Limits.testMode && t.horizon >= TimeStopMinDepth &&
+      t.horizon >= Limits.minTimeStopDepth && anotherBefore && t.researchCount == 0 &&
+      t.iterationScore[t.horizon - 1] - TimeStopScoreMargin < t.rootBest &&
+      Hooks.elapsedTime() + t.ponderTimeCredit >= Limits.softTimeLimit) {
     Signals.stopSearch = Signals.stoppedByTime = true;
   }
 }
@@ -267,18 +282,19 @@ bool RootMoveAllowed(Move move) {
   return false;
 }
 
-bool PollAndTestTime() {
-  Tree.pollCounter++;
-  if (Tree.pollCounter % PollInterval != 0) return false;
+bool PollAndTestTime(SearchThread &t) {
+  if (!t.isMain) return SearchStopped();  // the main thread alone reads input and the clock
+  t.pollCounter++;
+  if ((t.pollCounter & t.pollMask) != 0) return false;
   // Every line that has arrived is handled now: a move, its clock lines and a command come
   // together, and a ponder hit must not wait for further polls.
-  if (!Signals.stopSearch && !Tree.rootScoringPass && Hooks.inputWaiting()) {
+  if (!Signals.stopSearch && !t.rootScoringPass && Hooks.inputWaiting()) {
     int lines = 0;
     do Hooks.pollInput();
     while (++lines < LinesPerPoll && !Signals.stopSearch && Signals.commandText.empty() &&
            Hooks.inputWaiting());
   }
-  if (Tree.rootScoringPass) return Signals.stopSearch;
+  if (t.rootScoringPass) return Signals.stopSearch;
   if (Limits.testMode) {
     if (Limits.testTimed && Hooks.elapsedTime() >= Limits.testTimeLimit) {
       Signals.stopSearch = Signals.stoppedByTime = true;
@@ -286,7 +302,7 @@ bool PollAndTestTime() {
     }
     return Signals.stopSearch;
   }
-  if (Signals.timedMode && Hooks.elapsedTime() + Tree.ponderTimeCredit >= Limits.hardTimeLimit) {
+  if (Signals.timedMode && Hooks.elapsedTime() + t.ponderTimeCredit >= Limits.hardTimeLimit) {
     Signals.stopSearch = Signals.stoppedByTime = true;
     return true;
   }
@@ -300,17 +316,16 @@ bool PollAndTestTime() {
   Signals.pondering = false;
   Signals.ponderMoveText.clear();
   Signals.ponderDisplayMove.clear();
-  Tree.ponderHitTime = Hooks.elapsedTime();
-  Tree.ponderTimeCredit = Tree.ponderHitTime / 2;
+  t.ponderHitTime = Hooks.elapsedTime();
+  t.ponderTimeCredit = t.ponderHitTime / 2;
   Hooks.postLine(PostLineMoves);
-  bool soleMoveDeepEnough = Tree.legalRootMoves <= 1 && Tree.horizon > SoleMovePonderDepth;
-  bool enoughAlready =
-      Tree.rootMovesDone == 0 && Tree.horizon > Limits.minTimeStopDepth && Tree.researchCount == 0 &&
-      Tree.iterationScore[Tree.horizon - 1] >= Tree.iterationScore[Tree.horizon - 2] - ScoreDropMargin &&
-      Tree.ponderTimeCredit > Limits.softTimeLimit / 2;
+  bool soleMoveDeepEnough = t.legalRootMoves <= 1 && t.horizon > SoleMovePonderDepth;
+  bool enoughAlready = t.rootMovesDone == 0 && t.horizon > Limits.minTimeStopDepth && t.researchCount == 0 &&
+                       t.iterationScore[t.horizon - 1] >= t.iterationScore[t.horizon - 2] - ScoreDropMargin &&
+                       t.ponderTimeCredit > Limits.softTimeLimit / 2;
   Hooks.restartClock();
   // The clock may have run out while the engine pondered: then the move is due at once.
-  bool outOfTime = Tree.ponderTimeCredit >= Limits.hardTimeLimit;
+  bool outOfTime = t.ponderTimeCredit >= Limits.hardTimeLimit;
   if (soleMoveDeepEnough || enoughAlready || outOfTime) {
     Signals.stopSearch = Signals.stoppedByTime = true;
     return true;
@@ -388,33 +403,120 @@ static void Finish() {
 
 // The aspiration bounds of the next iteration: open while not selective or after the last
 // research, a narrow window around the last score, or a window opened on the side that failed.
-static void SetAspirationWindow() {
-  if (Tree.researchCount == MaxResearches || !Tree.selectiveMode) {
-    Tree.aspirationLow = -Infinite, Tree.aspirationHigh = Infinite;
-  } else if (Tree.researchCount == 0) {
-    Tree.aspirationLow = Tree.rootBest - AspirationWindow,
-    Tree.aspirationHigh = Tree.rootBest + AspirationWindow;
-  } else if (Tree.failedLow) {
-    Tree.aspirationLow = Tree.rootBest - ResearchWindow, Tree.aspirationHigh = Infinite;
+static void SetAspirationWindow(SearchThread &t) {
+  if (t.researchCount == MaxResearches || !t.selectiveMode) {
+    t.aspirationLow = -Infinite, t.aspirationHigh = Infinite;
+  } else if (t.researchCount == 0) {
+    t.aspirationLow = t.rootBest - AspirationWindow, t.aspirationHigh = t.rootBest + AspirationWindow;
+  } else if (t.failedLow) {
+    t.aspirationLow = t.rootBest - ResearchWindow, t.aspirationHigh = Infinite;
   } else {
-    Tree.aspirationLow = -Infinite, Tree.aspirationHigh = Tree.rootBest + ResearchWindow;
+    t.aspirationLow = -Infinite, t.aspirationHigh = t.rootBest + ResearchWindow;
   }
 }
 
 // After an iteration: accept it and go deeper, or search the same depth again after a fail.
-static void TakeAspirationResult(const PrincipalLine &line) {
-  if (Tree.researchCount >= MaxResearches) {
-    Tree.researchCount = 0;
-  } else if (Tree.selectiveMode &&
-             (Tree.rootBest > Tree.aspirationHigh || Tree.rootBest <= Tree.aspirationLow)) {
-    Tree.researchCount++;
-    Tree.failedLow = Tree.rootBest <= Tree.aspirationLow;
-    if (Tree.failedLow) Tree.easyMove = NullMove;
-    Tree.failScore = Tree.rootBest;
-    Tree.failLine = line;
+static void TakeAspirationResult(SearchThread &t, const PrincipalLine &line) {
+  if (t.researchCount >= MaxResearches) {
+    t.researchCount = 0;
+  } else if (t.selectiveMode && (t.rootBest > t.aspirationHigh || t.rootBest <= t.aspirationLow)) {
+    t.researchCount++;
+    t.failedLow = t.rootBest <= t.aspirationLow;
+    if (t.failedLow) t.easyMove = NullMove;
+    t.failScore = t.rootBest;
+    t.failLine = line;
   } else {
-    Tree.researchCount = 0;
+    t.researchCount = 0;
   }
+}
+
+// One iteration of thread t: the next depth (or the same one after an aspiration fail), its
+// window, and the search of the root. line receives the iteration's line.
+static void SearchIteration(SearchThread &t, const Board &board, const EvalState &state, Move lastMove,
+                            PrincipalLine &line, bool &legal) {
+  t.selectiveMode = t.horizon > SelectiveHorizon;
+  SetAspirationWindow(t);
+  t.horizonLess2 = std::max(t.horizon - 2, 2);
+  t.ttDepthLimit = t.selectiveMode ? t.horizon : 0;
+
+  t.previousBest = t.rootBest;
+  t.rootBest = -Infinite;
+  line = PrincipalLine{};
+  int32_t value = 0;
+  Search(t, board, 0, 0, 0, Infinite, t.aspirationLow, state, lastMove, line, value, legal);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Helper threads. Each searches the same root on its own record and shares only the tables with
+// the others; the main thread alone reports, keeps time and decides the move. The helpers keep
+// out of lock step by the skip blocks of lazy SMP: helper i (counted from 0) leaves out the
+// depths d for which (d + SkipPhase[i]) / SkipSize[i] is odd, so that at any time the threads are
+// spread over neighbouring depths and fill the tables for one another.
+
+constexpr int SkipPatterns = 20;
+constexpr int SkipSize[SkipPatterns] = {1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4, 4, 4, 4, 4};
+constexpr int SkipPhase[SkipPatterns] = {0, 1, 0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5, 6, 7};
+
+static bool HelperSkipsDepth(int helper, int depth) {
+  int i = helper % SkipPatterns;
+  return (depth + SkipPhase[i]) / SkipSize[i] % 2 != 0;
+}
+
+namespace {
+
+// A helper's deepening: from the main thread's record after the scoring pass, until the main
+// thread ends its search (or a stop). Its lines and scores are its own and are never played.
+void HelperSearch(int helper, const Board &board, const EvalState &state, Move lastMove) {
+  SearchThread &t = Crew.records[helper];
+  PrincipalLine line{};
+  bool legal = true;
+  while (!SearchStopped()) {
+    t.followLine = t.driverLine;
+    if (t.researchCount == 0) {
+      t.horizon++;
+      while (HelperSkipsDepth(helper, t.horizon)) t.horizon++;
+    }
+    if (t.horizon > Limits.maxHorizon) return;
+    SearchIteration(t, board, state, lastMove, line, legal);
+    if (SearchStopped()) return;
+    t.iterationScore[t.horizon] = t.rootBest;
+    TakeAspirationResult(t, line);
+    t.driverLine = line;
+  }
+}
+
+// Starts the helpers of a search from the main thread's record; the destructor stops and joins
+// them, so that no helper outlives the search that started it, whichever way that search ends.
+struct HelperRun {
+  HelperRun(int threadCount, const Board &board, const EvalState &state, Move lastMove) {
+    int helpers = std::clamp(threadCount, 1, MaxSearchThreads) - 1;
+    if (int(Crew.records.size()) != helpers) Crew.records.resize(helpers);
+    for (int i = 0; i < helpers; i++) {
+      Crew.records[i] = Tree;
+      Crew.records[i].isMain = false;
+      Crew.records[i].nodeCount = 0;
+    }
+    Crew.searched = helpers;
+    HelpersHalt = false;
+    for (int i = 0; i < helpers; i++)
+      Crew.threads.emplace_back(HelperSearch, i, std::cref(board), std::cref(state), lastMove);
+  }
+  ~HelperRun() {
+    HelpersHalt = true;
+    for (std::thread &thread : Crew.threads) thread.join();
+    Crew.threads.clear();
+    HelpersHalt = false;
+  }
+  HelperRun(const HelperRun &) = delete;
+  HelperRun &operator=(const HelperRun &) = delete;
+};
+
+}  // namespace
+
+uint64_t SearchNodeTotal() {
+  uint64_t total = Tree.nodeCount;
+  for (int i = 0; i < Crew.searched; i++) total += Crew.records[i].nodeCount;
+  return total;
 }
 
 bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
@@ -422,7 +524,14 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   PrincipalLine line{};
   int32_t value = 0;
 
+  // The main thread shares the cores with its helpers: it polls after proportionally fewer nodes of
+  // its own, so that input and the clock are looked at as often as on one thread.
+  int pollInterval = PollInterval;
+  for (int threads = 1; threads < Limits.threadCount && pollInterval > 1; threads *= 2) pollInterval /= 2;
+  Tree.pollMask = uint64_t(pollInterval) - 1;
+
   // Root scoring pass
+  Tree.isMain = true;
   Tree.rootScoringPass = true;
   Tree.horizon = ScoringPassDepth;
   Tree.ttDepthLimit = 0;
@@ -436,7 +545,7 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   Tree.rootMovesDone = 0;
   Tree.aspirationLow = -Infinite;
   Tree.aspirationHigh = Infinite;
-  Search(board, 0, 0, 0, Infinite, -Infinite, state, lastMove, line, value, legal);
+  Search(Tree, board, 0, 0, 0, Infinite, -Infinite, state, lastMove, line, value, legal);
 
   if (NewOrQuitStops()) {
     Tree.rootScoringPass = false;
@@ -471,20 +580,13 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
     return true;
   }
 
-  // Iterative deepening
+  // Iterative deepening, the helpers beside it
+  HelperRun helpers(Limits.threadCount, board, state, lastMove);
   while (KeepDeepening()) {
     Tree.followLine = Tree.driverLine;
     if (Tree.horizon <= MaxAnalysisHorizon) Hooks.analysisLine(LineLength - 1, true);
     if (Tree.researchCount == 0) Tree.horizon++;
-    Tree.selectiveMode = Tree.horizon > SelectiveHorizon;
-    SetAspirationWindow();
-    Tree.horizonLess2 = std::max(Tree.horizon - 2, 2);
-    Tree.ttDepthLimit = Tree.selectiveMode ? Tree.horizon : 0;
-
-    Tree.previousBest = Tree.rootBest;
-    Tree.rootBest = -Infinite;
-    line = PrincipalLine{};
-    Search(board, 0, 0, 0, Infinite, Tree.aspirationLow, state, lastMove, line, value, legal);
+    SearchIteration(Tree, board, state, lastMove, line, legal);
 
     if (NewOrQuitStops()) return true;
     // Stopped before a root move was done: the last completed score stands.
@@ -496,7 +598,7 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
         (Tree.selectiveMode && Tree.rootBest < Tree.previousBest - EasyMoveDrop &&
          Tree.horizon >= EasyMoveDepth))
       Tree.easyMove = NullMove;
-    TakeAspirationResult(line);
+    TakeAspirationResult(Tree, line);
     Tree.driverLine = line;
     if (Hooks.iterationDone != nullptr) Hooks.iterationDone();
   }

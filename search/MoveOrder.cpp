@@ -5,9 +5,9 @@
 #include "board/Geometry.h"
 #include "search/Search.h"
 
-void ClearKillers() {
-  for (auto &plySlots : Tree.killerTable)
-    for (KillerSlot &slot : plySlots) slot = KillerSlot{NullMove, 0};
+void ClearKillers(SearchThread &t) {
+  for (int ply = 0; ply < KillerPlies; ply++)
+    for (KillerSlot &slot : t.stack[ply].killers) slot = KillerSlot{NullMove, 0};
 }
 
 // The killer can be played here: the same piece on its origin, an empty target, a clear path for
@@ -38,17 +38,17 @@ static bool StillPlayable(const Board &board, const KillerSlot &killer) {
   }
 }
 
-Move PickKiller(const Board &board, int killerPly, int slot, TriedMoves &tried) {
-  const KillerSlot &killer = Tree.killerTable[killerPly][slot];
+Move PickKiller(const SearchThread &t, const Board &board, int killerPly, int slot, TriedMoves &tried) {
+  const KillerSlot &killer = t.stack[killerPly].killers[slot];
   if (killer.move.IsNull() || killer.move.kind != QuietMove) return NullMove;
   if (!StillPlayable(board, killer) || WasTried(tried, killer.move)) return NullMove;
   AddTriedMove(tried, killer.move);
   return killer.move;
 }
 
-void UpdateKillers(int ply, Move move, uint8_t piece) {
-  if (ply <= QuietSeenPly) Tree.quietSeen[move.from][move.to] = true;
-  KillerSlot *slots = Tree.killerTable[ply];
+void UpdateKillers(SearchThread &t, int ply, Move move, uint8_t piece) {
+  if (ply <= QuietSeenPly) t.quietSeen[move.from][move.to] = true;
+  KillerSlot *slots = t.stack[ply].killers;
   for (int i = KillerSlots - 1; i >= 0; i--) {
     if (slots[i].move == move && slots[i].piece == piece) {
       if (i < KillerSlots - 1) {
@@ -61,10 +61,10 @@ void UpdateKillers(int ply, Move move, uint8_t piece) {
   slots[0] = KillerSlot{move, piece};
 }
 
-bool PassesEvasionFilter(const Board &board, int ply, Move move) {
+bool PassesEvasionFilter(const SearchThread &t, const Board &board, int ply, Move move) {
   if (move.kind == CastlingMove) return false;
   if (move.kind == CaptureMove || move.kind == EnPassantMove) return true;
-  Move check = Tree.plyMove[ply - 1];
+  Move check = t.stack[ply - 1].move;
   if (check.kind == 0 || check.kind == CastlingMove || check.kind == EnPassantMove) return true;
   uint8_t piece = board[move.from];
   if (piece == EngineKing || piece == OpponentKing) return true;

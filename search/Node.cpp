@@ -81,10 +81,11 @@ enum class ProbeMode { None, Reduced, Scout };
 
 // One node's working record, on the stack for the length of the call.
 struct Node {
-  Node(const Board &parentBoard, const EvalState &parentState, int parentPly, int parentDepth,
-       int movesAtParent, int32_t nodeBound, int32_t nodeInit, Move nodeMove, PrincipalLine &nodeLine,
-       int32_t &nodeValue, bool &nodeLegal)
-      : ply(parentPly + 1),
+  Node(SearchThread &thread, const Board &parentBoard, const EvalState &parentState, int parentPly,
+       int parentDepth, int movesAtParent, int32_t nodeBound, int32_t nodeInit, Move nodeMove,
+       PrincipalLine &nodeLine, int32_t &nodeValue, bool &nodeLegal)
+      : t(thread),
+        ply(parentPly + 1),
         depth(parentDepth + 1),
         movesSearchedAtParent(movesAtParent),
         bound(nodeBound),
@@ -101,6 +102,7 @@ struct Node {
         nullMove(nodeMove.kind == 0) {}
 
   // The call.
+  SearchThread &t;  // the thread's record: its path stack, killers, counters and root state
   const int ply;
   int depth;  // changed by extensions, reductions and reduced probes
   const int movesSearchedAtParent;
@@ -190,7 +192,7 @@ bool IsGeneratedMove(const Board &board, int side, Move wanted) {
 }
 
 // Path bonus for the engine's development while the opening guidance is on (even plies).
-int32_t OpeningGuidanceBonus(int ply, Move move, uint8_t piece, uint8_t captured) {
+int32_t OpeningGuidanceBonus(const SearchThread &t, int ply, Move move, uint8_t piece, uint8_t captured) {
   if (move.promotion != 0) return 0;
   switch (piece) {
     case EngineKnight:
@@ -199,7 +201,7 @@ int32_t OpeningGuidanceBonus(int ply, Move move, uint8_t piece, uint8_t captured
       if (move.kind == CaptureMove) return captured == OpponentKnight ? -BishopTakesKnightPenalty : 0;
       if (move.kind != QuietMove) return 0;
       for (int p = ply - 3; p >= 1; p -= 2) {
-        Move previous = Tree.plyMove[p];
+        Move previous = t.stack[p].move;
         if (previous.to != move.from) continue;
         // The bishop's previous move: going on along its line, or back where it came from, wastes time.
         if (previous.kind != QuietMove) return 0;
@@ -233,7 +235,7 @@ bool InCheckAfterMove(const Node &n) {
 // wrong address costs nothing but the fetch). The move changes nothing the key update reads.
 void KeyAndPrefetch(Node &n) {
   n.keyAfterMove = UpdateKey(n.state.positionKey, n.move, n.piece, n.captured);
-  if (Tree.ttDepthLimit > 0) TTPrefetch(n.keyAfterMove, n.ply);
+  if (n.t.ttDepthLimit > 0) TTPrefetch(n.keyAfterMove, n.ply);
 }
 
 // Steps 2 to 4: the move made on the node's board (unless the entry futility prunes a quiet move
@@ -243,7 +245,7 @@ void KeyAndPrefetch(Node &n) {
 bool MakeNodeMove(Node &n) {
   const Move move = n.move;
   n.piece = n.nullMove ? 0 : n.board[move.from];
-  Tree.plyPiece[n.ply - 1] = n.piece;
+  n.t.stack[n.ply - 1].piece = n.piece;
   switch (move.kind) {
     case CaptureMove:
       n.captured = n.board[move.to];
@@ -280,7 +282,7 @@ bool MakeNodeMove(Node &n) {
     }
   }
 
-  if (!IsLegalAfterMove(n.board, move, n.moverSide, Tree.plyInCheck[n.ply - 1])) {
+  if (!IsLegalAfterMove(n.board, move, n.moverSide, n.t.stack[n.ply - 1].inCheck)) {
     n.legal = false;
     return false;
   }
@@ -288,7 +290,7 @@ bool MakeNodeMove(Node &n) {
   KRELIN_ASSERT(BoardIsOk(n.board));
   bool reversibleQuiet = (move.kind == QuietMove && !n.irreversible) || move.kind == CastlingMove;
   n.state.reversibleCount = reversibleQuiet ? n.state.reversibleCount + 1 : 0;
-  Tree.plyProbe[n.ply] = Tree.plyProbe[n.ply - 2];
+  n.t.stack[n.ply].probe = n.t.stack[n.ply - 2].probe;
   return true;
 }
 
@@ -302,8 +304,8 @@ bool QuiescencePrunes(const Node &n) {
     if (n.maximising ? e - takenValue >= n.bound + DeltaMargin : e + takenValue <= n.bound - DeltaMargin)
       return true;
   }
-  Move previous = n.ply >= 2 ? Tree.plyMove[n.ply - 2] : NullMove;
-  return n.depth > Tree.horizon + 1 && n.move.kind == CaptureMove && !Tree.plyInCheck[n.ply - 1] &&
+  Move previous = n.ply >= 2 ? n.t.stack[n.ply - 2].move : NullMove;
+  return n.depth > n.t.horizon + 1 && n.move.kind == CaptureMove && !n.t.stack[n.ply - 1].inCheck &&
          n.move.to != previous.to && PieceWeight[n.captured] < PieceWeight[n.piece] &&
          IsAttacked(n.board, n.move.to, n.side);
 }
@@ -311,12 +313,12 @@ bool QuiescencePrunes(const Node &n) {
 // Step 9, at the horizon and below it: the check extension at the horizon, and below it the
 // extensions and reductions of AdjustDepth.
 void AdjustNodeDepth(Node &n) {
-  if (n.depth == Tree.horizon) {
+  if (n.depth == n.t.horizon) {
     if (n.inCheck) n.depth -= 1;
-  } else if (n.state.extensionCount < Tree.extensionLimit && n.depth > 1) {
+  } else if (n.state.extensionCount < n.t.extensionLimit && n.depth > 1) {
     int32_t bonusChange = 0;
-    n.depth =
-        AdjustDepth(n.board, n.state, n.ply, n.depth, n.move, n.piece, n.captured, n.inCheck, bonusChange);
+    n.depth = AdjustDepth(n.t, n.board, n.state, n.ply, n.depth, n.move, n.piece, n.captured, n.inCheck,
+                          bonusChange);
     n.state.positionalAdjust += bonusChange;
   }
 }
@@ -324,15 +326,16 @@ void AdjustNodeDepth(Node &n) {
 // Step 10: the key, and the draws of a path of reversible moves: a repetition inside the search,
 // the fifty-move rule, and a repetition of a game position near the root. True: a draw.
 bool KeyAndDraws(Node &n) {
-  Tree.plyBoard[n.ply] = &n.board;
-  if (n.depth > Tree.ttDepthLimit) return false;
+  n.t.stack[n.ply].board = &n.board;
+  if (n.depth > n.t.ttDepthLimit) return false;
   n.state.positionKey = n.ply == 1 ? ComputeKey(n.board) : n.keyAfterMove;
-  Tree.plyKey[n.ply] = n.state.positionKey;
+  n.t.stack[n.ply].key = n.state.positionKey;
   KRELIN_ASSERT(EvalStateIsOk(n.board, n.state));
   int reversible = n.state.reversibleCount;
   if (reversible <= 0) return false;
   for (int i = 4; i <= reversible && n.ply - i >= 1; i += 2)
-    if (Tree.plyKey[n.ply - i] == n.state.positionKey && SameStateBytes(*Tree.plyBoard[n.ply - i], n.board))
+    if (n.t.stack[n.ply - i].key == n.state.positionKey &&
+        SameStateBytes(*n.t.stack[n.ply - i].board, n.board))
       return true;
   if (reversible != n.ply - 1) return false;  // the path holds an irreversible move
   if (Game.fiftyMoveCount + reversible > FiftyMovePlies) return true;
@@ -345,12 +348,13 @@ bool KeyAndDraws(Node &n) {
 // Step 11, after the engine's moves: the opening guidance and the king chase (the engine's king
 // driven by checks for three moves in a row).
 void ApplyPathBonuses(Node &n) {
-  if (n.ply % 2 != 0 || n.nullMove || !Tree.selectiveMode) return;
+  if (n.ply % 2 != 0 || n.nullMove || !n.t.selectiveMode) return;
   if (Limits.openingGuidance)
-    n.state.positionalAdjust += OpeningGuidanceBonus(n.ply, n.move, n.piece, n.captured);
+    n.state.positionalAdjust += OpeningGuidanceBonus(n.t, n.ply, n.move, n.piece, n.captured);
   int p = n.ply;
-  if (p > KingChaseMinPly && n.piece == EngineKing && Tree.plyInCheck[p - 1] && Tree.plyInCheck[p - 3] &&
-      Tree.plyInCheck[p - 5] && Tree.plyPiece[p - 3] == EngineKing && Tree.plyPiece[p - 5] == EngineKing) {
+  if (p > KingChaseMinPly && n.piece == EngineKing && n.t.stack[p - 1].inCheck && n.t.stack[p - 3].inCheck &&
+      n.t.stack[p - 5].inCheck && n.t.stack[p - 3].piece == EngineKing &&
+      n.t.stack[p - 5].piece == EngineKing) {
     n.kingChase = true;
     if (n.state.positionalAdjust > KingChaseFloor)
       n.state.positionalAdjust = std::max(n.state.positionalAdjust - KingChasePenalty, KingChaseFloor);
@@ -359,17 +363,17 @@ void ApplyPathBonuses(Node &n) {
 
 // Step 12: the hash move and the depth margin. True: the table proves a cut-off.
 bool ProbeTable(Node &n) {
-  if (n.depth > Tree.ttDepthLimit) {
+  if (n.depth > n.t.ttDepthLimit) {
     n.state.positionKey = 0;
     return false;
   }
-  TTProbe(n.board, n.state.positionKey, n.ply, Tree.horizon - n.depth, n.bound, n.hashMove, n.probeMargin);
+  TTProbe(n.board, n.state.positionKey, n.ply, n.t.horizon - n.depth, n.bound, n.hashMove, n.probeMargin);
   if (!n.hashMove.IsNull() && !IsGeneratedMove(n.board, n.side, n.hashMove)) {
     n.hashMove = NullMove;
     n.probeMargin = -Infinite;
   }
   if (n.ply <= QuietSeenPly && n.hashMove.kind == QuietMove)
-    Tree.quietSeen[n.hashMove.from][n.hashMove.to] = true;
+    n.t.quietSeen[n.hashMove.from][n.hashMove.to] = true;
   if (n.hashMove.IsNull() || n.probeMargin < 0) return false;
   if (!n.kingChase) return true;
   n.heldCutoff = true;
@@ -380,39 +384,39 @@ bool ProbeTable(Node &n) {
 // null-move subtree), with the root moves' own terms. True: the book decided the node's value.
 bool EvaluateNode(Node &n) {
   if (n.nullMove && n.ply >= 2) return false;
-  if (n.state.lazyReuse > 0 && n.depth >= Tree.lazyEvalDepth) {
+  if (n.state.lazyReuse > 0 && n.depth >= n.t.lazyEvalDepth) {
     n.state.runnerCount = 0;
   } else if (n.ply >= 2) {
     if (n.irreversible) UpdatePawnBits(n.move, n.captured, n.state, n.board);
-    bool kingSafety = n.ply <= 4 || n.depth < Tree.horizon;
-    Evaluate(n.board, n.state, n.maximising, n.move, n.irreversible, kingSafety, Tree.context);
+    bool kingSafety = n.ply <= 4 || n.depth < n.t.horizon;
+    Evaluate(n.board, n.state, n.maximising, n.move, n.irreversible, kingSafety, n.t.context);
   } else {
     BuildPawnBits(n.state, n.board);
-    Evaluate(n.board, n.state, true, n.move, true, true, Tree.context);
+    Evaluate(n.board, n.state, true, n.move, true, true, n.t.context);
   }
-  if (n.ply == 2 && RootMoveTerms(n.move, n.piece, n.inCheck, n.state, n.value)) return true;
-  SumScore(n.board, n.state, Tree.context, n.depth, n.ply);
-  if (n.ply == 1 && Tree.rootScoringPass) Tree.rootEvaluation = n.state.totalScore;
+  if (n.ply == 2 && RootMoveTerms(n.t, n.move, n.piece, n.inCheck, n.state, n.value)) return true;
+  SumScore(n.board, n.state, n.t.context, n.depth, n.ply);
+  if (n.ply == 1 && n.t.rootScoringPass) n.t.rootEvaluation = n.state.totalScore;
   return false;
 }
 
 // Step 14: whether the node searches every move (full width) and whether it may stand pat.
 void ChooseNodeType(Node &n) {
-  if (n.depth > Tree.horizon) {
-    if (!Tree.selectiveMode) {
+  if (n.depth > n.t.horizon) {
+    if (!n.t.selectiveMode) {
       n.fullWidth = false, n.standPat = true;
     } else if (n.inCheck) {
       n.fullWidth = true, n.standPat = false;
-    } else if (n.depth <= Tree.horizon + 2 && Tree.plyInCheck[n.ply - 1] &&
+    } else if (n.depth <= n.t.horizon + 2 && n.t.stack[n.ply - 1].inCheck &&
                FlightSquaresAtMost(n.board, n.moverSide, 2, false)) {
       n.fullWidth = true, n.standPat = true;  // the side that escaped a check is still in a mating net
     } else {
       n.fullWidth = false, n.standPat = true;
     }
-  } else if (n.depth == Tree.horizon) {
-    if (Tree.selectiveMode && !n.nullMove) {
+  } else if (n.depth == n.t.horizon) {
+    if (n.t.selectiveMode && !n.nullMove) {
       n.fullWidth = true, n.standPat = false;
-    } else if (Tree.selectiveMode) {
+    } else if (n.t.selectiveMode) {
       n.fullWidth = KingAttackCountReaches4(n.board, KingSquareOf(n.board, n.moverSide), n.side);
       n.standPat = true;
     } else {
@@ -430,8 +434,8 @@ bool KingChaseEnds(Node &n) {
   if (!n.kingChase) return false;
   bool queenPerpetual =
       n.state.reversibleCount >= QueenPerpetualReversible && n.value > QueenPerpetualScore &&
-      n.depth >= Tree.horizon - 1 && Tree.plyPiece[n.ply - 2] == OpponentQueen &&
-      Tree.plyPiece[n.ply - 4] == OpponentQueen && Tree.plyPiece[n.ply - 6] == OpponentQueen;
+      n.depth >= n.t.horizon - 1 && n.t.stack[n.ply - 2].piece == OpponentQueen &&
+      n.t.stack[n.ply - 4].piece == OpponentQueen && n.t.stack[n.ply - 6].piece == OpponentQueen;
   if (queenPerpetual) {
     n.value = QueenPerpetualScore;
     return QueenPerpetualScore <= n.bound;
@@ -443,12 +447,12 @@ bool KingChaseEnds(Node &n) {
 
 // A null-window scout of a non-selective node: the window closes on the bound.
 void TryScout(Node &n) {
-  if (n.depth < Tree.horizon - 1 && n.movesSearchedAtParent > 0 &&
+  if (n.depth < n.t.horizon - 1 && n.movesSearchedAtParent > 0 &&
       std::abs(n.value - n.bound) >= ScoutMinGap) {
     n.probeMode = ProbeMode::Scout;
     n.savedValue = n.value;
     n.value = NullWindowValue(n);
-    Tree.plyProbe[n.ply].scout = true;
+    n.t.stack[n.ply].probe.scout = true;
   }
 }
 
@@ -456,22 +460,22 @@ void TryScout(Node &n) {
 // a rook the move into the node was a quiet piece move made out of no check.
 bool NullMoveAllowed(const Node &n, int32_t sideMaterial) {
   bool quietPieceMove =
-      n.move.kind == QuietMove && !IsKing(n.piece) && !IsPawn(n.piece) && !Tree.plyInCheck[n.ply - 1];
+      n.move.kind == QuietMove && !IsKing(n.piece) && !IsPawn(n.piece) && !n.t.stack[n.ply - 1].inCheck;
   return sideMaterial > NullMoveMaterial && (sideMaterial > NullMoveFreeMaterial || quietPieceMove);
 }
 
 // The side to move passes, searched one to three plies shallower against a null window at the
 // bound. True when it still reaches the bound (false on a stop).
 bool NullMoveHolds(Node &n) {
-  int nullDepth = n.depth + (n.depth < Tree.horizonLess2 && n.move.kind == QuietMove ? 2 : 1);
-  if (nullDepth < Tree.horizonLess4) nullDepth += 1;
+  int nullDepth = n.depth + (n.depth < n.t.horizonLess2 && n.move.kind == QuietMove ? 2 : 1);
+  if (nullDepth < n.t.horizonLess4) nullDepth += 1;
   EvalState nullState = n.state;
   nullState.lazyReuse += 1;
   PrincipalLine nullLine;
   int32_t nullValue = 0;
-  Search(n.board, n.ply, nullDepth, n.standPat ? 1 : 0, NullWindowValue(n), n.bound, nullState, NullMove,
+  Search(n.t, n.board, n.ply, nullDepth, n.standPat ? 1 : 0, NullWindowValue(n), n.bound, nullState, NullMove,
          nullLine, nullValue, n.legal);
-  if (Signals.stopSearch) return false;
+  if (SearchStopped()) return false;
   bool held = n.legal && ReachesBound(n.maximising, nullValue, n.bound);
   n.legal = true;
   return held;
@@ -482,25 +486,25 @@ bool NullMoveHolds(Node &n) {
 bool SelectiveStep(Node &n) {
   n.probeMode = ProbeMode::None;
   n.savedValue = n.value;
-  if (!n.fullWidth || n.depth > Tree.horizon || n.nullMove || n.ply <= 1 || std::abs(n.bound) >= Infinite)
+  if (!n.fullWidth || n.depth > n.t.horizon || n.nullMove || n.ply <= 1 || std::abs(n.bound) >= Infinite)
     return false;
-  if (!Tree.selectiveMode) {
+  if (!n.t.selectiveMode) {
     TryScout(n);
     return false;
   }
   const bool atBound = ReachesBound(n.maximising, n.eval, n.bound) && !n.inCheck;
   const int32_t sideMaterial =
       n.side == EngineSide ? n.state.enginePieceMaterial : n.state.opponentPieceMaterial;
-  const bool parentInProbe = Tree.plyProbe[n.ply - 1].Any();
-  const bool outsideWindow = !n.maximising && Tree.aspirationHigh < n.bound;
-  const int reduction = n.depth < Tree.horizonLess2 ? 2 : 1;
+  const bool parentInProbe = n.t.stack[n.ply - 1].probe.Any();
+  const bool outsideWindow = !n.maximising && n.t.aspirationHigh < n.bound;
+  const int reduction = n.depth < n.t.horizonLess2 ? 2 : 1;
   auto cutOff = [&n]() {
     n.value = n.bound;
     return true;
   };
 
   // Near the horizon: static cut-offs only.
-  if (n.depth > Tree.horizonLess2) {
+  if (n.depth > n.t.horizonLess2) {
     int32_t d = n.maximising ? n.eval - n.bound : n.bound - n.eval;
     if (atBound && (parentInProbe || outsideWindow || HangingTest(n.board, n.side, d))) return cutOff();
     return false;
@@ -512,7 +516,7 @@ bool SelectiveStep(Node &n) {
     if (n.probeMargin >= -reduction || atBound) return cutOff();
   } else if (atBound && NullMoveAllowed(n, sideMaterial)) {
     bool held = NullMoveHolds(n);
-    if (Signals.stopSearch) return true;
+    if (SearchStopped()) return true;
     if (held) {
       if (sideMaterial >= NullMoveSureMaterial) return cutOff();
       n.probeMode = ProbeMode::Reduced, n.probeReduction = reduction;
@@ -520,15 +524,15 @@ bool SelectiveStep(Node &n) {
     }
   }
   // The general reduction, once per side on a path, while both sides keep their heavy pieces.
-  if (n.probeMode == ProbeMode::None && !Tree.plyProbe[n.ply].generalReduction && n.state.lazyReuse == 0 &&
+  if (n.probeMode == ProbeMode::None && !n.t.stack[n.ply].probe.generalReduction && n.state.lazyReuse == 0 &&
       n.state.enginePieceMaterial >= GeneralReductionMaterial &&
       n.state.opponentPieceMaterial >= GeneralReductionMaterial) {
     n.probeMode = ProbeMode::Reduced, n.probeReduction = 1;
     if (n.probeMargin >= -1) return cutOff();
-    Tree.plyProbe[n.ply].generalReduction = true;
+    n.t.stack[n.ply].probe.generalReduction = true;
   }
   if (n.probeMode == ProbeMode::Reduced) {
-    Tree.plyProbe[n.ply].reducedProbe = true;
+    n.t.stack[n.ply].probe.reducedProbe = true;
     n.savedValue = n.value;
     n.value = NullWindowValue(n);
     n.depth += n.probeReduction;
@@ -542,13 +546,13 @@ bool SelectiveStep(Node &n) {
 void SetFutilityMargin(Node &n) {
   if (!n.fullWidth || n.ply <= 1) return;
   int32_t m = NoFutilityMargin;
-  if (n.depth >= Tree.horizon || Tree.plyProbe[n.ply].Any())
+  if (n.depth >= n.t.horizon || n.t.stack[n.ply].probe.Any())
     m = FutilityAtHorizon;
-  else if (n.maximising && n.depth >= Tree.horizon - n.state.harmlessQuietCount)
+  else if (n.maximising && n.depth >= n.t.horizon - n.state.harmlessQuietCount)
     m = FutilityHarmlessPath;
-  else if (n.depth == Tree.horizonLess2)
+  else if (n.depth == n.t.horizonLess2)
     m = FutilityTwoBeforeHorizon;
-  else if (n.depth > Tree.horizonLess2)
+  else if (n.depth > n.t.horizonLess2)
     m = FutilityOneBeforeHorizon;
   n.state.futilityMargin = m;
 }
@@ -556,7 +560,7 @@ void SetFutilityMargin(Node &n) {
 // The node-level futility test after a stage's move, inside a probe of this side: the evaluation
 // plus the margin cannot reach the node's value.
 bool NodeIsFutile(const Node &n) {
-  if (n.movesSearched <= 0 || !Tree.plyProbe[n.ply].Any() || n.probeMode != ProbeMode::None) return false;
+  if (n.movesSearched <= 0 || !n.t.stack[n.ply].probe.Any() || n.probeMode != ProbeMode::None) return false;
   int32_t m = n.state.futilityMargin;
   if (m >= NoFutilityMargin) return false;
   return n.maximising ? n.eval + m <= n.value : n.eval - m >= n.value;
@@ -566,14 +570,14 @@ bool NodeIsFutile(const Node &n) {
 // or a stop).
 bool TryMove(Node &n, Move m, Stage stage) {
   if (n.ply == 1 && !RootMoveAllowed(m)) return false;  // as if it were not there
-  Search(n.board, n.ply, n.depth, n.movesSearched, n.value, n.bound, n.state, m, n.childLine, n.childValue,
-         n.legal);
-  if (Signals.stopSearch) return true;  // an unfinished child proves nothing
+  Search(n.t, n.board, n.ply, n.depth, n.movesSearched, n.value, n.bound, n.state, m, n.childLine,
+         n.childValue, n.legal);
+  if (SearchStopped()) return true;  // an unfinished child proves nothing
   if (!n.legal) {
     n.legal = true;
     return false;
   }
-  int32_t score = n.ply == 1 ? RootMoveScore(m, n.childValue) : n.childValue;
+  int32_t score = n.ply == 1 ? RootMoveScore(n.t, m, n.childValue) : n.childValue;
   bool first = !n.searchedAnyLegal;
   n.searchedAnyLegal = true;
   bool improved = Improves(n.maximising, score, n.value), cutoff = false;
@@ -582,9 +586,9 @@ bool TryMove(Node &n, Move m, Stage stage) {
     cutoff = ReachesBound(n.maximising, n.value, n.bound);
   }
   if (improved || first) ExtendLine(n.line, m, n.childLine, n.ply);
-  if (n.ply == 1) RootMoveSearched(m, score, improved, n.childLine, n.line, n.value, cutoff);
+  if (n.ply == 1) RootMoveSearched(n.t, m, score, improved, n.childLine, n.line, n.value, cutoff);
   n.movesSearched++;
-  if (!cutoff) return Signals.stopSearch;
+  if (!cutoff) return SearchStopped();
 
   // Good and other captures teach the killers nothing, nor does the strongest killer finding itself.
   bool teachesKillers = stage == Stage::PreMove || stage == Stage::Quiet || stage == Stage::Deferred ||
@@ -592,32 +596,32 @@ bool TryMove(Node &n, Move m, Stage stage) {
                         (stage == Stage::Killer && n.killerSlot != KillerSlots - 1);
   Move best = n.line.move[1];
   if (teachesKillers && best.kind == QuietMove && n.ply <= LinePlyLimit)
-    UpdateKillers(n.ply, best, n.board[best.from]);
+    UpdateKillers(n.t, n.ply, best, n.board[best.from]);
   // In the scoring pass the recaptures beyond the horizon prove nothing worth keeping.
-  bool store = !(stage == Stage::CapturesOnly && Tree.rootScoringPass && n.depth > Tree.horizon);
-  if (store && n.depth <= Tree.ttDepthLimit)
-    TTStore(n.board, n.state.positionKey, n.ply, n.value, Tree.horizon - n.depth, n.line);
+  bool store = !(stage == Stage::CapturesOnly && n.t.rootScoringPass && n.depth > n.t.horizon);
+  if (store && n.depth <= n.t.ttDepthLimit)
+    TTStore(n.t, n.board, n.state.positionKey, n.ply, n.value, n.t.horizon - n.depth, n.line);
   return true;
 }
 
 // The pre-moves, the last searched first: at the root the best root moves, elsewhere the hash
 // move, or the move of the previous iteration's line while the path still follows it.
 int LoadPreMoves(Node &n, Move *preMoves) {
-  if (n.ply == 1) return Tree.rootScoringPass ? 0 : LoadRootPreMoves(preMoves);
+  if (n.ply == 1) return n.t.rootScoringPass ? 0 : LoadRootPreMoves(n.t, preMoves);
   int count = 0;
   if (!n.hashMove.IsNull()) {
     preMoves[count++] = n.hashMove;
-  } else if (n.ply <= LinePlyLimit && !Tree.followLine.move[1].IsNull() &&
-             !Tree.followLine.move[n.ply].IsNull()) {
+  } else if (n.ply <= LinePlyLimit && !n.t.followLine.move[1].IsNull() &&
+             !n.t.followLine.move[n.ply].IsNull()) {
     bool samePath = true, nullOnPath = false;
     for (int k = 1; k < n.ply; k++) {
-      if (!(Tree.plyMove[k] == Tree.followLine.move[k])) samePath = false;
-      if (Tree.plyMove[k].kind == 0) nullOnPath = true;
+      if (!(n.t.stack[k].move == n.t.followLine.move[k])) samePath = false;
+      if (n.t.stack[k].move.kind == 0) nullOnPath = true;
     }
     if (samePath)
-      preMoves[count++] = Tree.followLine.move[n.ply];
+      preMoves[count++] = n.t.followLine.move[n.ply];
     else if (!nullOnPath)
-      ClearLine(Tree.followLine);  // the search has left the line for good
+      ClearLine(n.t.followLine);  // the search has left the line for good
   }
   if (!n.fullWidth && count == 1 && !IsCapture(preMoves[0])) count = 0;
   return count;
@@ -626,13 +630,13 @@ int LoadPreMoves(Node &n, Move *preMoves) {
 // A captures-only node: every capture, or in the scoring pass beyond the horizon only recaptures
 // on the square of the previous move; inside a probe at the horizon only good captures after the first move.
 bool SearchCapturesOnly(Node &n, CaptureList &captures) {
-  const int previousTo = Tree.plyMove[n.ply - 1].to;
-  bool recapturesOnly = Tree.rootScoringPass && n.depth > Tree.horizon;
+  const int previousTo = n.t.stack[n.ply - 1].move.to;
+  bool recapturesOnly = n.t.rootScoringPass && n.depth > n.t.horizon;
   CaptureMode mode = recapturesOnly ? CaptureMode::RecapturesOnly : CaptureMode::All;
   for (Move m = NextCapture(captures, mode, previousTo); m.kind != EndOfList;
        m = NextCapture(captures, mode, previousTo)) {
     if (recapturesOnly && m.kind == EnPassantMove) continue;
-    if (n.depth <= Tree.horizon && m.kind != EnPassantMove && Tree.plyProbe[n.ply].Any() &&
+    if (n.depth <= n.t.horizon && m.kind != EnPassantMove && n.t.stack[n.ply].probe.Any() &&
         n.movesSearched > 0 && !IsGoodCapture(n.board, m, n.side))
       continue;
     if (TryMove(n, m, Stage::CapturesOnly)) return true;
@@ -646,9 +650,9 @@ bool SearchKillers(Node &n) {
   for (int killerPly : {n.ply, n.ply - 2}) {
     if (killerPly != n.ply && n.ply < 3) break;
     for (int slot = KillerSlots - 1; slot >= 0; slot--) {
-      Move m = PickKiller(n.board, killerPly, slot, n.tried);
+      Move m = PickKiller(n.t, n.board, killerPly, slot, n.tried);
       if (m.IsNull()) continue;
-      if (n.inCheck && !PassesEvasionFilter(n.board, n.ply, m)) continue;
+      if (n.inCheck && !PassesEvasionFilter(n.t, n.board, n.ply, m)) continue;
       n.killerSlot = slot;
       if (TryMove(n, m, killerPly == n.ply ? Stage::Killer : Stage::OtherKiller) || NodeIsFutile(n))
         return true;
@@ -660,16 +664,17 @@ bool SearchKillers(Node &n) {
 // The quiet moves. Far from the horizon each is first searched two plies shallower: one that does
 // not improve the node's value there is deferred, and the deferred ones come last, the last first.
 bool SearchQuietMoves(Node &n, MoveList &list, int top) {
-  bool preSearch = n.depth < Tree.horizon - PreSearchDistance && !Tree.plyProbe[n.ply - 1].Any() && n.ply > 1;
+  bool preSearch =
+      n.depth < n.t.horizon - PreSearchDistance && !n.t.stack[n.ply - 1].probe.Any() && n.ply > 1;
   for (Move m = NextQuietMove(list, top, n.tried); m.kind != EndOfList;
        m = NextQuietMove(list, top, n.tried)) {
-    if (n.inCheck && !PassesEvasionFilter(n.board, n.ply, m)) continue;
+    if (n.inCheck && !PassesEvasionFilter(n.t, n.board, n.ply, m)) continue;
     if (preSearch && n.deferredCount < PreMoveLimit) {
       PrincipalLine reducedLine;
       int32_t reducedValue = 0;
-      Search(n.board, n.ply, n.depth + PreSearchReduction, n.movesSearched, n.value, n.bound, n.state, m,
+      Search(n.t, n.board, n.ply, n.depth + PreSearchReduction, n.movesSearched, n.value, n.bound, n.state, m,
              reducedLine, reducedValue, n.legal);
-      if (Signals.stopSearch) return true;
+      if (SearchStopped()) return true;
       if (!n.legal) {
         n.legal = true;
         continue;
@@ -707,13 +712,13 @@ bool SearchStages(Node &n) {
                                  : GenerateOpponentMoves(n.board, true, list);
   CollectCaptures(n.board, list, top, n.side, n.tried, captures);
 
-  const int previousTo = Tree.plyMove[n.ply - 1].to;
+  const int previousTo = n.t.stack[n.ply - 1].move.to;
   for (Move m = NextGoodCapture(captures, previousTo, n.board, n.side); m.kind != EndOfList;
        m = NextGoodCapture(captures, previousTo, n.board, n.side))
     if (TryMove(n, m, Stage::GoodCapture)) return true;
   if (NodeIsFutile(n)) return true;
   // After the captures: a capture far above the evaluation leaves no room for quiet moves.
-  if (n.maximising && n.state.futilityMargin > FutilityTwoBeforeHorizon && n.depth >= Tree.lateDepth &&
+  if (n.maximising && n.state.futilityMargin > FutilityTwoBeforeHorizon && n.depth >= n.t.lateDepth &&
       n.ply > 2 && n.line.move[1].kind == CaptureMove && n.value > n.eval + CaptureFarAbove)
     n.state.futilityMargin = 0;
 
@@ -743,14 +748,15 @@ void SearchMoves(Node &n) {
     if (n.probeMode == ProbeMode::None) {
       if (n.value == n.init) return;  // a fail low proves nothing worth keeping
       Move best = n.line.move[1];
-      if (best.kind == QuietMove && n.ply <= LinePlyLimit) UpdateKillers(n.ply, best, n.board[best.from]);
-      if (n.depth <= Tree.ttDepthLimit)
-        TTStore(n.board, n.state.positionKey, n.ply, n.value, Tree.horizon - n.depth, n.line);
+      if (best.kind == QuietMove && n.ply <= LinePlyLimit)
+        UpdateKillers(n.t, n.ply, best, n.board[best.from]);
+      if (n.depth <= n.t.ttDepthLimit)
+        TTStore(n.t, n.board, n.state.positionKey, n.ply, n.value, n.t.horizon - n.depth, n.line);
       return;
     }
 
     if (n.probeMode == ProbeMode::Reduced) n.depth -= n.probeReduction;
-    Tree.plyProbe[n.ply] = Tree.plyProbe[n.ply - 2];
+    n.t.stack[n.ply].probe = n.t.stack[n.ply - 2].probe;
     n.probeMode = ProbeMode::None;
     n.value = n.savedValue;
     n.movesSearched = 0;
@@ -766,17 +772,17 @@ void SearchMoves(Node &n) {
 // The extension amount X of a real move at depth < horizon: 2 for most evasions and forcing
 // checks, 1 for captures near the root or of the previous move's piece and for the moves by piece
 // that the credit allows, else 0.
-int ExtensionAmount(Board &board, const EvalState &state, int ply, int depth, Move move, uint8_t piece,
-                    uint8_t captured, bool inCheck) {
+int ExtensionAmount(SearchThread &t, Board &board, const EvalState &state, int ply, int depth, Move move,
+                    uint8_t piece, uint8_t captured, bool inCheck) {
   int moverSide = MoverSide(ply);
   bool moverEngine = moverSide == EngineSide;
-  Move previous = ply >= 2 ? Tree.plyMove[ply - 2] : NullMove;
+  Move previous = ply >= 2 ? t.stack[ply - 2].move : NullMove;
   bool capture = IsCapture(move);
   int moverMaterial = moverEngine ? state.enginePieceMaterial : state.opponentPieceMaterial;
   int enemyKing = KingSquareOf(board, moverEngine ? OpponentSide : EngineSide);
   int ownKing = KingSquareOf(board, moverSide);
   int x = 0;
-  if (Tree.plyInCheck[ply - 1]) {
+  if (t.stack[ply - 1].inCheck) {
     bool checkByCapture = previous.kind == CaptureMove || previous.kind == EnPassantMove;
     x = !capture || ply < 3 || checkByCapture ? 2 : 1;
   } else if (inCheck && state.extensionCount < CheckExtensionPathLimit) {
@@ -788,7 +794,7 @@ int ExtensionAmount(Board &board, const EvalState &state, int ply, int depth, Mo
       x = 2;  // the piece on the target square: a pawn just promoted to a queen is a queen here
     else if (FlightSquaresAtMost(board, moverEngine ? OpponentSide : EngineSide, 1, true))
       x = 2;
-  } else if (state.extensionCredit >= 0 || depth <= Tree.horizonLess2) {
+  } else if (state.extensionCredit >= 0 || depth <= t.horizonLess2) {
     if (capture && (!IsPawn(captured) || ply <= 2 || move.to == previous.to)) {
       x = 1;
     } else {
@@ -799,8 +805,8 @@ int ExtensionAmount(Board &board, const EvalState &state, int ply, int depth, Mo
           if (capture) {
             x = 1;
           } else if (quietPlain) {
-            Tree.escapeMark = EscapeTest(board, move, moverSide);
-            if (Tree.escapeMark) x = 1;
+            t.escapeMark = EscapeTest(board, move, moverSide);
+            if (t.escapeMark) x = 1;
           }
           break;
         case EngineBishop:
@@ -808,8 +814,8 @@ int ExtensionAmount(Board &board, const EvalState &state, int ply, int depth, Mo
         case EngineRook:
         case OpponentRook:
           if (quietPlain && moverMaterial <= SliderEscapeMaterial) {
-            Tree.escapeMark = EscapeTest(board, move, moverSide);
-            if (Tree.escapeMark) x = 1;
+            t.escapeMark = EscapeTest(board, move, moverSide);
+            if (t.escapeMark) x = 1;
           }
           break;
         case EngineQueen:
@@ -843,14 +849,14 @@ int ExtensionAmount(Board &board, const EvalState &state, int ply, int depth, Mo
 
 // The depth adjustment of a real move at depth < horizon: the extension amount X, the credit and
 // the quiet-move reduction. Returns the new depth.
-int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
+int AdjustDepth(SearchThread &t, Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
                 uint8_t captured, bool inCheck, int32_t &pathBonusChange) {
   int moverSide = MoverSide(ply);
   bool moverEngine = moverSide == EngineSide;
   bool capture = IsCapture(move);
   int moverMaterial = moverEngine ? state.enginePieceMaterial : state.opponentPieceMaterial;
   int enemyKing = KingSquareOf(board, moverEngine ? OpponentSide : EngineSide);
-  int x = ExtensionAmount(board, state, ply, depth, move, piece, captured, inCheck);
+  int x = ExtensionAmount(t, board, state, ply, depth, move, piece, captured, inCheck);
   // Capture credit, once per path near the root.
   if (ply <= CaptureCreditPly && capture && state.captureCredit == 0) {
     state.captureCredit = 1;
@@ -865,15 +871,15 @@ int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, u
     }
     return depth;
   }
-  if (ply <= ReductionPly && depth < Tree.horizonLess2 && move.kind == QuietMove && move.promotion == 0 &&
+  if (ply <= ReductionPly && depth < t.horizonLess2 && move.kind == QuietMove && move.promotion == 0 &&
       !inCheck) {
-    if (!Tree.quietSeen[move.from][move.to]) {
+    if (!t.quietSeen[move.from][move.to]) {
       depth += 1;
       pathBonusChange += moverEngine ? -ReductionBonus : ReductionBonus;
     }
     int sideToMove = SideToMove(ply);
     bool active = (!IsQueen(piece) && !IsKing(piece) && ThreatensHeavyPiece(board, move)) ||
-                  (Tree.escapeMark && !IsKing(piece) && EscapeTest(board, move, moverSide)) ||
+                  (t.escapeMark && !IsKing(piece) && EscapeTest(board, move, moverSide)) ||
                   (!IsKing(piece) && !IsPawn(piece) && IsAttacked(board, move.to, sideToMove)) ||
                   (moverMaterial > KingZoneMaterial && KingZoneTest(board, move.to, enemyKing));
     if (!active) state.harmlessQuietCount += 1;
@@ -881,36 +887,37 @@ int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, u
   return depth;
 }
 
-void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtParent, int32_t bound,
-            int32_t init, const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value,
-            bool &legal) {
+void Search(SearchThread &t, const Board &parentBoard, int ply, int depth, int movesSearchedAtParent,
+            int32_t bound, int32_t init, const EvalState &parentState, Move move, PrincipalLine &line,
+            int32_t &value, bool &legal) {
   // Step 1. Entry: the move joins the path and the node is counted
   value = init;
-  if (Signals.stopSearch) return;
-  Tree.plyMove[ply] = move;
-  Tree.nodeCount++;
-  Node n(parentBoard, parentState, ply, depth, movesSearchedAtParent, bound, init, move, line, value, legal);
-  if (n.ply > Tree.selectiveDepth) Tree.selectiveDepth = n.ply;
+  if (SearchStopped()) return;
+  t.stack[ply].move = move;
+  t.nodeCount++;
+  Node n(t, parentBoard, parentState, ply, depth, movesSearchedAtParent, bound, init, move, line, value,
+         legal);
+  if (n.ply > t.selectiveDepth) t.selectiveDepth = n.ply;
 
   // Steps 2-4. The move on the node's own board, its legality, the path counters
   if (n.ply >= 2) {
     if (!MakeNodeMove(n)) return;
   } else {
-    Tree.plyProbe[n.ply] = ProbeFlags{};
+    n.t.stack[n.ply].probe = ProbeFlags{};
   }
 
   // Step 5. The root
   if (n.ply == 1) {
-    if (!SetUpRoot(n.board, n.state, move)) {
+    if (!SetUpRoot(n.t, n.board, n.state, move)) {
       legal = false;
       return;
     }
-    n.inCheck = Tree.rootInCheck;
+    n.inCheck = n.t.rootInCheck;
     n.inCheckKnown = true;
   }
 
   // Step 6. Polling
-  if (PollAndTestTime()) return;
+  if (PollAndTestTime(n.t)) return;
 
   // Step 7. In check
   if (!n.inCheckKnown) n.inCheck = !n.nullMove && InCheckAfterMove(n);
@@ -921,12 +928,12 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   ClearLine(line);
 
   // Step 9. Quiescence pruning beyond the horizon; extensions and reductions below it
-  if (n.depth > Tree.horizon) {
+  if (n.depth > n.t.horizon) {
     if (QuiescencePrunes(n)) {
       value = bound;
       return;
     }
-  } else if (Tree.selectiveMode && !n.nullMove && n.ply >= 2) {
+  } else if (n.t.selectiveMode && !n.nullMove && n.ply >= 2) {
     AdjustNodeDepth(n);
   }
 
@@ -968,7 +975,7 @@ void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtPar
   }
 
   // Step 18. Selective step
-  Tree.plyInCheck[n.ply] = n.inCheck;
+  n.t.stack[n.ply].inCheck = n.inCheck;
   if (SelectiveStep(n)) return;
 
   // Steps 19-20. Move loop, and the re-search of a probe that did not cut off

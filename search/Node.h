@@ -17,16 +17,17 @@
 #include "board/Move.h"
 #include "search/Search.h"
 
-// One node. ply and depth are the parent's (0 at the root call); movesSearchedAtParent counts
-// the parent's legal moves before this one; a maximising node cuts off when its value reaches
-// bound, a minimising one when it falls to it. move is the move into the node (NullMove: the null
-// move, or the root without an opponent move). legal is one flag shared by the whole tree: the node
-// clears it when its move was illegal or pruned unsearched, and the parent sets it back.
-void Search(const Board &parentBoard, int ply, int depth, int movesSearchedAtParent, int32_t bound,
-            int32_t init, const EvalState &parentState, Move move, PrincipalLine &line, int32_t &value,
-            bool &legal);
+// One node, searched by thread t (its path stack, killers, counters and root state: the node reads
+// and writes no other search record but the shared tables). ply and depth are the parent's (0 at the root
+// call); movesSearchedAtParent counts the parent's legal moves before this one; a maximising node cuts off
+// when its value reaches bound, a minimising one when it falls to it. move is the move into the node
+// (NullMove: the null move, or the root without an opponent move). legal is one flag shared by the whole
+// tree: the node clears it when its move was illegal or pruned unsearched, and the parent sets it back.
+void Search(SearchThread &t, const Board &parentBoard, int ply, int depth, int movesSearchedAtParent,
+            int32_t bound, int32_t init, const EvalState &parentState, Move move, PrincipalLine &line,
+            int32_t &value, bool &legal);
 // The depth adjustment of a real move below the horizon, made on board by the mover at ply (piece
 // moved, captured taken, inCheck: it gives check): extensions with their credit and count in
 // state, and the quiet-move reduction with its path-bonus change. Returns the new depth.
-int AdjustDepth(Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
+int AdjustDepth(SearchThread &t, Board &board, EvalState &state, int ply, int depth, Move move, uint8_t piece,
                 uint8_t captured, bool inCheck, int32_t &pathBonusChange);

@@ -1,11 +1,12 @@
-// The search's shared record: the scores and their encoding, the principal line, and the
-// program-wide state that the driver (search/Driver.h) and the node procedure (search/Node.h)
-// share. The node procedure is minimax with two bounds (not negamax): odd plies are the engine's
-// and maximise, even plies the opponent's and minimise, and every score is from the engine's side.
+// The search's records: the scores and their encoding, the principal line, and the record of one
+// search thread that the driver (search/Driver.h) and the node procedure (search/Node.h) share. The node
+// procedure is minimax with two bounds (not negamax): odd plies are the engine's and maximise, even plies the
+// opponent's and minimise, and every score is from the engine's side.
 //
 // Nodes keep their board and EvalState as values and nothing is allocated while the search runs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 
@@ -69,7 +70,45 @@ struct ProbeFlags {
   bool Any() const { return scout || reducedProbe || generalReduction; }
 };
 
-struct SearchState {
+// A counter that one thread writes and others may read while it runs (the node counts summed for
+// the thinking output): relaxed atomic loads and stores, which cost what plain ones do.
+class SharedCounter {
+ public:
+  SharedCounter() = default;
+  SharedCounter(const SharedCounter &other) : value_(other.Get()) {}
+  SharedCounter &operator=(const SharedCounter &other) {
+    Set(other.Get());
+    return *this;
+  }
+  SharedCounter &operator=(uint64_t value) {
+    Set(value);
+    return *this;
+  }
+  void operator++(int) { Set(Get() + 1); }  // only the owning thread counts
+  operator uint64_t() const { return Get(); }
+  uint64_t Get() const { return value_.load(std::memory_order_relaxed); }
+
+ private:
+  void Set(uint64_t value) { value_.store(value, std::memory_order_relaxed); }
+  std::atomic<uint64_t> value_{0};
+};
+
+// One ply of a thread's path: what the node at this ply made and saw, read by the nodes below it.
+struct PlyEntry {
+  Move move;                        // the move made from this ply (into the child)
+  uint8_t piece;                    // the piece that made it
+  bool inCheck;                     // the side to move at this ply is in check
+  ProbeFlags probe;                 // the narrowed windows of this side on the path
+  const Board *board;               // the node's board, for the repetitions on the path
+  uint64_t key;                     // the node's key (0 while the node is beyond the table's depth)
+  KillerSlot killers[KillerSlots];  // plies 0..45 only
+};
+
+// Everything one search thread writes. The main thread's record (Tree) also keeps what the game
+// flow and the reports read between searches; a helper thread starts each search as a copy of the
+// main thread's record after the root scoring pass and searches on its own copy. The node search
+// reaches the record only through its parameter, never through the global.
+struct SearchThread {
   // Iteration.
   int32_t horizon;
   bool selectiveMode;  // horizon > 4: extensions, reductions, null move, the table
@@ -101,26 +140,23 @@ struct SearchState {
   int32_t bookMatchCount;  // root moves of the scoring pass that are book candidates
   bool rootInCheck;
   bool rootBothHavePieces;  // both sides had more than 960 of piece material at the root
-  bool escapeMark;          // set by the knight and bishop/rook escape extensions
-  int32_t depthReached;     // horizon of the finished search
+  // Set by the knight and bishop/rook escape extensions and read by the next quiet-move reduction
+  // the thread makes, at whatever node that is: it carries over from node to node on purpose of no
+  // one, but the engine plays with it, so each thread keeps its own.
+  bool escapeMark;
+  int32_t depthReached;  // horizon of the finished search
+  bool isMain;           // the thread that polls, reports and decides the move
 
   // Counters.
-  uint64_t nodeCount;
+  SharedCounter nodeCount;
   int32_t selectiveDepth;  // the deepest ply a node of this search reached (the root is ply 1)
   uint64_t pollCounter;
+  uint64_t pollMask;  // the main thread polls when pollCounter has none of these bits
 
-  // Per-ply tables, index = ply; the move and the moving piece at the ply the move was made from.
-  Move plyMove[MaxPly + 1];
-  uint8_t plyPiece[MaxPly + 1];
-  bool plyInCheck[MaxPly + 1];
-  ProbeFlags plyProbe[MaxPly + 1];
-  const Board *plyBoard[MaxPly + 1];
-  uint64_t plyKey[MaxPly + 1];
+  PlyEntry stack[MaxPly + 1];  // index = ply
+  bool quietSeen[99][99];      // quiet moves that cut off near the root
 
-  KillerSlot killerTable[KillerPlies][KillerSlots];
-  bool quietSeen[99][99];  // quiet moves that cut off near the root
-
-  // Draw pull.
+  // Draw pull (main thread: kept across moves).
   int32_t drawishCap;
   int32_t recentScores[4];
 
@@ -128,4 +164,4 @@ struct SearchState {
   double ponderTimeCredit;  // half of it, added to every time test
   EvalContext context;      // what the evaluation reads besides the node
 };
-extern SearchState Tree;
+extern SearchThread Tree;  // the main thread's record

@@ -1,5 +1,6 @@
 #include "search/SearchControl.h"
 
 SearchSignals Signals;
+StopFlag HelpersHalt;
 
 void ClearSearchSignals() { Signals = SearchSignals{}; }

@@ -11,6 +11,23 @@
 
 TranspositionTables TT;
 
+// The search threads share the tables without a lock: a slot may be read while another thread
+// writes it, and then holds fields of two stores. Such a slot can only mislead, never crash: the
+// key is checked field by field, a move read from a slot is searched only once the node's own
+// move generator has produced it (search/Node.cpp), and a score or depth is a number like any
+// other. These functions are the only racy accesses of the search; ThreadSanitizer is told to
+// leave them out, so that any race it reports elsewhere is a real one.
+#if defined(__SANITIZE_THREAD__)
+#define RACY_TABLE_ACCESS __attribute__((no_sanitize("thread")))
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define RACY_TABLE_ACCESS __attribute__((no_sanitize("thread")))
+#endif
+#endif
+#ifndef RACY_TABLE_ACCESS
+#define RACY_TABLE_ACCESS
+#endif
+
 constexpr size_t LargePageSize = size_t(2) << 20;
 
 void *AllocateTableMemory(size_t bytes) {
@@ -52,13 +69,14 @@ void TTPrefetch(uint64_t key, int ply) { __builtin_prefetch(&BucketFor(key, ply)
 
 static uint16_t KeyMiddle(uint64_t key) { return uint16_t(uint32_t(key) >> 16); }
 
-static bool SlotMatches(const TTSlot &slot, uint64_t key, uint8_t checkByte, int minimumAge) {
+RACY_TABLE_ACCESS static bool SlotMatches(const TTSlot &slot, uint64_t key, uint8_t checkByte,
+                                          int minimumAge) {
   return !slot.move.IsNull() && slot.age >= minimumAge && slot.keyMiddle == KeyMiddle(key) &&
          slot.keyHigh == uint32_t(key >> 32) && slot.checkByte == checkByte;
 }
 
-void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32_t bound, Move &move,
-             int32_t &margin) {
+RACY_TABLE_ACCESS void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32_t bound,
+                               Move &move, int32_t &margin) {
   const TTBucket &bucket = BucketFor(key, ply);
   uint8_t checkByte = CheckByte(board);
   int minimumAge = TT.hashAge - 1;
@@ -83,13 +101,13 @@ void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32
   margin = move.IsNull() ? -Infinite : slotMargin[chosen];
 }
 
-void TTStore(const Board &board, uint64_t key, int ply, int32_t score, int remainingDepth,
-             const PrincipalLine &line) {
+RACY_TABLE_ACCESS void TTStore(const SearchThread &t, const Board &board, uint64_t key, int ply,
+                               int32_t score, int remainingDepth, const PrincipalLine &line) {
   score = std::clamp(score, -MateThreshold, MateThreshold);
-  bool insideProbe = ply >= 2 && Tree.plyProbe[ply - 1].Any();
+  bool insideProbe = ply >= 2 && t.stack[ply - 1].probe.Any();
   if (ply % 2 == 1) {
-    if (score < Tree.aspirationLow || insideProbe) score = -MoveOnlyScore;
-  } else if (score > Tree.aspirationHigh || insideProbe) {
+    if (score < t.aspirationLow || insideProbe) score = -MoveOnlyScore;
+  } else if (score > t.aspirationHigh || insideProbe) {
     score = MoveOnlyScore;
   }
   TTBucket &bucket = BucketFor(key, ply);
@@ -106,7 +124,7 @@ void TTStore(const Board &board, uint64_t key, int ply, int32_t score, int remai
   bucket.slot[0] = fresh;
 }
 
-bool TTFindMateMove(const Board &board, uint64_t key, Move &move) {
+RACY_TABLE_ACCESS bool TTFindMateMove(const Board &board, uint64_t key, Move &move) {
   const TTBucket &bucket = BucketFor(key, 1);
   uint8_t checkByte = CheckByte(board);
   for (const TTSlot &slot : bucket.slot) {

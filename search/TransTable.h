@@ -60,12 +60,13 @@ void TTClear();                          // empties every slot, HashAge 2
 void TTPrefetch(uint64_t key, int ply);  // asks the memory for the bucket a probe will read
 
 struct PrincipalLine;
+struct SearchThread;
 
 // The stored move for this position (zero: none) and the depth margin: >= 0 proves a cut-off
 // against bound at this ply; -32000 when no slot proves anything.
 void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32_t bound, Move &move,
              int32_t &margin);
-void TTStore(const Board &board, uint64_t key, int ply, int32_t score, int remainingDepth,
-             const PrincipalLine &line);
+void TTStore(const SearchThread &t, const Board &board, uint64_t key, int ply, int32_t score,
+             int remainingDepth, const PrincipalLine &line);
 bool TTFindMateMove(const Board &board, uint64_t key, Move &move);  // engine side's table only
 std::string TTStatistics();  // the occupancy line "posities in ht: N = P %  van ht"

@@ -79,12 +79,15 @@ std::string LineText(const PrincipalLine &line) {
 }
 
 void PrintIteration() {
-  std::printf("iter %d %d %" PRIu64 "%s\n", Tree.horizon, Tree.rootBest, Tree.nodeCount,
+  std::printf("iter %d %d %" PRIu64 "%s\n", Tree.horizon, Tree.rootBest, SearchNodeTotal(),
               LineText(Tree.driverLine).c_str());
   std::fflush(stdout);
 }
 
-int SearchCommand(const std::vector<std::string> &args) {
+int SearchCommand(const std::vector<std::string> &arguments) {
+  std::vector<std::string> args = arguments;
+  int threads = 1;
+  if (!TakeThreadsOption(args, threads)) return 2;
   if (args.size() < 2) {
     std::fprintf(stderr, "krelin-dev: expected FEN and DEPTH\n");
     return 2;
@@ -97,17 +100,20 @@ int SearchCommand(const std::vector<std::string> &args) {
   }
   std::string fen = JoinWords(std::vector<std::string>(args.begin(), args.end() - 1));
   double seconds = 0;
-  if (!SearchPosition(fen, depth, 0, true, seconds)) {
+  if (!SearchPosition(fen, depth, 0, true, seconds, threads)) {
     std::fprintf(stderr, "krelin-dev: not a usable FEN position: %s\n", fen.c_str());
     return 1;
   }
   Move best = Tree.bestLine.move[1];
   std::printf("best %s %d %" PRIu64 "\n", best.IsNull() ? "none" : CompactMoveText(best).c_str(),
-              Tree.rootBest, Tree.nodeCount);
+              Tree.rootBest, SearchNodeTotal());
   return 0;
 }
 
-int BenchCommand(const std::vector<std::string> &args) {
+int BenchCommand(const std::vector<std::string> &arguments) {
+  std::vector<std::string> args = arguments;
+  int threads = 1;
+  if (!TakeThreadsOption(args, threads)) return 2;
   int depth = BenchDefaultDepth;
   if (!args.empty()) {
     bool error = false;
@@ -123,14 +129,15 @@ int BenchCommand(const std::vector<std::string> &args) {
   for (const char *fen : BenchPositions) {
     index++;
     double searchSeconds = 0;
-    if (!SearchPosition(fen, depth, 0, false, searchSeconds)) {
+    if (!SearchPosition(fen, depth, 0, false, searchSeconds, threads)) {
       std::fprintf(stderr, "krelin-dev: bench position %d refused\n", index);
       return 1;
     }
     Move best = Tree.bestLine.move[1];
     std::printf("%2d %-6s %6d %10" PRIu64 "  %s\n", index,
-                best.IsNull() ? "none" : CompactMoveText(best).c_str(), Tree.rootBest, Tree.nodeCount, fen);
-    total += Tree.nodeCount;
+                best.IsNull() ? "none" : CompactMoveText(best).c_str(), Tree.rootBest, SearchNodeTotal(),
+                fen);
+    total += SearchNodeTotal();
     seconds += searchSeconds;
   }
   // Each position starts a new game, which clears the transposition tables: that is bench
@@ -140,13 +147,28 @@ int BenchCommand(const std::vector<std::string> &args) {
   return 0;
 }
 
-DevCommand searchCommand("search", "FEN DEPTH", SearchCommand);
-DevCommand benchCommand("bench", "[DEPTH]", BenchCommand);
+DevCommand searchCommand("search", "FEN DEPTH [--threads N]", SearchCommand);
+DevCommand benchCommand("bench", "[DEPTH] [--threads N]", BenchCommand);
 
 }  // namespace
 
+bool TakeThreadsOption(std::vector<std::string> &args, int &threads) {
+  for (size_t i = 0; i < args.size(); i++) {
+    if (args[i] != "--threads") continue;
+    bool error = i + 1 >= args.size();
+    if (!error) threads = ParseNumber(args[i + 1], error);
+    if (error || threads < 1 || threads > MaxSearchThreads) {
+      std::fprintf(stderr, "krelin-dev: --threads takes a number from 1 to %d\n", MaxSearchThreads);
+      return false;
+    }
+    args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+    return true;
+  }
+  return true;
+}
+
 bool SearchPosition(const std::string &fen, int depth, double seconds, bool printIterations,
-                    double &searchSeconds) {
+                    double &searchSeconds, int threads) {
   DevInitTables();
   Board board;
   bool engineIsWhite = true;
@@ -161,6 +183,7 @@ bool SearchPosition(const std::string &fen, int depth, double seconds, bool prin
   Limits.testMode = true;
   Limits.testTimed = seconds > 0;
   Limits.testTimeLimit = seconds / 86400.0;
+  Limits.threadCount = threads;
   Hooks.iterationDone = printIterations ? PrintIteration : nullptr;
   PrepareMoveSearch();
   EvalState state = SetUpSearchInputs(board);

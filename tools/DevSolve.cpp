@@ -17,6 +17,7 @@
 #include "board/Setup.h"
 #include "board/Text.h"
 #include "driver/Config.h"
+#include "search/Driver.h"
 #include "search/Search.h"
 #include "tools/DevCommand.h"
 
@@ -161,7 +162,7 @@ int SolveCommand(const std::vector<std::string> &args) {
     }
     std::string san = played.IsNull() ? "none" : SanMoveText(board, played);
     std::printf("%-12s %-7s %-8s depth %2d nodes %10" PRIu64 " time %6.2f\n", id.c_str(), san.c_str(),
-                verdict.c_str(), Tree.depthReached, Tree.nodeCount, searchSeconds);
+                verdict.c_str(), Tree.depthReached, SearchNodeTotal(), searchSeconds);
     std::fflush(stdout);
   }
   std::printf("solved %d/%d\n", solved, judged);

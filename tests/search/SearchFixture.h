@@ -47,7 +47,7 @@ struct SearchOutcome {
   int32_t score;
 };
 
-inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
+inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon, int threads = 1) {
   Board board = EmptyBoard;
   bool engineIsWhite = true;
   EXPECT_TRUE(ReadFen(fen, board, engineIsWhite)) << fen;
@@ -55,6 +55,7 @@ inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon) {
   Signals.timedMode = false;
   Limits.maxHorizon = maxHorizon;
   Limits.testMode = true;
+  Limits.threadCount = threads;
   PrepareMoveSearch();
   EvalState state = SetUpSearchInputs(board);
   ChooseMove(board, state, NullMove);

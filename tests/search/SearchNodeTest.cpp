@@ -50,15 +50,15 @@ class SearchNodeTest : public SearchTest {
     PrincipalLine line{};
     int32_t value = 0;
     bool legal = true;
-    Search(parent, ply - 1, ply - 1, 0, maximising ? 1000 : -1000, maximising ? -1000 : 1000, state, move,
-           line, value, legal);
+    Search(Tree, parent, ply - 1, ply - 1, 0, maximising ? 1000 : -1000, maximising ? -1000 : 1000, state,
+           move, line, value, legal);
     EXPECT_TRUE(legal);
     return value;
   }
 
   void OnPath(int ply, const Board &board) {
-    Tree.plyBoard[ply] = &board;
-    Tree.plyKey[ply] = ComputeKey(board);
+    Tree.stack[ply].board = &board;
+    Tree.stack[ply].key = ComputeKey(board);
   }
 
   static constexpr int MaxTestPly = 9;
@@ -105,8 +105,8 @@ TEST_F(SearchNodeTest, RepetitionOfTheGameHistory) {
   const Case cases[] = {{2, 1, 0, false}, {2, 2, 0, true}, {2, 2, 1, false}, {3, 1, 1, true},
                         {3, 1, 0, false}, {4, 1, 0, true}, {6, 1, 0, true},  {7, 1, 1, false}};
   for (const Case &c : cases) {
-    for (uint64_t &key : Tree.plyKey) key = 0;
-    for (const Board *&board : Tree.plyBoard) board = nullptr;
+    for (PlyEntry &entry : Tree.stack) entry.key = 0;
+    for (PlyEntry &entry : Tree.stack) entry.board = nullptr;
     Game.gameHistory.count = 0;
     for (int k = 0; k < c.entries; k++) PushGamePosition(position_[c.ply], c.marker);
     int32_t value = NodeValue(c.ply, c.ply - 2);
@@ -121,12 +121,12 @@ TEST_F(SearchNodeTest, HashMoveMustBeAMoveOfThisPosition) {
   uint64_t key = ComputeKey(node);
   PrincipalLine line{};
   line.move[1] = Move{34, 44, QuietMove, 0};  // nothing stands on d2
-  TTStore(node, key, 5, 1000, 0, line);
+  TTStore(Tree, node, key, 5, 1000, 0, line);
   EXPECT_LT(NodeValue(5, 0), 1000);
 
   TTClear();
   line.move[1] = ParseMove("A1A2");
-  TTStore(node, key, 5, 1000, 0, line);
+  TTStore(Tree, node, key, 5, 1000, 0, line);
   EXPECT_EQ(NodeValue(5, 0), 1000);
   EXPECT_TRUE(Tree.quietSeen[21][31]);  // a quiet hash move near the root is marked as seen
 }

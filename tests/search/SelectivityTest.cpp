@@ -28,10 +28,10 @@ class SelectivityTest : public SearchTest {
     MakeMove(move, board, state);
     state.extensionCount = 0;
     state.extensionCredit = 0;
-    Tree.plyMove[ply - 2] = NullMove;
-    Tree.plyInCheck[ply - 1] = 0;
+    Tree.stack[ply - 2].move = NullMove;
+    Tree.stack[ply - 1].inCheck = 0;
     int32_t bonusChange = 0;
-    return AdjustDepth(board, state, ply, 5, move, piece, 0, givesCheck, bonusChange);
+    return AdjustDepth(Tree, board, state, ply, 5, move, piece, 0, givesCheck, bonusChange);
   }
 };
 
@@ -63,8 +63,8 @@ TEST_F(SelectivityTest, KillerFromSlotZeroMovesUpPastAQueenOnTheSameSquares) {
   Board parent = EmptyBoard;
   ASSERT_TRUE(ReadFen("4k3/8/8/5b2/8/8/8/K7 w - - 0 1", parent, Game.engineIsWhite));
   const Move bishopMove = ParseMove("F5D3");
-  Tree.killerTable[2][3] = KillerSlot{bishopMove, OpponentQueen};
-  Tree.killerTable[2][0] = KillerSlot{bishopMove, OpponentBishop};
+  Tree.stack[2].killers[3] = KillerSlot{bishopMove, OpponentQueen};
+  Tree.stack[2].killers[0] = KillerSlot{bishopMove, OpponentBishop};
   Tree.horizon = 2;  // a full-width node at ply 2 over standing-pat children
 
   EvalState state = ScanEvalState(parent);
@@ -72,18 +72,18 @@ TEST_F(SelectivityTest, KillerFromSlotZeroMovesUpPastAQueenOnTheSameSquares) {
   SetRootValues(Tree.context, parent, state);
   EvaluateRoot(parent, state, Tree.context, NullMove);
   state.positionKey = ComputeKey(parent);
-  Tree.plyBoard[1] = &parent;
-  Tree.plyKey[1] = state.positionKey;
+  Tree.stack[1].board = &parent;
+  Tree.stack[1].key = state.positionKey;
   PrincipalLine line{};
   int32_t value = 0;
   bool legal = true;
   // The opponent's node at ply 2 after Ka1-a2: any move reaches the bound.
-  Search(parent, 1, 0, 0, 30000, Infinite, state, ParseMove("A1A2"), line, value, legal);
+  Search(Tree, parent, 1, 0, 0, 30000, Infinite, state, ParseMove("A1A2"), line, value, legal);
   ASSERT_TRUE(legal);
   EXPECT_EQ(line.move[1], bishopMove);
-  EXPECT_EQ(Tree.killerTable[2][1].move, bishopMove);
-  EXPECT_EQ(Tree.killerTable[2][1].piece, OpponentBishop);
-  EXPECT_EQ(Tree.killerTable[2][3].piece, OpponentQueen);
+  EXPECT_EQ(Tree.stack[2].killers[1].move, bishopMove);
+  EXPECT_EQ(Tree.stack[2].killers[1].piece, OpponentBishop);
+  EXPECT_EQ(Tree.stack[2].killers[3].piece, OpponentQueen);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class TransTableTest : public SearchTest {
   void Store(uint64_t key, int ply, int32_t score, int depth, Move move = MoveA) {
     PrincipalLine line{};
     line.move[1] = move;
-    TTStore(board_, key, ply, score, depth, line);
+    TTStore(Tree, board_, key, ply, score, depth, line);
   }
   // The hash move and the margin by which the stored score proves the bound.
   std::pair<Move, int32_t> Probe(uint64_t key, int ply, int requiredDepth, int32_t bound) {

@@ -29,6 +29,7 @@ class EngineSession {
   bool ReadToEnd(std::string &text, double timeoutSeconds);  // false when it has not ended in time
   bool Handshake();                      // "xboard", "protover 2" and the ten feature lines
   int Wait(double timeoutSeconds = 30);  // exit status after closing its input; -1: killed
+  pid_t Pid() const { return pid_; }
 
  private:
   bool Fill(int milliseconds);  // reads what arrives within the time; false once the output ended
