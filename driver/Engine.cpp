@@ -205,3 +205,7 @@ int EngineSetHash(int megabytes) {
 void EngineClearHash() { TTClear(); }
 
 void EngineSetOwnBook(bool on) { Followed.ownBook = on; }
+
+void EngineSetThreads(int count) { Settings.threadCount = count; }
+
+int EngineThreads() { return Settings.threadCount; }

@@ -67,3 +67,5 @@ int EngineSetHash(int megabytes);  // the largest table size that fits; returns 
 int EngineHashMegabytes();
 void EngineClearHash();
 void EngineSetOwnBook(bool on);
+void EngineSetThreads(int count);  // search threads, 1 to MaxThreadCount (the configuration's CPUS=)
+int EngineThreads();

@@ -151,6 +151,8 @@ void Identify() {
   WriteProtocolLine("option name Hash type spin default " + std::to_string(EngineHashMegabytes()) + " min " +
                     std::to_string(MinHashMegabytes) + " max " + std::to_string(MaxHashMegabytes));
   WriteProtocolLine("option name Clear Hash type button");
+  WriteProtocolLine("option name Threads type spin default " + std::to_string(EngineThreads()) +
+                    " min 1 max " + std::to_string(MaxThreadCount));
   WriteProtocolLine("option name Ponder type check default false");
   WriteProtocolLine("option name OwnBook type check default true");
   WriteProtocolLine("uciok");
@@ -186,6 +188,12 @@ void SetOption(const Words &words) {
           std::to_string(MaxHashMegabytes) + ": " + value.substr(0, 40));
     else if (int used = EngineSetHash(int(number)); used != number || Uci.debug)
       Say("Hash " + std::to_string(used) + " MB");
+  } else if (key == "threads") {
+    if (!ReadNumber(value, number) || number < 1 || number > MaxThreadCount)
+      Say("Threads must be a whole number from 1 to " + std::to_string(MaxThreadCount) + ": " +
+          value.substr(0, 40));
+    else
+      EngineSetThreads(int(number));
   } else if (key == "clear hash") {
     EngineClearHash();
   } else if (key == "ponder") {

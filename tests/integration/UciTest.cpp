@@ -19,6 +19,7 @@ const Lines Identity = {"id name KrelinChess 070525",
                         "id author the KrelinChess authors",
                         "option name Hash type spin default 4 min 4 max 256",
                         "option name Clear Hash type button",
+                        "option name Threads type spin default 1 min 1 max 64",
                         "option name Ponder type check default false",
                         "option name OwnBook type check default true",
                         "uciok"};
@@ -60,7 +61,7 @@ class UciTest : public EngineFixture {
 TEST_F(UciTest, IdentityReadyAndOptions) {
   EXPECT_EQ(Talk("isready\ndebug on\nregister later\nucinewgame\nisready\nuci\nquit\n"),
             (Lines{"readyok", "readyok", Identity[0], Identity[1], Identity[2], Identity[3], Identity[4],
-                   Identity[5], Identity[6]}));
+                   Identity[5], Identity[6], Identity[7]}));
   // Hash as every UCI engine counts it: the largest size of the tables that fits.
   EXPECT_EQ(Talk("setoption name Hash value 100\nsetoption name Hash value 64\nsetoption name Clear Hash\n"
                  "setoption name OwnBook value false\nsetoption name Ponder value true\nquit\n"),
@@ -78,7 +79,7 @@ TEST_F(UciTest, BadInputIsSaidAndTheLastGoodPositionStays) {
       "position\nposition fen\nposition startpos e2e4\n"
       "setoption name Hash value abc\nsetoption name Hash value -5\nsetoption name Hash value "
       "99999999999999999999\n"
-      "setoption name Threads value 2\nsetoption name OwnBook value maybe\n"
+      "setoption name Threads value 65\nsetoption name Threads value 2\nsetoption name OwnBook value maybe\n"
       "flip\n"
       "go depth x nodes -5 movetime 99999999999999 depth 1 searchmoves e2e4 z9 sideways\n"
       "quit\n");
@@ -96,9 +97,9 @@ TEST_F(UciTest, BadInputIsSaidAndTheLastGoodPositionStays) {
              "info string Hash must be a whole number from 4 to 256: abc",
              "info string Hash must be a whole number from 4 to 256: -5",
              "info string Hash must be a whole number from 4 to 256: 99999999999999999999",
-             "info string unknown option: Threads", "info string OwnBook must be true or false: maybe",
-             "info string unknown command: flip", "info string go depth needs a whole number: x",
-             "info string go nodes -5 is out of range: 0",
+             "info string Threads must be a whole number from 1 to 64: 65",
+             "info string OwnBook must be true or false: maybe", "info string unknown command: flip",
+             "info string go depth needs a whole number: x", "info string go nodes -5 is out of range: 0",
              "info string go movetime 99999999999999 is out of range: 31536000000",
              "info string go searchmoves: not a move: z9",
              "info string go searchmoves: not a move: sideways"}));
