@@ -6,7 +6,7 @@
 # `make package` builds a .deb of it with CPack. On Windows everything goes into one folder, packed
 # as a zip with a text on setting the engine up in WinBoard and Arena.
 
-file(STRINGS driver/Reports.h KRELIN_VERSION_LINE REGEX "VersionText = \"[0-9]+\"")
+file(STRINGS driver/Console.h KRELIN_VERSION_LINE REGEX "VersionText = \"[0-9]+\"")
 string(REGEX REPLACE ".*\"([0-9]+)\".*" "\\1" KRELIN_VERSION "${KRELIN_VERSION_LINE}")
 set(KRELIN_DATA_FILES data/krelininit.txt data/KrelinWhite.bk data/KrelinBlack.bk)
 
