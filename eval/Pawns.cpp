@@ -6,6 +6,7 @@
 #include "board/Attacks.h"
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
+#include "eval/Material.h"
 #include "eval/SquareTable.h"
 
 // Pawn advancement, by square (row 9 at the top, columns 1..8).
@@ -59,8 +60,7 @@ constexpr int32_t OpenFileWeakness = 4, RookFileOpenWeakness = 2;  // per row le
 constexpr int32_t WeaknessCap = 80;
 constexpr int32_t WeaknessBeyondCapDivisor = 4;
 
-// Passed pawns. Material signatures of the side that must stop them.
-constexpr int32_t OneKnight = 305, OneRook = 480;
+// Passed pawns.
 constexpr int32_t RunnerPieceLimit = 1000;     // the race to queen is looked at up to a queen's worth
 constexpr int32_t RookEndingBehindBonus = 50;  // the enemy king is not behind the pawn in a rook ending
 constexpr int32_t KingRaceWeightLight = 8, KingRaceWeight = 4;  // per row of king-distance lead
