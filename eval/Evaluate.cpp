@@ -162,11 +162,13 @@ constexpr int32_t MiddleGamePieceMaterial = 1650;
 constexpr int32_t LateEndgamePhase = -649, DeepEndgamePhase = -799;
 // Contents below this are empty squares and pieces; pawns, the sentinel and the border lie above.
 constexpr uint8_t PawnOrEdgeCode = 33;
-// Steps to the next square up the file and along the two upward diagonals, from the engine's side.
-constexpr int FileStep = 10, LeftDiagonalStep = 9, RightDiagonalStep = 11;
-constexpr bool IsDiagonalStep(int step) { return step == LeftDiagonalStep || step == RightDiagonalStep; }
-constexpr int PastLastSquare = 99;  // a file scan upward stops before this
-constexpr int MaxPawnsListed = 8;   // the length of each side's pawn list
+// Steps one row up (towards the opponent), straight and along the diagonals; left and right as the
+// tables are drawn, columns 1..8 from left to right.
+constexpr int Up = 10, UpLeft = 9, UpRight = 11;
+constexpr bool IsDiagonalStep(int step) { return step == UpLeft || step == UpRight; }
+constexpr int PastLastSquare = 99;            // a file scan upward stops before this
+constexpr int MaxPawnsListed = 8;             // the length of each side's pawn list
+constexpr int FirstBackwardKnightOffset = 4;  // KnightOffsets from here on lead down the board
 
 // ---------------------------------------------------------------------------------------------
 // Weights, as penalties or bonuses to the side they name. Where the engine's and the opponent's
@@ -276,7 +278,7 @@ static bool BishopHarassed(const Board &board, const PieceSquares &pieces, int s
 
 // Opponent rook up the file, no pawn between
 static bool OpponentRookOnQueenFile(const Board &board, int square) {
-  for (int t = square + FileStep; t < PastLastSquare; t += FileStep) {
+  for (int t = square + Up; t < PastLastSquare; t += Up) {
     uint8_t piece = board[t];
     if (piece == OpponentRook) return true;
     if (piece == EngineRook || piece == EnginePawn || piece == OpponentPawn) return false;
@@ -287,7 +289,7 @@ static bool OpponentRookOnQueenFile(const Board &board, int square) {
 // HeavyOnShelterFile per opponent rook or queen up the file
 static int32_t OpponentHeavyOnFile(const Board &board, int square) {
   int32_t sum = 0;
-  for (int t = square + FileStep; t < PastLastSquare && board[t] != OpponentPawn; t += FileStep)
+  for (int t = square + Up; t < PastLastSquare && board[t] != OpponentPawn; t += Up)
     if (board[t] == OpponentRook || board[t] == OpponentQueen) sum += HeavyOnShelterFile;
   return sum;
 }
@@ -475,7 +477,7 @@ static int32_t KnightMobility(const Board &board, int s, int enemySide, uint8_t 
 }
 
 static bool EnginePawnBehind(const Board &board, int s) {
-  return board[s - 9] == EnginePawn || board[s - 11] == EnginePawn;
+  return board[s - UpLeft] == EnginePawn || board[s - UpRight] == EnginePawn;
 }
 
 static void ScoreEngineRook(Scan &scan, int s) {
@@ -484,9 +486,9 @@ static void ScoreEngineRook(Scan &scan, int s) {
   scan.pieceSquare += EngineRookTable[s];
 
   int32_t doubling = 0;
-  int p = RookFileStop(board, s, FileStep, doubling);
+  int p = RookFileStop(board, s, Up, doubling);
   if (board[p] == OpponentPawn) {
-    if (board[p + 11] != OpponentPawn && board[p + 9] != OpponentPawn) {
+    if (board[p + UpRight] != OpponentPawn && board[p + UpLeft] != OpponentPawn) {
       positional += RookOnLoosePawn;
       if (p > 60) positional += doubling;
     }
@@ -505,8 +507,8 @@ static void ScoreEngineRook(Scan &scan, int s) {
 
   // Something other than its own rooks and queens stands between the rook and its back row.
   if (s > 40) {
-    int t = s - 10;
-    while (t >= 30 && EvalPieceMask[board[t]] == 0) t -= 10;
+    int t = s - Up;
+    while (t >= 30 && EvalPieceMask[board[t]] == 0) t -= Up;
     if (t > 30) positional -= RookCutFromHome;
   }
 }
@@ -520,11 +522,12 @@ static void ScoreEngineKnight(Scan &scan, int s) {
   // Far up the board a knight needs a way back: a free square no opponent pawn covers, or a capture.
   if (s > 50) {
     bool retreat = false;
-    for (int k = 4; k < 8 && !retreat; k++) {
+    for (int k = FirstBackwardKnightOffset; k < int(std::size(KnightOffsets)) && !retreat; k++) {
       int t = s + KnightOffsets[k];
       uint8_t target = board[t];
-      retreat = (target == Empty && board[t + 9] != OpponentPawn && board[t + 11] != OpponentPawn) ||
-                (SideOf(target) == OpponentSide && target != OpponentPawn);
+      retreat =
+          (target == Empty && board[t + UpLeft] != OpponentPawn && board[t + UpRight] != OpponentPawn) ||
+          (SideOf(target) == OpponentSide && target != OpponentPawn);
     }
     if (!retreat) positional -= KnightNoRetreat;
   }
@@ -542,34 +545,35 @@ static void ScoreEngineBishop(Scan &scan, int s) {
 
   if (s < 30) {
     // Still at home with both diagonals shut.
-    if (board[s + 9] != Empty && board[s + 11] != Empty) {
+    if (board[s + UpLeft] != Empty && board[s + UpRight] != Empty) {
       if (s == 26)
         positional -=
             board[35] == EngineKnight || board[37] == EngineKnight ? ShutKingBishopByKnight : ShutKingBishop;
       else
-        positional -=
-            board[s + 9] == EngineKnight || board[s + 11] == EngineKnight ? ShutBishopByKnight : ShutBishop;
+        positional -= board[s + UpLeft] == EngineKnight || board[s + UpRight] == EngineKnight
+                          ? ShutBishopByKnight
+                          : ShutBishop;
     }
     if (s == 28 && board[46] == OpponentPawn) positional -= CornerBishopBlocked;
     if (s == 21 && board[43] == OpponentPawn) positional -= CornerBishopBlocked;
   } else if (s > 50) {
     // Deep in the opponent's half with its way back cut.
     if (FileOf[s] == 1) {
-      if (board[s - 9] != Empty)
+      if (board[s - UpLeft] != Empty)
         positional -= BishopTrappedOnEdge;
-      else if (board[s - 18] != Empty)
+      else if (board[s - 2 * UpLeft] != Empty)
         positional -= BishopRetreatCut;
     } else if (FileOf[s] == 8) {
-      if (board[s - 11] != Empty)
+      if (board[s - UpRight] != Empty)
         positional -= BishopTrappedOnEdge;
-      else if (board[s - 22] != Empty)
+      else if (board[s - 2 * UpRight] != Empty)
         positional -= BishopRetreatCut;
-    } else if (board[s - 11] != Empty && board[s - 9] != Empty) {
+    } else if (board[s - UpRight] != Empty && board[s - UpLeft] != Empty) {
       positional -= BishopRetreatCut;
     }
   }
 
-  int e1 = DiagonalReach(board, s, 11, OpponentPawn), e2 = DiagonalReach(board, s, 9, OpponentPawn);
+  int e1 = DiagonalReach(board, s, UpRight, OpponentPawn), e2 = DiagonalReach(board, s, UpLeft, OpponentPawn);
   positional += std::max(EnginePawnAdvance[e1], EnginePawnAdvance[e2]);
 }
 
@@ -584,7 +588,7 @@ static void ScoreEngineQueen(Scan &scan, int s) {
 
   // Out in the open on a wing with an own piece in its line back home.
   if (s > 40) {
-    int step = FileOf[s] >= 7 ? -11 : FileOf[s] <= 2 ? -9 : 0;
+    int step = FileOf[s] >= 7 ? -UpRight : FileOf[s] <= 2 ? -UpLeft : 0;
     if (step != 0) {
       int t = s + step;
       while (board[t] == Empty) t += step;
@@ -606,7 +610,7 @@ static void ScoreEnginePawn(Scan &scan, int s) {
   scan.positional -= BishopOnPawnColour * scan.engineBishopsOn[SquareColour[s]];
 
   if (s < 40) {
-    uint8_t blocker = board[s + 10];
+    uint8_t blocker = board[s + Up];
     if (SideOf(blocker) == OpponentSide) {
       if (blocker == OpponentKnight) {
         if (!RookFileFlag[s]) scan.positional -= PawnBlockedByKnight;
@@ -620,7 +624,7 @@ static void ScoreEnginePawn(Scan &scan, int s) {
   }
 
   if (s != scan.lastTo) {
-    for (int t : {s + 9, s + 11}) {
+    for (int t : {s + UpLeft, s + UpRight}) {
       uint8_t target = board[t];
       if (t != scan.lastTo && SideOf(target) == OpponentSide && target < PawnOrEdgeCode)
         scan.threat += EnginePawnThreat;
@@ -644,7 +648,7 @@ static void ScoreEngineShelter(Scan &scan, int k) {
   auto penaltyForFile = [&](int square, int32_t pawnThere, int32_t none) {
     if (noPawnOnFileBelow(square)) term -= board[square] == EnginePawn ? pawnThere : none;
   };
-  penaltyForFile(k + 3 * FileStep, OpenKingFileWithPawn, OpenKingFile);
+  penaltyForFile(k + 3 * Up, OpenKingFileWithPawn, OpenKingFile);
   if (board[EngineRights] != 0) return;
 
   if (k >= 25) {
@@ -693,9 +697,9 @@ static void ScoreEngineKing(Scan &scan, int s) {
     scan.engineKing -= KingLeftHome;
   } else if (guarded) {
     if (FileOf[s] < 5) {
-      if (board[s + 11] != EnginePawn && (s > 30 || board[s + 22] != EnginePawn))
+      if (board[s + UpRight] != EnginePawn && (s > 30 || board[s + 2 * UpRight] != EnginePawn))
         scan.engineKing -= KingWithoutPawnCover;
-    } else if (board[s + 9] != EnginePawn && (s > 30 || board[s + 18] != EnginePawn)) {
+    } else if (board[s + UpLeft] != EnginePawn && (s > 30 || board[s + 2 * UpLeft] != EnginePawn)) {
       scan.engineKing -= KingWithoutPawnCover;
     }
     ScoreEngineShelter(scan, s);
@@ -716,9 +720,9 @@ static void ScoreOpponentRook(Scan &scan, int s) {
   scan.pieceSquare -= OpponentRookTable[s];
 
   int32_t doubling = 0;
-  int p = RookFileStop(board, s, -FileStep, doubling);
+  int p = RookFileStop(board, s, -Up, doubling);
   if (board[p] == EnginePawn) {
-    if (board[p - 11] != EnginePawn && board[p - 9] != EnginePawn) {
+    if (board[p - UpRight] != EnginePawn && board[p - UpLeft] != EnginePawn) {
       positional -= RookOnLoosePawn;
       if (p < 59) positional -= doubling;
     }
@@ -750,16 +754,17 @@ static void ScoreOpponentBishop(Scan &scan, int s) {
   } else if (s == 38 && board[47] == EnginePawn) {
     positional += OpponentBishopTrapped;
   } else if (s > 90) {
-    if (board[s - 9] != Empty && board[s - 11] != Empty)
-      positional +=
-          board[s - 9] == OpponentKnight || board[s - 11] == OpponentKnight ? ShutBishopByKnight : ShutBishop;
+    if (board[s - UpLeft] != Empty && board[s - UpRight] != Empty)
+      positional += board[s - UpLeft] == OpponentKnight || board[s - UpRight] == OpponentKnight
+                        ? ShutBishopByKnight
+                        : ShutBishop;
     if (s == 98 && board[76] == EnginePawn && (board[67] == EnginePawn || board[65] == EnginePawn))
       positional += CornerBishopBlocked;
     if (s == 91 && board[73] == EnginePawn && (board[62] == EnginePawn || board[64] == EnginePawn))
       positional += CornerBishopBlocked;
   }
 
-  int e1 = DiagonalReach(board, s, -11, EnginePawn), e2 = DiagonalReach(board, s, -9, EnginePawn);
+  int e1 = DiagonalReach(board, s, -UpRight, EnginePawn), e2 = DiagonalReach(board, s, -UpLeft, EnginePawn);
   positional -= std::max(OpponentPawnAdvance[e1], OpponentPawnAdvance[e2]);
 }
 
@@ -784,8 +789,8 @@ static void ScoreOpponentPawn(Scan &scan, int s) {
   scan.positional += BishopOnPawnColour * scan.opponentBishopsOn[SquareColour[s]];
 
   // An engine piece blocking the pawn on its start row (not on the rook files).
-  if (s > 80 && SideOf(board[s - 10]) == EngineSide && !RookFileFlag[s]) {
-    uint8_t blocker = board[s - 10];
+  if (s > 80 && SideOf(board[s - Up]) == EngineSide && !RookFileFlag[s]) {
+    uint8_t blocker = board[s - Up];
     if (blocker == EngineRook)
       scan.positional += PawnBlockedByRook;
     else if (blocker != EnginePawn)
@@ -793,7 +798,7 @@ static void ScoreOpponentPawn(Scan &scan, int s) {
   }
 
   if (s != scan.lastTo) {
-    for (int t : {s - 9, s - 11}) {
+    for (int t : {s - UpLeft, s - UpRight}) {
       uint8_t target = board[t];
       if (t != scan.lastTo && SideOf(target) == EngineSide && target != EnginePawn)
         scan.threat -= OpponentPawnThreat;
@@ -810,13 +815,13 @@ static void ScoreOpponentKing(Scan &scan, int s) {
     scan.opponentKing -= KingLeftHome;
   } else if (board[OpponentRights] == 0) {
     if (FileOf[s] < 5) {
-      if (board[s - 9] != OpponentPawn && (s < 90 || board[s - 18] != OpponentPawn))
+      if (board[s - UpLeft] != OpponentPawn && (s < 90 || board[s - 2 * UpLeft] != OpponentPawn))
         scan.opponentKing -= KingWithoutPawnCover;
-    } else if (board[s - 11] != OpponentPawn && (s < 90 || board[s - 22] != OpponentPawn)) {
+    } else if (board[s - UpRight] != OpponentPawn && (s < 90 || board[s - 2 * UpRight] != OpponentPawn)) {
       scan.opponentKing -= KingWithoutPawnCover;
     }
-    if (!(FileAhead[s - 3 * FileStep] & state.opponentPawnBits))
-      scan.opponentKing -= board[s - 3 * FileStep] == OpponentPawn ? OpenKingFileWithPawn : OpenKingFile;
+    if (!(FileAhead[s - 3 * Up] & state.opponentPawnBits))
+      scan.opponentKing -= board[s - 3 * Up] == OpponentPawn ? OpenKingFileWithPawn : OpenKingFile;
   }
 
   if (scan.kingSafety) {
