@@ -420,29 +420,16 @@ static int32_t EscapeDanger(Board &board, const PieceSquares &pieces, int side) 
   return EscapePenalty[std::min(safe, MaxCountedEscapes)];
 }
 
-// Room along the row for a rook, valued by how central a column it reaches (the rook is on
-// column 1..8 and looks towards the centre).
+// Room along the row for a rook: from its column towards the centre over empty squares, no
+// farther than column 4 (coming from the left) or 5 (from the right); the column reached is valued.
 static int32_t RowMobility(const Board &board, int s) {
-  auto v = [](int column) { return FileCentrality[column]; };
-  auto empty = [&board](int square) { return board[square] == Empty; };
-  switch (FileOf[s]) {
-    case 1:
-      return empty(s + 1) ? (empty(s + 2) ? (empty(s + 3) ? v(4) : v(3)) : v(2)) : v(1);
-    case 2:
-      return empty(s + 1) ? (empty(s + 2) ? v(4) : v(3)) : v(2);
-    case 3:
-      return empty(s + 1) ? v(4) : v(3);
-    case 4:
-      return v(4);
-    case 5:
-      return v(5);
-    case 6:
-      return empty(s - 1) ? v(5) : v(6);
-    case 7:
-      return empty(s - 1) ? (empty(s - 2) ? v(5) : v(6)) : v(7);
-    default:
-      return empty(s - 1) ? (empty(s - 2) ? (empty(s - 3) ? v(5) : v(6)) : v(7)) : v(8);
-  }
+  constexpr int LeftCentreColumn = 4, RightCentreColumn = 5;
+  const int column = FileOf[s];
+  const int step = column <= LeftCentreColumn ? 1 : -1;
+  const int last = column <= LeftCentreColumn ? LeftCentreColumn : RightCentreColumn;
+  int reached = column;
+  while (reached != last && board[s + reached - column + step] == Empty) reached += step;
+  return FileCentrality[reached];
 }
 
 // Scans a rook's file in direction step, counting RookDoubling for every rook of the same code met, and
@@ -883,7 +870,7 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
     std::fill(std::begin(state.opponentPawnSquares), std::end(state.opponentPawnSquares), 0);
     state.doubledTerm = 0;
     state.enginePasserCount = 0;
-    state.opponentPasserEnd = 8;
+    state.opponentPasserEnd = OpponentPassersStart;
   }
   // Every rule of the scan adds to sums, except the pawn lists, which keep the order of the walk
   // from 21 upward. So the pieces are found kind by kind, each kind's squares in that order, and
@@ -926,7 +913,7 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
   CloseScan(scan);
 
   if (pawnsChanged) EvaluatePawnStructure(board, state);
-  if (state.enginePasserCount > 0 || state.opponentPasserEnd > 8) {
+  if (state.enginePasserCount > 0 || state.opponentPasserEnd > OpponentPassersStart) {
     PasserTotals totals =
         EvaluatePassedPawns(board, state, engineToMove, lastMove, scan.oppPhase, scan.engPhase);
     CombinePassedPawns(totals, scan.engineQueenPresent, scan.opponentQueenPresent, state);

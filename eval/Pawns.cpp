@@ -115,7 +115,7 @@ void EvaluatePawnStructure(const Board &board, EvalState &state) {
   int32_t sum = 0;
   state.doubledTerm = 0;
   state.enginePasserCount = 0;
-  state.opponentPasserEnd = 8;
+  state.opponentPasserEnd = OpponentPassersStart;
 
   int32_t weakness = 0;
   for (int8_t s : state.enginePawnSquares) {
@@ -302,7 +302,7 @@ PasserTotals EvaluatePassedPawns(Board &board, EvalState &state, bool engineToMo
   PasserTotals totals{};
   for (int i = 0; i < state.enginePasserCount; i++)
     if (state.passerList[i] != 0) EvaluateEnginePasser(board, state, state.passerList[i], in, totals);
-  for (int i = 8; i < state.opponentPasserEnd; i++)
+  for (int i = OpponentPassersStart; i < state.opponentPasserEnd; i++)
     if (state.passerList[i] != 0) EvaluateOpponentPasser(board, state.passerList[i], in, totals);
   return totals;
 }
