@@ -541,6 +541,7 @@ static void ScoreEngineBishop(Scan &scan, int s) {
                           ? ShutBishopByKnight
                           : ShutBishop;
     }
+    // In a corner (h1, a1) behind an enemy pawn on the long diagonal (f3, c3).
     if (s == 28 && board[46] == OpponentPawn) positional -= CornerBishopBlocked;
     if (s == 21 && board[43] == OpponentPawn) positional -= CornerBishopBlocked;
   } else if (s > 50) {
@@ -638,6 +639,8 @@ static void ScoreEngineShelter(Scan &scan, int k) {
   penaltyForFile(k + 3 * Up, OpenKingFileWithPawn, OpenKingFile);
   if (board[EngineRights] != 0) return;
 
+  // The king on the king side (25..28, e1..h1), its shelter on the f-, g- and h-files; or on the
+  // queen side, its shelter on the a-, b- and c-files.
   if (k >= 25) {
     if (k > 26) {
       if (board[46] == OpponentPawn && board[36] == EnginePawn) term -= PawnStormContact;
@@ -745,6 +748,7 @@ static void ScoreOpponentBishop(Scan &scan, int s) {
       positional += board[s - UpLeft] == OpponentKnight || board[s - UpRight] == OpponentKnight
                         ? ShutBishopByKnight
                         : ShutBishop;
+    // On h8 (a8) behind the engine's pawn on f6 (c6) with a neighbour one row further up.
     if (s == 98 && board[76] == EnginePawn && (board[67] == EnginePawn || board[65] == EnginePawn))
       positional += CornerBishopBlocked;
     if (s == 91 && board[73] == EnginePawn && (board[62] == EnginePawn || board[64] == EnginePawn))
