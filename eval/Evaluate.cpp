@@ -9,12 +9,15 @@
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
 #include "board/SquareScan.h"
+#include "eval/Material.h"
 #include "eval/Pawns.h"
 #include "eval/Score.h"
 #include "eval/SquareTable.h"
 
 // ---------------------------------------------------------------------------------------------
 // Piece-square tables, row 9 (the opponent's back row) at the top, columns 1..8.
+// The knight tables are not mirrors: the engine keeps its own knights from the far corners (-60
+// against -2) and off its g1 (-6 against -4), stricter with its own pieces than with the opponent's.
 // clang-format off
 static constexpr SquareTable EngineKnightTable = TableFromRows(9, {
   {-60,  8,  8,  8,  8,  8,  8, -60},
@@ -146,13 +149,92 @@ static constexpr SquareTable OpponentRookFileEnd = TableFromRows(9, {
 });
 // clang-format on
 
-static constexpr int8_t EscapeOffsets[8] = {1, 9, 10, 11, -1, -9, -10, -11};
-static constexpr int32_t EscapePenalty[5] = {128, 96, 64, 32, 0};
+// The eight squares around a king's inward square, and the danger by how many of them are safe
+// (0..4; more than four safe squares count as four).
+constexpr int BoxSquareCount = 8, MaxCountedEscapes = 4;
+static constexpr int8_t EscapeOffsets[BoxSquareCount] = {1, 9, 10, 11, -1, -9, -10, -11};
+static constexpr int32_t EscapePenalty[MaxCountedEscapes + 1] = {128, 96, 64, 32, 0};
 
 // Piece material at which the game is still a middle game for the other side's king and pawns.
 constexpr int32_t MiddleGamePieceMaterial = 1650;
+// Phases (the other side's piece material - 1650) deeper into the endgame: below LateEndgamePhase
+// the king's end table weighs more, below DeepEndgamePhase the danger to a king counts half.
+constexpr int32_t LateEndgamePhase = -649, DeepEndgamePhase = -799;
 // Contents below this are empty squares and pieces; pawns, the sentinel and the border lie above.
 constexpr uint8_t PawnOrEdgeCode = 33;
+// Steps one row up (towards the opponent), straight and along the diagonals; left and right as the
+// tables are drawn, columns 1..8 from left to right.
+constexpr int Up = 10, UpLeft = 9, UpRight = 11;
+constexpr bool IsDiagonalStep(int step) { return step == UpLeft || step == UpRight; }
+constexpr int PastLastSquare = 99;            // a file scan upward stops before this
+constexpr int MaxPawnsListed = 8;             // the length of each side's pawn list
+constexpr int FirstBackwardKnightOffset = 4;  // KnightOffsets from here on lead down the board
+
+// ---------------------------------------------------------------------------------------------
+// Weights, as penalties or bonuses to the side they name. Where the engine's and the opponent's
+// versions of a rule differ, the line says how.
+
+// Minor pieces.
+constexpr int32_t KnightMobilityStep = 4, KnightMobilityCap = 12;  // per square a knight reaches
+constexpr int32_t KnightNoRetreat = 50;  // an engine knight far up the board with no way back
+// An engine knight or bishop an enemy slider looks at; less with an own pawn behind it. The
+// opponent's pieces are not scored for this: the engine watches its own more than the opponent's.
+constexpr int32_t Harassed = 20, HarassedSupported = 5;
+// A bishop at home with both diagonals shut, less when its own knight shuts one of them; the
+// engine's bishop on 26 (its f1 bishop) weighs more.
+constexpr int32_t ShutBishop = 10, ShutBishopByKnight = 2;
+constexpr int32_t ShutKingBishop = 15, ShutKingBishopByKnight = 7;
+constexpr int32_t CornerBishopBlocked = 30;  // a corner bishop whose long diagonal an enemy pawn shuts
+constexpr int32_t BishopTrappedOnEdge = 150, BishopRetreatCut = 40;  // an engine bishop deep up the board
+// An opponent bishop on the engine's a2 or h2 shut in by its pawn on b3 or g3 (the engine's own
+// bishops are judged by their way back instead).
+constexpr int32_t OpponentBishopTrapped = 20;
+constexpr int32_t BishopOnPawnColour = 4;  // per own bishop on a pawn's square colour
+// Two bishops or more; the second weight when the other side's phase is an endgame.
+constexpr int32_t BishopPair = 35, BishopPairEnd = 50;
+
+// Rooks and queens.
+constexpr int32_t RookDoubling = 5;      // per rook of the same side met on the file
+constexpr int32_t RookOnLoosePawn = 8;   // the file scan stopped at an enemy pawn no pawn guards
+constexpr int32_t RookShutIn = 25;       // an engine rook on an edge file shut in by its king or a pawn
+constexpr int32_t RookCutFromHome = 15;  // an engine rook up the board with something between it and home
+// Two or more opponent rooks or queens on the engine's second row, more with its king on the back row.
+constexpr int32_t HeavyOnSecondRow = 18, HeavyOnSecondRowKingHome = 36;
+// The queen tables are read as 2 x value - base: the opponent's base is 10 higher, so its queen
+// counts 10 less than the engine's on a square of the same table value.
+constexpr int32_t EngineQueenBase = 40, OpponentQueenBase = 50;
+constexpr int32_t QueenFacingRook = 10;  // an engine queen with an opponent rook up its file
+constexpr int QueenNearKingDistance = 2;
+constexpr int32_t QueenNearKing = 30;       // a queen within two steps of the enemy king's inward square
+constexpr int32_t QueenOnWingBlocked = 30;  // an engine queen out on a wing, its way home blocked
+
+// Pawns (their structure and the passed pawns are scored in Pawns.cpp).
+// A piece blocking a pawn on its start row. The engine's pawns count an enemy pawn as a blocker
+// too, and on the rook files any blocker but a knight or a rook; the opponent's count neither:
+// the engine is stricter with its own position.
+constexpr int32_t PawnBlockedByKnight = 15, PawnBlockedByRook = 10, PawnBlockedByPiece = 15;
+constexpr int32_t CentrePawnBlocked =
+    10;  // the engine's d- or e-pawn at home, its square ahead taken (engine only)
+// A pawn attacking an enemy piece (neither of them the one just moved). The opponent's threats
+// weigh more than twice the engine's: the engine fears losing a piece more than it counts on
+// winning one.
+constexpr int32_t EnginePawnThreat = 65, OpponentPawnThreat = 150;
+
+// Kings.
+constexpr int32_t KingEndWeight = 4, KingEndWeightAgainstRook = 2;  // the end table weighted late
+constexpr int32_t BareKingMaterial = 650, MatingLead = 450;  // below, and a lead beyond, for the mating drive
+constexpr int MaxDistance = 7;
+constexpr int32_t KingChase = 32;            // per step of king distance and of the bare king from the centre
+constexpr int32_t KingLeftHome = 112;        // a king off its two back rows in the middle game
+constexpr int32_t KingWithoutPawnCover = 6;  // no own pawn diagonally in front, on the centre's side
+// No own pawn on the two squares in front of the king; the first weight when one stands on the third.
+constexpr int32_t OpenKingFileWithPawn = 24, OpenKingFile = 48;
+constexpr int32_t OpenWingFileWithPawn = 6, OpenWingFile = 12;  // the same for the other files of the wing
+constexpr int32_t PawnStormContact = 36;    // an opponent pawn on the third row in front of a shelter pawn
+constexpr int32_t LooseShelterPawn = 6;     // the g- (b-) pawn alone, or gone with no bishop in its place
+constexpr int32_t HeavyOnShelterFile = 10;  // per opponent rook or queen up a file of the engine's wing
+constexpr int32_t NoQueenKingDivisor = 4;   // without the enemy queen a king term loses a quarter
+constexpr int32_t KingToPawns = 8, KingToPawnsBare = 32;  // endgame, per step to the farthest enemy pawn
 
 // ---------------------------------------------------------------------------------------------
 // Square tests.
@@ -175,7 +257,7 @@ static bool SeenAlongLines(const Board &board, const PieceSquares &pieces, int s
     int from = SquareOfBit(std::countr_zero(bits));
     int direction = RayDirection(square - from);
     int step = std::abs(direction);
-    if (step == 0 || (step == 9 || step == 11) != diagonal) continue;
+    if (step == 0 || IsDiagonalStep(step) != diagonal) continue;
     int s = from + direction;
     while (board[s] == Empty) s += direction;
     if (s == square) return true;
@@ -196,7 +278,7 @@ static bool BishopHarassed(const Board &board, const PieceSquares &pieces, int s
 
 // Opponent rook up the file, no pawn between
 static bool OpponentRookOnQueenFile(const Board &board, int square) {
-  for (int t = square + 10; t < 99; t += 10) {
+  for (int t = square + Up; t < PastLastSquare; t += Up) {
     uint8_t piece = board[t];
     if (piece == OpponentRook) return true;
     if (piece == EngineRook || piece == EnginePawn || piece == OpponentPawn) return false;
@@ -204,11 +286,11 @@ static bool OpponentRookOnQueenFile(const Board &board, int square) {
   return false;
 }
 
-// 10 per opponent rook or queen up the file
+// HeavyOnShelterFile per opponent rook or queen up the file
 static int32_t OpponentHeavyOnFile(const Board &board, int square) {
   int32_t sum = 0;
-  for (int t = square + 10; t < 99 && board[t] != OpponentPawn; t += 10)
-    if (board[t] == OpponentRook || board[t] == OpponentQueen) sum += 10;
+  for (int t = square + Up; t < PastLastSquare && board[t] != OpponentPawn; t += Up)
+    if (board[t] == OpponentRook || board[t] == OpponentQueen) sum += HeavyOnShelterFile;
   return sum;
 }
 
@@ -263,7 +345,7 @@ template <size_t N>
 static constexpr BoxMask BoxMaskFor(const int (&steps)[N]) {
   BoxMask masks{};
   for (int d = -MaxSquareDifference; d <= MaxSquareDifference; d++)
-    for (int i = 0; i < 8; i++)
+    for (int i = 0; i < BoxSquareCount; i++)
       for (int step : steps)
         if (EscapeOffsets[i] - d == step) masks[d + MaxSquareDifference] |= uint8_t(1 << i);
   return masks;
@@ -282,10 +364,9 @@ static constexpr BoxMask OpponentPawnBox = BoxMaskFor(OpponentPawnSteps);
 static constexpr BoxMask LineBoxMask(bool diagonal) {
   BoxMask masks{};
   for (int d = -MaxSquareDifference; d <= MaxSquareDifference; d++) {
-    for (int i = 0; i < 8; i++) {
+    for (int i = 0; i < BoxSquareCount; i++) {
       int step = LineStep(EscapeOffsets[i] - d);
-      if (step != 0 && (step == 9 || step == 11) == diagonal)
-        masks[d + MaxSquareDifference] |= uint8_t(1 << i);
+      if (step != 0 && IsDiagonalStep(step) == diagonal) masks[d + MaxSquareDifference] |= uint8_t(1 << i);
     }
   }
   return masks;
@@ -335,42 +416,29 @@ static int32_t EscapeDanger(Board &board, const PieceSquares &pieces, int side) 
   slider(engineKing ? OpponentRook : EngineRook, false, true);
   slider(engineKing ? OpponentQueen : EngineQueen, true, true);
   board[king] = held;
-  int safe = 8 - std::popcount(reached);
-  return EscapePenalty[std::min(safe, 4)];
+  int safe = BoxSquareCount - std::popcount(reached);
+  return EscapePenalty[std::min(safe, MaxCountedEscapes)];
 }
 
-// Room along the row for a rook, valued by how central a column it reaches (the rook is on
-// column 1..8 and looks towards the centre).
+// Room along the row for a rook: from its column towards the centre over empty squares, no
+// farther than column 4 (coming from the left) or 5 (from the right); the column reached is valued.
 static int32_t RowMobility(const Board &board, int s) {
-  auto v = [](int column) { return FileCentrality[column]; };
-  auto empty = [&board](int square) { return board[square] == Empty; };
-  switch (FileOf[s]) {
-    case 1:
-      return empty(s + 1) ? (empty(s + 2) ? (empty(s + 3) ? v(4) : v(3)) : v(2)) : v(1);
-    case 2:
-      return empty(s + 1) ? (empty(s + 2) ? v(4) : v(3)) : v(2);
-    case 3:
-      return empty(s + 1) ? v(4) : v(3);
-    case 4:
-      return v(4);
-    case 5:
-      return v(5);
-    case 6:
-      return empty(s - 1) ? v(5) : v(6);
-    case 7:
-      return empty(s - 1) ? (empty(s - 2) ? v(5) : v(6)) : v(7);
-    default:
-      return empty(s - 1) ? (empty(s - 2) ? (empty(s - 3) ? v(5) : v(6)) : v(7)) : v(8);
-  }
+  constexpr int LeftCentreColumn = 4, RightCentreColumn = 5;
+  const int column = FileOf[s];
+  const int step = column <= LeftCentreColumn ? 1 : -1;
+  const int last = column <= LeftCentreColumn ? LeftCentreColumn : RightCentreColumn;
+  int reached = column;
+  while (reached != last && board[s + reached - column + step] == Empty) reached += step;
+  return FileCentrality[reached];
 }
 
-// Scans a rook's file in direction step, counting 5 for every rook of the same code met, and
+// Scans a rook's file in direction step, counting RookDoubling for every rook of the same code met, and
 // returns the square that ended the scan: the first pawn, or the border beyond the board.
 static int RookFileStop(const Board &board, int s, int step, int32_t &doubling) {
   uint8_t rook = board[s];
   int p = s + step;
   for (; board[p] < PawnOrEdgeCode; p += step)
-    if (board[p] == rook) doubling += 5;
+    if (board[p] == rook) doubling += RookDoubling;
   return p;
 }
 
@@ -384,19 +452,19 @@ static int DiagonalReach(const Board &board, int s, int step, uint8_t enemyPawn)
   return end;
 }
 
-// Knight mobility: 4 per reachable square, at most 12.
+// Knight mobility: KnightMobilityStep per reachable square, at most KnightMobilityCap.
 static int32_t KnightMobility(const Board &board, int s, int enemySide, uint8_t ownKing) {
   int32_t sum = 0;
   for (int8_t offset : KnightOffsets) {
     uint8_t target = board[s + offset];
-    if (target == Empty || SideOf(target) == enemySide || target == ownKing) sum += 4;
-    if (sum >= 12) break;
+    if (target == Empty || SideOf(target) == enemySide || target == ownKing) sum += KnightMobilityStep;
+    if (sum >= KnightMobilityCap) break;
   }
   return sum;
 }
 
 static bool EnginePawnBehind(const Board &board, int s) {
-  return board[s - 9] == EnginePawn || board[s - 11] == EnginePawn;
+  return board[s - UpLeft] == EnginePawn || board[s - UpRight] == EnginePawn;
 }
 
 static void ScoreEngineRook(Scan &scan, int s) {
@@ -405,10 +473,10 @@ static void ScoreEngineRook(Scan &scan, int s) {
   scan.pieceSquare += EngineRookTable[s];
 
   int32_t doubling = 0;
-  int p = RookFileStop(board, s, 10, doubling);
+  int p = RookFileStop(board, s, Up, doubling);
   if (board[p] == OpponentPawn) {
-    if (board[p + 11] != OpponentPawn && board[p + 9] != OpponentPawn) {
-      positional += 8;
+    if (board[p + UpRight] != OpponentPawn && board[p + UpLeft] != OpponentPawn) {
+      positional += RookOnLoosePawn;
       if (p > 60) positional += doubling;
     }
   } else if (board[p] != EnginePawn) {
@@ -421,14 +489,14 @@ static void ScoreEngineRook(Scan &scan, int s) {
     // A rook on an edge file shut in by its own king or pawn beside it.
     int neighbour = FileOf[s] == 1 ? s + 1 : FileOf[s] == 8 ? s - 1 : 0;
     if (neighbour != 0 && (board[neighbour] == EngineKing || board[neighbour] == EnginePawn))
-      positional -= 25;
+      positional -= RookShutIn;
   }
 
   // Something other than its own rooks and queens stands between the rook and its back row.
   if (s > 40) {
-    int t = s - 10;
-    while (t >= 30 && EvalPieceMask[board[t]] == 0) t -= 10;
-    if (t > 30) positional -= 15;
+    int t = s - Up;
+    while (t >= 30 && EvalPieceMask[board[t]] == 0) t -= Up;
+    if (t > 30) positional -= RookCutFromHome;
   }
 }
 
@@ -441,70 +509,78 @@ static void ScoreEngineKnight(Scan &scan, int s) {
   // Far up the board a knight needs a way back: a free square no opponent pawn covers, or a capture.
   if (s > 50) {
     bool retreat = false;
-    for (int k = 4; k < 8 && !retreat; k++) {
+    for (int k = FirstBackwardKnightOffset; k < int(std::size(KnightOffsets)) && !retreat; k++) {
       int t = s + KnightOffsets[k];
       uint8_t target = board[t];
-      retreat = (target == Empty && board[t + 9] != OpponentPawn && board[t + 11] != OpponentPawn) ||
-                (SideOf(target) == OpponentSide && target != OpponentPawn);
+      retreat =
+          (target == Empty && board[t + UpLeft] != OpponentPawn && board[t + UpRight] != OpponentPawn) ||
+          (SideOf(target) == OpponentSide && target != OpponentPawn);
     }
-    if (!retreat) positional -= 50;
+    if (!retreat) positional -= KnightNoRetreat;
   }
-  if (KnightHarassed(board, scan.pieces, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
+  if (KnightHarassed(board, scan.pieces, s))
+    positional -= EnginePawnBehind(board, s) ? HarassedSupported : Harassed;
 }
 
 static void ScoreEngineBishop(Scan &scan, int s) {
   Board &board = scan.board;
   int32_t &positional = scan.positional;
   scan.pieceSquare += EngineBishopTable[s];
-  if (BishopHarassed(board, scan.pieces, s)) positional -= EnginePawnBehind(board, s) ? 5 : 20;
+  if (BishopHarassed(board, scan.pieces, s))
+    positional -= EnginePawnBehind(board, s) ? HarassedSupported : Harassed;
   scan.engineBishops++;
 
   if (s < 30) {
     // Still at home with both diagonals shut.
-    if (board[s + 9] != Empty && board[s + 11] != Empty) {
+    if (board[s + UpLeft] != Empty && board[s + UpRight] != Empty) {
       if (s == 26)
-        positional -= board[35] == EngineKnight || board[37] == EngineKnight ? 7 : 15;
+        positional -=
+            board[35] == EngineKnight || board[37] == EngineKnight ? ShutKingBishopByKnight : ShutKingBishop;
       else
-        positional -= board[s + 9] == EngineKnight || board[s + 11] == EngineKnight ? 2 : 10;
+        positional -= board[s + UpLeft] == EngineKnight || board[s + UpRight] == EngineKnight
+                          ? ShutBishopByKnight
+                          : ShutBishop;
     }
-    if (s == 28 && board[46] == OpponentPawn) positional -= 30;
-    if (s == 21 && board[43] == OpponentPawn) positional -= 30;
+    // In a corner (h1, a1) behind an enemy pawn on the long diagonal (f3, c3).
+    if (s == 28 && board[46] == OpponentPawn) positional -= CornerBishopBlocked;
+    if (s == 21 && board[43] == OpponentPawn) positional -= CornerBishopBlocked;
   } else if (s > 50) {
     // Deep in the opponent's half with its way back cut.
     if (FileOf[s] == 1) {
-      if (board[s - 9] != Empty)
-        positional -= 150;
-      else if (board[s - 18] != Empty)
-        positional -= 40;
+      if (board[s - UpLeft] != Empty)
+        positional -= BishopTrappedOnEdge;
+      else if (board[s - 2 * UpLeft] != Empty)
+        positional -= BishopRetreatCut;
     } else if (FileOf[s] == 8) {
-      if (board[s - 11] != Empty)
-        positional -= 150;
-      else if (board[s - 22] != Empty)
-        positional -= 40;
-    } else if (board[s - 11] != Empty && board[s - 9] != Empty) {
-      positional -= 40;
+      if (board[s - UpRight] != Empty)
+        positional -= BishopTrappedOnEdge;
+      else if (board[s - 2 * UpRight] != Empty)
+        positional -= BishopRetreatCut;
+    } else if (board[s - UpRight] != Empty && board[s - UpLeft] != Empty) {
+      positional -= BishopRetreatCut;
     }
   }
 
-  int e1 = DiagonalReach(board, s, 11, OpponentPawn), e2 = DiagonalReach(board, s, 9, OpponentPawn);
+  int e1 = DiagonalReach(board, s, UpRight, OpponentPawn), e2 = DiagonalReach(board, s, UpLeft, OpponentPawn);
   positional += std::max(EnginePawnAdvance[e1], EnginePawnAdvance[e2]);
 }
 
 static void ScoreEngineQueen(Scan &scan, int s) {
   Board &board = scan.board;
   int32_t &positional = scan.positional;
-  scan.pieceSquare += 2 * EngineQueenTable[s] - 40;
+  scan.pieceSquare += 2 * EngineQueenTable[s] - EngineQueenBase;
   scan.engineQueenPresent = true;
-  if (OpponentRookOnQueenFile(board, s)) positional -= 10;
-  if (Distance[s][InwardSquare[board[OpponentKingSquare]]] <= 2) positional += 30;
+  if (OpponentRookOnQueenFile(board, s)) positional -= QueenFacingRook;
+  if (Distance[s][InwardSquare[board[OpponentKingSquare]]] <= QueenNearKingDistance)
+    positional += QueenNearKing;
 
   // Out in the open on a wing with an own piece in its line back home.
   if (s > 40) {
-    int step = FileOf[s] >= 7 ? -11 : FileOf[s] <= 2 ? -9 : 0;
+    int step = FileOf[s] >= 7 ? -UpRight : FileOf[s] <= 2 ? -UpLeft : 0;
     if (step != 0) {
       int t = s + step;
       while (board[t] == Empty) t += step;
-      if (t > 30) positional -= 30;
+      if (t > 30) positional -= QueenOnWingBlocked;
     }
   }
 }
@@ -512,40 +588,42 @@ static void ScoreEngineQueen(Scan &scan, int s) {
 static void ScoreEnginePawn(Scan &scan, int s) {
   Board &board = scan.board;
   EvalState &state = scan.state;
-  if (scan.pawnsChanged && scan.enginePawnFill < 8)
+  if (scan.pawnsChanged && scan.enginePawnFill < MaxPawnsListed)
     state.enginePawnSquares[scan.enginePawnFill++] = int8_t(s);
   if (scan.oppPhase <= 0)
     scan.farthestOpponentKingToEnginePawn =
         std::max<int>(scan.farthestOpponentKingToEnginePawn, Distance[s][board[OpponentKingSquare]]);
 
   // Own bishops on the pawn's square colour.
-  scan.positional -= 4 * scan.engineBishopsOn[SquareColour[s]];
+  scan.positional -= BishopOnPawnColour * scan.engineBishopsOn[SquareColour[s]];
 
   if (s < 40) {
-    uint8_t blocker = board[s + 10];
+    uint8_t blocker = board[s + Up];
     if (SideOf(blocker) == OpponentSide) {
       if (blocker == OpponentKnight) {
-        if (!RookFileFlag[s]) scan.positional -= 15;
+        if (!RookFileFlag[s]) scan.positional -= PawnBlockedByKnight;
       } else if (blocker == OpponentRook) {
-        if (!RookFileFlag[s]) scan.positional -= 10;
+        if (!RookFileFlag[s]) scan.positional -= PawnBlockedByRook;
       } else {
-        scan.positional -= 15;
+        scan.positional -= PawnBlockedByPiece;
       }
     }
-    if ((s == 34 || s == 35) && blocker != Empty) scan.positional -= 10;
+    if ((s == 34 || s == 35) && blocker != Empty) scan.positional -= CentrePawnBlocked;
   }
 
   if (s != scan.lastTo) {
-    for (int t : {s + 9, s + 11}) {
+    for (int t : {s + UpLeft, s + UpRight}) {
       uint8_t target = board[t];
-      if (t != scan.lastTo && SideOf(target) == OpponentSide && target < PawnOrEdgeCode) scan.threat += 65;
+      if (t != scan.lastTo && SideOf(target) == OpponentSide && target < PawnOrEdgeCode)
+        scan.threat += EnginePawnThreat;
     }
   }
 }
 
 // The king's end table, weighted up when the opponent has little left to attack with.
 static int32_t KingEndTerm(const SquareTable &table, int s, int32_t enemyPhase, int32_t enemyPieceMaterial) {
-  if (enemyPhase < -649) return (enemyPieceMaterial == 480 ? 2 : 4) * table[s];
+  if (enemyPhase < LateEndgamePhase)
+    return (HasOnlyRook(enemyPieceMaterial) ? KingEndWeightAgainstRook : KingEndWeight) * table[s];
   return table[s];
 }
 
@@ -558,34 +636,36 @@ static void ScoreEngineShelter(Scan &scan, int k) {
   auto penaltyForFile = [&](int square, int32_t pawnThere, int32_t none) {
     if (noPawnOnFileBelow(square)) term -= board[square] == EnginePawn ? pawnThere : none;
   };
-  penaltyForFile(k + 30, 24, 48);
+  penaltyForFile(k + 3 * Up, OpenKingFileWithPawn, OpenKingFile);
   if (board[EngineRights] != 0) return;
 
+  // The king on the king side (25..28, e1..h1), its shelter on the f-, g- and h-files; or on the
+  // queen side, its shelter on the a-, b- and c-files.
   if (k >= 25) {
     if (k > 26) {
-      if (board[46] == OpponentPawn && board[36] == EnginePawn) term -= 36;
-      if (board[47] == OpponentPawn && board[37] == EnginePawn) term -= 36;
+      if (board[46] == OpponentPawn && board[36] == EnginePawn) term -= PawnStormContact;
+      if (board[47] == OpponentPawn && board[37] == EnginePawn) term -= PawnStormContact;
     }
     term -= OpponentHeavyOnFile(board, 27) + OpponentHeavyOnFile(board, 28);
-    if (k != 28) penaltyForFile(58, 6, 12);
-    if (k != 27) penaltyForFile(57, 6, 12);
+    if (k != 28) penaltyForFile(58, OpenWingFileWithPawn, OpenWingFile);
+    if (k != 27) penaltyForFile(57, OpenWingFileWithPawn, OpenWingFile);
     if (board[37] == EnginePawn) {
-      if (board[36] != EnginePawn && board[38] != EnginePawn) term -= 6;
+      if (board[36] != EnginePawn && board[38] != EnginePawn) term -= LooseShelterPawn;
     } else if (noPawnOnFileBelow(56) && board[37] != EngineBishop && board[46] != EngineBishop) {
-      term -= 6;
+      term -= LooseShelterPawn;
     }
   } else {
     if (k < 23) {
-      if (board[42] == OpponentPawn && board[32] == EnginePawn) term -= 36;
-      if (board[43] == OpponentPawn && board[33] == EnginePawn) term -= 36;
+      if (board[42] == OpponentPawn && board[32] == EnginePawn) term -= PawnStormContact;
+      if (board[43] == OpponentPawn && board[33] == EnginePawn) term -= PawnStormContact;
     }
     term -= OpponentHeavyOnFile(board, 21) + OpponentHeavyOnFile(board, 22);
-    if (k != 21) penaltyForFile(51, 6, 12);
-    if (k != 22) penaltyForFile(52, 6, 12);
+    if (k != 21) penaltyForFile(51, OpenWingFileWithPawn, OpenWingFile);
+    if (k != 22) penaltyForFile(52, OpenWingFileWithPawn, OpenWingFile);
     if (board[32] == EnginePawn) {
-      if (board[31] != EnginePawn && board[33] != EnginePawn) term -= 6;
+      if (board[31] != EnginePawn && board[33] != EnginePawn) term -= LooseShelterPawn;
     } else if (noPawnOnFileBelow(53) && board[32] != EngineBishop && board[43] != EngineBishop) {
-      term -= 6;
+      term -= LooseShelterPawn;
     }
   }
 }
@@ -598,25 +678,28 @@ static void ScoreEngineKing(Scan &scan, int s) {
   if (scan.oppPhase <= 0) {
     scan.engineKing += KingEndTerm(EngineKingEndTable, s, scan.oppPhase, state.opponentPieceMaterial);
     // Drive the bare enemy king to the edge and walk up to it.
-    if (state.opponentMaterial < 650 && state.opponentPawnMaterial == 0 &&
-        state.enginePieceMaterial - state.opponentPieceMaterial > 450)
-      scan.engineKing += (7 - Distance[s][opponentKing]) * 32 + Distance[55][opponentKing] * 32;
+    // 55 is the engine's e4, a centre square.
+    if (state.opponentMaterial < BareKingMaterial && state.opponentPawnMaterial == 0 &&
+        state.enginePieceMaterial - state.opponentPieceMaterial > MatingLead)
+      scan.engineKing +=
+          (MaxDistance - Distance[s][opponentKing]) * KingChase + Distance[55][opponentKing] * KingChase;
   } else if (s >= 41) {
-    scan.engineKing -= 112;
+    scan.engineKing -= KingLeftHome;
   } else if (guarded) {
     if (FileOf[s] < 5) {
-      if (board[s + 11] != EnginePawn && (s > 30 || board[s + 22] != EnginePawn)) scan.engineKing -= 6;
-    } else if (board[s + 9] != EnginePawn && (s > 30 || board[s + 18] != EnginePawn)) {
-      scan.engineKing -= 6;
+      if (board[s + UpRight] != EnginePawn && (s > 30 || board[s + 2 * UpRight] != EnginePawn))
+        scan.engineKing -= KingWithoutPawnCover;
+    } else if (board[s + UpLeft] != EnginePawn && (s > 30 || board[s + 2 * UpLeft] != EnginePawn)) {
+      scan.engineKing -= KingWithoutPawnCover;
     }
     ScoreEngineShelter(scan, s);
   }
 
   if (scan.kingSafety) {
     state.engineKingDanger = 0;
-    if (state.opponentPieceMaterial > 480 && guarded) {
+    if (state.opponentPieceMaterial > OneRook && guarded) {
       state.engineKingDanger = EscapeDanger(board, scan.pieces, EngineSide);
-      if (scan.oppPhase < -799) state.engineKingDanger /= 2;
+      if (scan.oppPhase < DeepEndgamePhase) state.engineKingDanger /= 2;
     }
   }
 }
@@ -627,10 +710,10 @@ static void ScoreOpponentRook(Scan &scan, int s) {
   scan.pieceSquare -= OpponentRookTable[s];
 
   int32_t doubling = 0;
-  int p = RookFileStop(board, s, -10, doubling);
+  int p = RookFileStop(board, s, -Up, doubling);
   if (board[p] == EnginePawn) {
-    if (board[p - 11] != EnginePawn && board[p - 9] != EnginePawn) {
-      positional -= 8;
+    if (board[p - UpRight] != EnginePawn && board[p - UpLeft] != EnginePawn) {
+      positional -= RookOnLoosePawn;
       if (p < 59) positional -= doubling;
     }
   } else if (board[p] != OpponentPawn) {
@@ -657,54 +740,59 @@ static void ScoreOpponentBishop(Scan &scan, int s) {
   scan.opponentBishops++;
 
   if (s == 31 && board[42] == EnginePawn) {
-    positional += 20;
+    positional += OpponentBishopTrapped;
   } else if (s == 38 && board[47] == EnginePawn) {
-    positional += 20;
+    positional += OpponentBishopTrapped;
   } else if (s > 90) {
-    if (board[s - 9] != Empty && board[s - 11] != Empty)
-      positional += board[s - 9] == OpponentKnight || board[s - 11] == OpponentKnight ? 2 : 10;
+    if (board[s - UpLeft] != Empty && board[s - UpRight] != Empty)
+      positional += board[s - UpLeft] == OpponentKnight || board[s - UpRight] == OpponentKnight
+                        ? ShutBishopByKnight
+                        : ShutBishop;
+    // On h8 (a8) behind the engine's pawn on f6 (c6) with a neighbour one row further up.
     if (s == 98 && board[76] == EnginePawn && (board[67] == EnginePawn || board[65] == EnginePawn))
-      positional += 30;
+      positional += CornerBishopBlocked;
     if (s == 91 && board[73] == EnginePawn && (board[62] == EnginePawn || board[64] == EnginePawn))
-      positional += 30;
+      positional += CornerBishopBlocked;
   }
 
-  int e1 = DiagonalReach(board, s, -11, EnginePawn), e2 = DiagonalReach(board, s, -9, EnginePawn);
+  int e1 = DiagonalReach(board, s, -UpRight, EnginePawn), e2 = DiagonalReach(board, s, -UpLeft, EnginePawn);
   positional -= std::max(OpponentPawnAdvance[e1], OpponentPawnAdvance[e2]);
 }
 
 static void ScoreOpponentQueen(Scan &scan, int s) {
   Board &board = scan.board;
-  scan.pieceSquare -= 2 * OpponentQueenTable[s] - 50;
+  scan.pieceSquare -= 2 * OpponentQueenTable[s] - OpponentQueenBase;
   scan.opponentQueenPresent = true;
-  if (Distance[s][InwardSquare[board[EngineKingSquare]]] <= 2) scan.positional -= 30;
+  if (Distance[s][InwardSquare[board[EngineKingSquare]]] <= QueenNearKingDistance)
+    scan.positional -= QueenNearKing;
   if (RankOf[s] == 2) scan.opponentHeavyOnSecondRow++;
 }
 
 static void ScoreOpponentPawn(Scan &scan, int s) {
   Board &board = scan.board;
   EvalState &state = scan.state;
-  if (scan.pawnsChanged && scan.opponentPawnFill < 8)
+  if (scan.pawnsChanged && scan.opponentPawnFill < MaxPawnsListed)
     state.opponentPawnSquares[scan.opponentPawnFill++] = int8_t(s);
   if (scan.engPhase <= 0)
     scan.farthestEngineKingToOpponentPawn =
         std::max<int>(scan.farthestEngineKingToOpponentPawn, Distance[s][board[EngineKingSquare]]);
 
-  scan.positional += 4 * scan.opponentBishopsOn[SquareColour[s]];
+  scan.positional += BishopOnPawnColour * scan.opponentBishopsOn[SquareColour[s]];
 
   // An engine piece blocking the pawn on its start row (not on the rook files).
-  if (s > 80 && SideOf(board[s - 10]) == EngineSide && !RookFileFlag[s]) {
-    uint8_t blocker = board[s - 10];
+  if (s > 80 && SideOf(board[s - Up]) == EngineSide && !RookFileFlag[s]) {
+    uint8_t blocker = board[s - Up];
     if (blocker == EngineRook)
-      scan.positional += 10;
+      scan.positional += PawnBlockedByRook;
     else if (blocker != EnginePawn)
-      scan.positional += 15;
+      scan.positional += PawnBlockedByPiece;
   }
 
   if (s != scan.lastTo) {
-    for (int t : {s - 9, s - 11}) {
+    for (int t : {s - UpLeft, s - UpRight}) {
       uint8_t target = board[t];
-      if (t != scan.lastTo && SideOf(target) == EngineSide && target != EnginePawn) scan.threat -= 150;
+      if (t != scan.lastTo && SideOf(target) == EngineSide && target != EnginePawn)
+        scan.threat -= OpponentPawnThreat;
     }
   }
 }
@@ -715,22 +803,24 @@ static void ScoreOpponentKing(Scan &scan, int s) {
   if (scan.engPhase <= 0) {
     scan.opponentKing += KingEndTerm(OpponentKingEndTable, s, scan.engPhase, state.enginePieceMaterial);
   } else if (s < 80) {
-    scan.opponentKing -= 112;
+    scan.opponentKing -= KingLeftHome;
   } else if (board[OpponentRights] == 0) {
     if (FileOf[s] < 5) {
-      if (board[s - 9] != OpponentPawn && (s < 90 || board[s - 18] != OpponentPawn)) scan.opponentKing -= 6;
-    } else if (board[s - 11] != OpponentPawn && (s < 90 || board[s - 22] != OpponentPawn)) {
-      scan.opponentKing -= 6;
+      if (board[s - UpLeft] != OpponentPawn && (s < 90 || board[s - 2 * UpLeft] != OpponentPawn))
+        scan.opponentKing -= KingWithoutPawnCover;
+    } else if (board[s - UpRight] != OpponentPawn && (s < 90 || board[s - 2 * UpRight] != OpponentPawn)) {
+      scan.opponentKing -= KingWithoutPawnCover;
     }
-    if (!(FileAhead[s - 30] & state.opponentPawnBits))
-      scan.opponentKing -= board[s - 30] == OpponentPawn ? 24 : 48;
+    if (!(FileAhead[s - 3 * Up] & state.opponentPawnBits))
+      scan.opponentKing -= board[s - 3 * Up] == OpponentPawn ? OpenKingFileWithPawn : OpenKingFile;
   }
 
   if (scan.kingSafety) {
     state.opponentKingDanger = 0;
-    if (state.enginePieceMaterial > 480 && (scan.context.opponentCastleReady || board[OpponentRights] == 0)) {
+    if (state.enginePieceMaterial > OneRook &&
+        (scan.context.opponentCastleReady || board[OpponentRights] == 0)) {
       state.opponentKingDanger = EscapeDanger(board, scan.pieces, OpponentSide);
-      if (scan.engPhase < -799) state.opponentKingDanger /= 2;
+      if (scan.engPhase < DeepEndgamePhase) state.opponentKingDanger /= 2;
     }
   }
 }
@@ -741,28 +831,31 @@ static void CloseScan(Scan &scan) {
   EvalState &state = scan.state;
   int32_t &positional = scan.positional;
 
-  if (scan.engineBishops > 1) positional += scan.oppPhase <= 0 ? 50 : 35;
-  if (scan.opponentBishops > 1) positional -= scan.engPhase <= 0 ? 50 : 35;
+  if (scan.engineBishops > 1) positional += scan.oppPhase <= 0 ? BishopPairEnd : BishopPair;
+  if (scan.opponentBishops > 1) positional -= scan.engPhase <= 0 ? BishopPairEnd : BishopPair;
 
-  if (scan.opponentHeavyOnSecondRow > 1) positional -= board[EngineKingSquare] < 30 ? 36 : 18;
+  if (scan.opponentHeavyOnSecondRow > 1)
+    positional -= board[EngineKingSquare] < 30 ? HeavyOnSecondRowKingHome : HeavyOnSecondRow;
 
   if (SideOf(board[43]) == EngineSide && board[43] != EnginePawn)
     positional += scan.context.cPawnBlockPenalty;
 
   // Without the enemy queen a king's shortcomings matter a quarter less.
   if (scan.engineKing < 0 && scan.oppPhase > 0 && !scan.opponentQueenPresent)
-    scan.engineKing -= scan.engineKing / 4;
+    scan.engineKing -= scan.engineKing / NoQueenKingDivisor;
   if (scan.opponentKing < 0 && scan.engPhase > 0 && !scan.engineQueenPresent)
-    scan.opponentKing -= scan.opponentKing / 4;
+    scan.opponentKing -= scan.opponentKing / NoQueenKingDivisor;
 
   // In the endgame a king belongs near the enemy pawns.
   if (scan.engPhase <= 0) {
     int far = scan.farthestEngineKingToOpponentPawn;
-    positional -= state.enginePieceMaterial == 0 ? 32 * far - 32 : 8 * far - 8;
+    positional -= state.enginePieceMaterial == 0 ? KingToPawnsBare * far - KingToPawnsBare
+                                                 : KingToPawns * far - KingToPawns;
   }
   if (scan.oppPhase <= 0) {
     int far = scan.farthestOpponentKingToEnginePawn;
-    positional += state.opponentPieceMaterial == 0 ? 32 * far - 32 : 8 * far - 8;
+    positional += state.opponentPieceMaterial == 0 ? KingToPawnsBare * far - KingToPawnsBare
+                                                   : KingToPawns * far - KingToPawns;
   }
 
   state.pieceSquareSum = scan.pieceSquare;
@@ -781,7 +874,7 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
     std::fill(std::begin(state.opponentPawnSquares), std::end(state.opponentPawnSquares), 0);
     state.doubledTerm = 0;
     state.enginePasserCount = 0;
-    state.opponentPasserEnd = 8;
+    state.opponentPasserEnd = OpponentPassersStart;
   }
   // Every rule of the scan adds to sums, except the pawn lists, which keep the order of the walk
   // from 21 upward. So the pieces are found kind by kind, each kind's squares in that order, and
@@ -824,7 +917,7 @@ void Evaluate(Board &board, EvalState &state, bool engineToMove, Move lastMove, 
   CloseScan(scan);
 
   if (pawnsChanged) EvaluatePawnStructure(board, state);
-  if (state.enginePasserCount > 0 || state.opponentPasserEnd > 8) {
+  if (state.enginePasserCount > 0 || state.opponentPasserEnd > OpponentPassersStart) {
     PasserTotals totals =
         EvaluatePassedPawns(board, state, engineToMove, lastMove, scan.oppPhase, scan.engPhase);
     CombinePassedPawns(totals, scan.engineQueenPresent, scan.opponentQueenPresent, state);

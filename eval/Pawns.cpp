@@ -6,6 +6,7 @@
 #include "board/Attacks.h"
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
+#include "eval/Material.h"
 #include "eval/SquareTable.h"
 
 // Pawn advancement, by square (row 9 at the top, columns 1..8).
@@ -59,8 +60,7 @@ constexpr int32_t OpenFileWeakness = 4, RookFileOpenWeakness = 2;  // per row le
 constexpr int32_t WeaknessCap = 80;
 constexpr int32_t WeaknessBeyondCapDivisor = 4;
 
-// Passed pawns. Material signatures of the side that must stop them.
-constexpr int32_t OneKnight = 305, OneRook = 480;
+// Passed pawns.
 constexpr int32_t RunnerPieceLimit = 1000;     // the race to queen is looked at up to a queen's worth
 constexpr int32_t RookEndingBehindBonus = 50;  // the enemy king is not behind the pawn in a rook ending
 constexpr int32_t KingRaceWeightLight = 8, KingRaceWeight = 4;  // per row of king-distance lead
@@ -115,7 +115,7 @@ void EvaluatePawnStructure(const Board &board, EvalState &state) {
   int32_t sum = 0;
   state.doubledTerm = 0;
   state.enginePasserCount = 0;
-  state.opponentPasserEnd = 8;
+  state.opponentPasserEnd = OpponentPassersStart;
 
   int32_t weakness = 0;
   for (int8_t s : state.enginePawnSquares) {
@@ -302,7 +302,7 @@ PasserTotals EvaluatePassedPawns(Board &board, EvalState &state, bool engineToMo
   PasserTotals totals{};
   for (int i = 0; i < state.enginePasserCount; i++)
     if (state.passerList[i] != 0) EvaluateEnginePasser(board, state, state.passerList[i], in, totals);
-  for (int i = 8; i < state.opponentPasserEnd; i++)
+  for (int i = OpponentPassersStart; i < state.opponentPasserEnd; i++)
     if (state.passerList[i] != 0) EvaluateOpponentPasser(board, state.passerList[i], in, totals);
   return totals;
 }

@@ -16,6 +16,8 @@
 #include "board/EvalState.h"
 #include "board/Move.h"
 
+constexpr int OpponentPassersStart = 8;  // passerList index of the opponent's first passed pawn
+
 // The work totals of one passed-pawn evaluation, from the engine's and from the opponent's side.
 struct PasserTotals {
   int32_t enginePasserSum;

@@ -5,6 +5,9 @@
 #include "board/Validate.h"
 #include "eval/Pawns.h"
 
+// A piece in front of the engine's c-pawn at home while its d-pawn has not reached the centre.
+constexpr int32_t CPawnBlock = 15;
+
 EvalState ScanEvalState(Board &board) {
   FindKings(board);
   EvalState state = RecountMaterial(board);
@@ -31,7 +34,7 @@ static bool OpponentCastleReady(const Board &board) {
 // The engine's c-pawn still at home while its d-pawn has not reached the centre: a piece put in
 // front of the c-pawn (on 43) blocks it.
 static int32_t CPawnBlockPenalty(const Board &board) {
-  return board[33] == EnginePawn && board[55] != EnginePawn ? -15 : 0;
+  return board[33] == EnginePawn && board[55] != EnginePawn ? -CPawnBlock : 0;
 }
 
 // The engine's castling rights at the root

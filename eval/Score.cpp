@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "board/Geometry.h"
+#include "eval/Material.h"
 
 // clang-format off
 const SquareTable EdgeTable = TableFromRows(9, {
@@ -30,14 +31,7 @@ const SquareTable CornerOf = TableFromRows(9, {
 // Piece material above which, for both sides, no endgame scaling applies.
 constexpr int32_t ScalingPieceMaterial = 1690;
 
-// Material signatures: a side's pawn or piece material (king excluded) as the sum of PieceValue.
-constexpr int32_t OnePawn = 95, TwoPawns = 2 * OnePawn;
-constexpr int32_t OneKnight = 305, OneBishop = 310, OneRook = 480;
-constexpr int32_t TwoKnights = 2 * OneKnight, BishopAndKnight = OneBishop + OneKnight, TwoRooks = 2 * OneRook;
 constexpr int32_t MinorPieceUp = 170;  // a piece-material lead that is at least a minor piece for pawns
-static bool HasOnlyRook(int32_t pieces) { return pieces == OneRook; }
-static bool HasOnlyBishop(int32_t pieces) { return pieces == OneBishop; }
-static bool HasOnlyKnight(int32_t pieces) { return pieces == OneKnight; }
 
 // Endgame scaling, the same weights for either side ahead: a lead is divided by the divisor, or cut
 // by the pull when that leaves more of it.
