@@ -11,8 +11,9 @@ using MaterialTest = MovesTest;
 // The signatures are sums of the piece values the board tables hold: if a value changes, the rules
 // that test for "one rook" or "two pawns" must not silently stop matching.
 TEST_F(MaterialTest, SignaturesAreThePieceValuesOfBothSides) {
-  for (auto [engine, opponent] : {std::pair{EnginePawn, OpponentPawn}, std::pair{EngineKnight, OpponentKnight},
-                                  std::pair{EngineBishop, OpponentBishop}, std::pair{EngineRook, OpponentRook}})
+  for (auto [engine, opponent] :
+       {std::pair{EnginePawn, OpponentPawn}, std::pair{EngineKnight, OpponentKnight},
+        std::pair{EngineBishop, OpponentBishop}, std::pair{EngineRook, OpponentRook}})
     EXPECT_EQ(PieceValue[engine], PieceValue[opponent]);
   EXPECT_EQ(OnePawn, PieceValue[EnginePawn]);
   EXPECT_EQ(OneKnight, PieceValue[EngineKnight]);
