@@ -214,7 +214,8 @@ TEST_F(UciTest, PonderHitAndMiss) {
     std::smatch m;
     std::regex withPonder("bestmove ([a-h1-8qrbn]+) ponder ([a-h1-8qrbn]+)");
     ASSERT_TRUE(std::regex_match(seen.back(), m, withPonder)) << seen.back();
-    std::string moves = "e2e4 " + m[1].str() + " " + m[2].str();
+    const std::string reply = m[1].str(), predicted = m[2].str();  // seen is cleared below
+    std::string moves = "e2e4 " + reply + " " + predicted;
     engine.Send("position startpos moves " + moves + "\ngo ponder wtime 3000 btime 3000\n");
     std::string line;
     EXPECT_FALSE(engine.ReadLine(line, 0.5) && line.rfind("bestmove", 0) == 0) << line;
@@ -228,7 +229,7 @@ TEST_F(UciTest, PonderHitAndMiss) {
     }
     EXPECT_TRUE(std::regex_match(seen.back(), BestMove)) << seen.back();
     // After a miss the real move: the game continues from the position given, whatever was pondered.
-    engine.Send("position startpos moves e2e4 " + m[1].str() + (m[2].str() == "a2a3" ? " h2h3" : " a2a3") +
+    engine.Send("position startpos moves e2e4 " + reply + (predicted == "a2a3" ? " h2h3" : " a2a3") +
                 "\ngo wtime 3000 btime 3000\n");
     seen.clear();
     ASSERT_TRUE(engine.ReadUntil("bestmove", seen, 5));
