@@ -6,7 +6,7 @@
 #include "fuzz/FuzzPlatform.h"
 #include "fuzz/FuzzSearch.h"
 
-constexpr int SearchDepth = 3;
+constexpr int SearchDepth = 4;
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   FuzzInitTables();
