@@ -75,11 +75,12 @@ test-threads:
 
 # Fuzz targets, one per outside input (fuzz/, clang's libFuzzer with AddressSanitizer and UBSan):
 # `make fuzz` runs each, one after the other on one core, for FUZZ_RUNS executions (a million; -1: no
-# limit) or
-# FUZZ_SECONDS seconds (0: no limit), from its seed corpus in fuzz/corpus; what it learns stays in
-# build/fuzz/corpus for the next run, a crashing input goes to build/fuzz/crashes, and one summary
-# line a target goes to build/fuzz/summary.txt. `make test` runs each for a few seconds when clang
-# is installed, so that a broken target is noticed.
+# limit) or FUZZ_SECONDS seconds (0: no limit), from its seed corpus in fuzz/corpus; what it learns
+# stays in build/fuzz/corpus for the next run, a crashing input goes to build/fuzz/crashes, and one
+# summary line a target goes to build/fuzz/summary.txt. Every target runs at 1,000 executions a
+# second or more on one core (the searching ones cap each search by nodes: fuzz/FuzzSearch.h), so
+# a million take under twenty minutes each. `make test` runs each for a few seconds when clang is
+# installed, so that a broken target is noticed.
 FUZZ_TARGETS := $(patsubst fuzz/%Fuzz.cpp,%,$(wildcard fuzz/*Fuzz.cpp))
 FUZZ_RUNS ?= 1000000
 FUZZ_SECONDS ?= 0

@@ -15,10 +15,12 @@
 #include "search/TransTable.h"
 
 void FuzzSmallTables() {
-  TT.hashMask = FuzzTableBuckets - 1;
-  TT.engineTable.assign(FuzzTableBuckets, TTBucket{});
-  TT.opponentTable.assign(FuzzTableBuckets, TTBucket{});
-  TT.hashAge = 2;
+  if (TT.hashMask + 1 != FuzzTableBuckets) {  // an input may have sized them as the engine does
+    TT.hashMask = FuzzTableBuckets - 1;
+    TT.engineTable.assign(FuzzTableBuckets, TTBucket{});
+    TT.opponentTable.assign(FuzzTableBuckets, TTBucket{});
+  }
+  TTClear();
 }
 
 void FuzzInitTables() {
@@ -36,19 +38,14 @@ void FuzzSearch(const Board &board, bool engineIsWhite, int depth) {
   Books.useBook = false;
   Limits.maxHorizon = depth;
   Limits.testMode = true;
+  Limits.nodeCap = FuzzNodeCap;
   PrepareMoveSearch();
   EvalState state = SetUpSearchInputs(root);
   ChooseMove(root, state, NullMove);
 }
 
-void FuzzAcceptedPosition(const Board &board, bool engineIsWhite, int depth, uint64_t inputHash) {
+void FuzzAcceptedPosition(const Board &board, bool engineIsWhite, int depth) {
   Game.engineIsWhite = engineIsWhite;
-  uint64_t leaves = Perft(board, PerftRoot(board), 2, true);
-  if (leaves <= CrowdedLeaves || inputHash % CrowdedSearchShare == 0) FuzzSearch(board, engineIsWhite, depth);
-}
-
-uint64_t FuzzInputHash(const uint8_t *data, size_t size) {
-  uint64_t hash = 14695981039346656037ULL;
-  for (size_t i = 0; i < size; i++) hash = (hash ^ data[i]) * 1099511628211ULL;
-  return hash;
+  Perft(board, PerftRoot(board), 2, true);
+  FuzzSearch(board, engineIsWhite, depth);
 }

@@ -286,6 +286,11 @@ bool PollAndTestTime(SearchThread &t) {
   if (!t.isMain) return SearchStopped();  // the main thread alone reads input and the clock
   t.pollCounter++;
   if ((t.pollCounter & t.pollMask) != 0) return false;
+  // The cap waits for the scoring pass's first root move, so that the search has a move to play.
+  if (Limits.nodeCap > 0 && t.nodeCount >= Limits.nodeCap && (!t.rootScoringPass || t.rootMovesDone > 0)) {
+    Signals.stopSearch = Signals.stoppedByTime = true;
+    return true;
+  }
   // Every line that has arrived is handled now: a move, its clock lines and a command come
   // together, and a ponder hit must not wait for further polls.
   if (!Signals.stopSearch && !t.rootScoringPass && Hooks.inputWaiting()) {
@@ -528,7 +533,7 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   // its own, so that input and the clock are looked at as often as on one thread.
   int pollInterval = PollInterval;
   for (int threads = 1; threads < Limits.threadCount && pollInterval > 1; threads *= 2) pollInterval /= 2;
-  Tree.pollMask = uint64_t(pollInterval) - 1;
+  Tree.pollMask = Limits.nodeCap > 0 ? 0 : uint64_t(pollInterval) - 1;
 
   // Root scoring pass
   Tree.isMain = true;

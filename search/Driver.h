@@ -55,6 +55,11 @@ struct SearchLimits {
   int32_t rootMoveCount;
   Move rootMoves[MoveListSize];
   int32_t threadCount;  // search threads, the main one included (0 or 1: the main thread alone)
+  // A cap on the main thread's nodes, set only by the fuzz targets, whose searches must stay short
+  // whatever position the input builds (0: no cap, as in every game). With a cap the main thread
+  // polls at every node, and a search that reaches it (with a root move scored) ends as one whose
+  // time is up.
+  uint64_t nodeCap;
 };
 constexpr int MaxSearchThreads = 64;
 extern SearchLimits Limits;

@@ -39,3 +39,28 @@ INSTANTIATE_TEST_SUITE_P(
     MateName);
 
 }  // namespace
+
+namespace {
+
+// The node cap that the fuzz targets set: the search ends at the cap as one whose time is up, and
+// plays the best move of what it finished; a cap below the scoring pass's first root move waits
+// for that move, so that there is always a move to play.
+TEST_F(SearchTest, NodeCapEndsTheSearchWithAMove) {
+  const char *fen = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 8";
+  SearchFen(fen, 5);
+  uint64_t uncapped = Tree.nodeCount;
+  EXPECT_FALSE(Signals.stopSearch);
+  for (uint64_t cap : {uint64_t(1), uint64_t(2000)}) {
+    FreshEngine();
+    Books.useBook = false;
+    Limits.nodeCap = cap;
+    SearchOutcome capped = SearchFen(fen, 5);
+    EXPECT_NE(capped.move, "") << cap;
+    EXPECT_TRUE(Signals.stopSearch && Signals.stoppedByTime) << cap;
+    EXPECT_GE(Tree.nodeCount, cap);
+    EXPECT_LT(Tree.nodeCount, uncapped);
+  }
+  EXPECT_LE(Tree.nodeCount, 2000u + 10u);  // a few illegal children past the cap, no more
+}
+
+}  // namespace
