@@ -11,7 +11,7 @@
 
 // Pawn advancement, by square (row 9 at the top, columns 1..8).
 // clang-format off
-static constexpr SquareTable EnginePawnTable = TableFromRows(9, {
+static constexpr SquareTable EnginePawnTable = TableFromRows(LastRow, {
   { 0,  0,  0,  0,  0,  0,  0,  0},
   {40, 40, 40, 40, 40, 40, 40, 40},
   { 2,  8, 10, 14, 14, 10,  8,  2},
@@ -21,7 +21,7 @@ static constexpr SquareTable EnginePawnTable = TableFromRows(9, {
   { 0,  0,  0,  0,  0,  0,  0,  0},
   { 0,  0,  0,  0,  0,  0,  0,  0},
 });
-static constexpr SquareTable OpponentPawnTable = TableFromRows(9, {
+static constexpr SquareTable OpponentPawnTable = TableFromRows(LastRow, {
   { 0,  0,  0,  0,  0,  0,  0,  0},
   { 0,  0,  0,  0,  0,  0,  0,  0},
   { 0,  0,  0,  0,  0,  0,  0,  0},

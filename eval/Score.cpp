@@ -6,7 +6,7 @@
 #include "eval/Material.h"
 
 // clang-format off
-const SquareTable EdgeTable = TableFromRows(9, {
+const SquareTable EdgeTable = TableFromRows(LastRow, {
   {4, 2, 2, 2, 2, 2, 2, 4},
   {2, 0, 0, 0, 0, 0, 0, 2},
   {2, 0, 0, 0, 0, 0, 0, 2},
@@ -16,7 +16,7 @@ const SquareTable EdgeTable = TableFromRows(9, {
   {2, 0, 0, 0, 0, 0, 0, 2},
   {4, 2, 2, 2, 2, 2, 2, 4},
 });
-const SquareTable CornerOf = TableFromRows(9, {
+const SquareTable CornerOf = TableFromRows(LastRow, {
   {91, 91,  0,  0,  0,  0, 98, 98},
   {91, 91,  0,  0,  0,  0, 98, 98},
   { 0,  0,  0,  0,  0,  0,  0,  0},
