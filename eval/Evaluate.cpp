@@ -16,9 +16,11 @@
 #include "eval/SquareTable.h"
 
 // ---------------------------------------------------------------------------------------------
-// Piece-square tables, the engine's row 8 (the opponent's back row) at the top, files a..h.
-// The knight tables are not mirrors: the engine keeps its own knights from the far corners (-60
-// against -2) and off its g1 (-6 against -4), stricter with its own pieces than with the opponent's.
+// Piece-square tables, the engine's row 8 (the opponent's back row) at the top, files a..h. Where
+// the two sides' tables are not mirrors, the line above them says how and why; mostly the engine
+// is stricter with its own pieces than with the opponent's.
+// The knights: the engine keeps its own from the far corners (-60 against -2) and off its g1 (-6
+// against -4).
 // clang-format off
 static constexpr SquareTable EngineKnightTable = TableFromRows(LastRow, {
   {-60,  8,  8,  8,  8,  8,  8, -60},
@@ -40,6 +42,8 @@ static constexpr SquareTable OpponentKnightTable = TableFromRows(LastRow, {
   { -2,  8, 13, 13, 13, 13,  8,  -2},
   { -2,  8,  8,  8,  8,  8,  8,  -2},
 });
+// The bishops: the engine's own lose a little on d2 and e2 and more on a3 and h3, the opponent's
+// nothing on the mirrored squares.
 static constexpr SquareTable EngineBishopTable = TableFromRows(LastRow, {
   {  0,  0,  0,  0,  0,  0,  0,   0},
   {  0,  8, 10, 10, 10, 10,  8,   0},
@@ -80,7 +84,8 @@ static constexpr SquareTable OpponentRookTable = TableFromRows(LastRow, {
   { 34, 40, 40, 40, 40, 40, 40,  34},
   { 28, 34, 34, 34, 34, 34, 34,  28},
 });
-// Used as 2 x value - 40.
+// The queens, used as 2 x value - base (the bases below): the engine's own is worth less on a3,
+// h3, b2 and g2, out of play at home, and more on g7 and g8, beside a king castled short.
 static constexpr SquareTable EngineQueenTable = TableFromRows(LastRow, {
   { 33, 36, 40, 40, 40, 40, 40,  33},
   { 33, 36, 40, 40, 40, 40, 40,  33},
@@ -91,7 +96,6 @@ static constexpr SquareTable EngineQueenTable = TableFromRows(LastRow, {
   { 25, 26, 33, 33, 33, 33, 26,  25},
   { 25, 25, 30, 30, 30, 30, 25,  25},
 });
-// Used as 2 x value - 50.
 static constexpr SquareTable OpponentQueenTable = TableFromRows(LastRow, {
   { 25, 25, 30, 30, 30, 30, 25,  25},
   { 25, 30, 33, 33, 33, 33, 30,  25},
@@ -102,6 +106,9 @@ static constexpr SquareTable OpponentQueenTable = TableFromRows(LastRow, {
   { 33, 36, 40, 40, 40, 40, 36,  33},
   { 33, 36, 40, 40, 40, 40, 36,  33},
 });
+// The kings in the endgame: the opponent's king is credited on the edge files of the engine's
+// half (rows 2 to 4), the engine's own on the mirrored squares not: the engine fears the
+// opponent's king breaking in more than it counts on its own.
 static constexpr SquareTable EngineKingEndTable = TableFromRows(LastRow, {
   {  0,  8,  8,  8,  8,  8,  8,   0},
   {  0,  8, 10, 10, 10, 10,  8,   0},
@@ -169,20 +176,23 @@ constexpr int FirstBackwardKnightOffset = 4;  // KnightOffsets from here on lead
 
 // ---------------------------------------------------------------------------------------------
 // Weights, as penalties or bonuses to the side they name. Where the engine's and the opponent's
-// versions of a rule differ, the line says how.
+// versions of a rule differ, the line says how and why. A rule marked "engine only" looks after
+// the engine's own pieces: it is pessimistic, judging its own position strictly and leaving the
+// opponent's weaknesses for the search to find.
 
 // Minor pieces.
 constexpr int32_t KnightMobilityStep = 4, KnightMobilityCap = 12;  // per square a knight reaches
-constexpr int32_t KnightNoRetreat = 50;  // an engine knight far up the board with no way back
+constexpr int32_t KnightNoRetreat = 50;  // a knight far up the board with no way back (engine only)
 // An engine knight or bishop an enemy slider looks at; less with an own pawn behind it. The
 // opponent's pieces are not scored for this: the engine watches its own more than the opponent's.
 constexpr int32_t Harassed = 20, HarassedSupported = 5;
 // A bishop at home with both diagonals shut, less when its own knight shuts one of them; the
-// engine's f1 bishop weighs more.
+// engine's f1 bishop weighs more, as it shuts in the engine's king-side castling too.
 constexpr int32_t ShutBishop = 10, ShutBishopByKnight = 2;
 constexpr int32_t ShutKingBishop = 15, ShutKingBishopByKnight = 7;
 constexpr int32_t CornerBishopBlocked = 30;  // a corner bishop whose long diagonal an enemy pawn shuts
-constexpr int32_t BishopTrappedOnEdge = 150, BishopRetreatCut = 40;  // an engine bishop deep up the board
+// A bishop deep up the board with its way back cut (engine only).
+constexpr int32_t BishopTrappedOnEdge = 150, BishopRetreatCut = 40;
 // An opponent bishop on the engine's a2 or h2 shut in by its pawn on b3 or g3 (the engine's own
 // bishops are judged by their way back instead).
 constexpr int32_t OpponentBishopTrapped = 20;
@@ -191,27 +201,29 @@ constexpr int32_t BishopOnPawnColour = 4;  // per own bishop on a pawn's square 
 constexpr int32_t BishopPair = 35, BishopPairEnd = 50;
 
 // Rooks and queens.
-constexpr int32_t RookDoubling = 5;      // per rook of the same side met on the file
-constexpr int32_t RookOnLoosePawn = 8;   // the file scan stopped at an enemy pawn no pawn guards
-constexpr int32_t RookShutIn = 25;       // an engine rook on an edge file shut in by its king or a pawn
-constexpr int32_t RookCutFromHome = 15;  // an engine rook up the board with something between it and home
-// Two or more opponent rooks or queens on the engine's second row, more with its king on the back row.
+constexpr int32_t RookDoubling = 5;     // per rook of the same side met on the file
+constexpr int32_t RookOnLoosePawn = 8;  // the file scan stopped at an enemy pawn no pawn guards
+// Engine only: a rook on an edge file shut in by its king or a pawn beside it, and a rook up the
+// board with something between it and home.
+constexpr int32_t RookShutIn = 25, RookCutFromHome = 15;
+// Two or more opponent rooks or queens on the engine's second row, more with its king on the back
+// row (engine only: the threat to its own king is what the engine watches).
 constexpr int32_t HeavyOnSecondRow = 18, HeavyOnSecondRowKingHome = 36;
 // The queen tables are read as 2 x value - base: the opponent's base is 10 higher, so its queen
 // counts 10 less than the engine's on a square of the same table value.
 constexpr int32_t EngineQueenBase = 40, OpponentQueenBase = 50;
-constexpr int32_t QueenFacingRook = 10;  // an engine queen with an opponent rook up its file
+constexpr int32_t QueenFacingRook = 10;  // a queen with an enemy rook up its file (engine only)
 constexpr int QueenNearKingDistance = 2;
 constexpr int32_t QueenNearKing = 30;       // a queen within two steps of the enemy king's inward square
-constexpr int32_t QueenOnWingBlocked = 30;  // an engine queen out on a wing, its way home blocked
+constexpr int32_t QueenOnWingBlocked = 30;  // out on a wing, its way home blocked (engine only)
 
 // Pawns (their structure and the passed pawns are scored in Pawns.cpp).
 // A piece blocking a pawn on its start row. The engine's pawns count an enemy pawn as a blocker
 // too, and on the rook files any blocker but a knight or a rook; the opponent's count neither:
 // the engine is stricter with its own position.
 constexpr int32_t PawnBlockedByKnight = 15, PawnBlockedByRook = 10, PawnBlockedByPiece = 15;
-constexpr int32_t CentrePawnBlocked =
-    10;  // the engine's d- or e-pawn at home, its square ahead taken (engine only)
+// The d- or e-pawn at home with its square ahead taken (engine only: it blocks its own development).
+constexpr int32_t CentrePawnBlocked = 10;
 // A pawn attacking an enemy piece (neither of them the one just moved). The opponent's threats
 // weigh more than twice the engine's: the engine fears losing a piece more than it counts on
 // winning one.
@@ -224,9 +236,11 @@ constexpr int MaxDistance = 7;
 constexpr int32_t KingChase = 32;            // per step of king distance and of the bare king from the centre
 constexpr int32_t KingLeftHome = 112;        // a king off its two back rows in the middle game
 constexpr int32_t KingWithoutPawnCover = 6;  // no own pawn diagonally in front, on the centre's side
+constexpr int ShelterRows = 3;               // how far up its file a king's pawn shelter is looked for
 // No own pawn on the two squares in front of the king; the first weight when one stands on the third.
-constexpr int ShelterRows = 3;  // how far up its file a king's pawn shelter is looked for
 constexpr int32_t OpenKingFileWithPawn = 24, OpenKingFile = 48;
+// The castled king's wing, engine only: the engine guards its own king's shelter closely and
+// leaves an attack on the opponent's to the search.
 constexpr int32_t OpenWingFileWithPawn = 6, OpenWingFile = 12;  // the same for the other files of the wing
 constexpr int32_t PawnStormContact = 36;    // an opponent pawn on the third row in front of a shelter pawn
 constexpr int32_t LooseShelterPawn = 6;     // the g- (b-) pawn alone, or gone with no bishop in its place
@@ -748,7 +762,9 @@ static void ScoreOpponentBishop(Scan &scan, int s) {
       positional += board[s - UpLeft] == OpponentKnight || board[s - UpRight] == OpponentKnight
                         ? ShutBishopByKnight
                         : ShutBishop;
-    // In a corner behind the engine's pawn on the long diagonal, held by a pawn beside and below it.
+    // In a corner behind the engine's pawn on the long diagonal, defended by a pawn beside and below
+    // it: unlike its own corner bishop, the engine counts the opponent's as shut in only when the
+    // pawn that shuts it is defended.
     if (s == EngineH8 && board[EngineF6] == EnginePawn &&
         (board[EngineG5] == EnginePawn || board[EngineE5] == EnginePawn))
       positional += CornerBishopBlocked;
@@ -807,6 +823,8 @@ static void ScoreOpponentKing(Scan &scan, int s) {
   } else if (s < EngineA7) {
     scan.opponentKing -= KingLeftHome;
   } else if (board[OpponentRights] == 0) {
+    // Judged once the opponent can no longer castle; the engine judges its own king's cover already
+    // while castling is ready, wanting the shelter sound before it castles into it.
     if (FileOf[s] <= FileD) {
       if (board[s - UpLeft] != OpponentPawn && (s < EngineA8 || board[s - 2 * UpLeft] != OpponentPawn))
         scan.opponentKing -= KingWithoutPawnCover;

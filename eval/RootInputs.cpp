@@ -6,7 +6,8 @@
 #include "board/Validate.h"
 #include "eval/Pawns.h"
 
-// A piece in front of the engine's c-pawn at home while no pawn of its own stands on e4.
+// A piece in front of the engine's c-pawn at home while no pawn of its own stands on e4 (engine
+// only: it is the engine's own development that the blocked pawn holds up).
 constexpr int32_t CPawnBlock = 15;
 
 EvalState ScanEvalState(Board &board) {
