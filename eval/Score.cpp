@@ -54,8 +54,8 @@ constexpr int32_t PawnDeficitDivisor = 4, ExtraPawnDivisor = 2;
 // Middle-game corrections of the sum.
 constexpr int32_t BlockedCastlingPenalty = 15;  // per occupied square of a castling path
 constexpr int32_t RookForTwoMinors = 25;
-constexpr int32_t RookForMinorLate = 20;  // a rook for a minor piece when little is left
-constexpr int32_t LateMaterial = 960;     // the other side's piece material below which that holds
+constexpr int32_t RookForMinorLate = 20;    // a rook for a minor piece when little is left
+constexpr int32_t LateMaterial = TwoRooks;  // the other side's piece material below which that holds
 constexpr int32_t QueenBalanceWeight = 64;
 constexpr int32_t DrawScore = 40;       // the score the draw pull aims at
 constexpr int32_t KingTermDivisor = 4;  // the king terms are summed a quarter heavier

@@ -7,6 +7,7 @@
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
 #include "board/Squares.h"
+#include "eval/Material.h"
 
 // The king's neighbourhood counts as under attack from this many (its EdgeClass included).
 constexpr int KingAttackCountNeeded = 4;
@@ -18,8 +19,9 @@ constexpr int32_t HangingMarginCoversAll = 675, NearPromotionValue = 600;
 constexpr int32_t ThreeQuarters(int32_t value) { return value / 2 + value / 4; }
 // A pawn's row one step from promotion, for each side's pawns.
 constexpr int EngineSeventhRow = 7, OpponentSeventhRow = 2;
-// Opening guidance: the engine's piece material while most of its pieces are still on the board.
-constexpr int32_t GuidancePieceMaterial = 2780;
+// Opening guidance needs at least a queen, two rooks, two knights and a bishop's worth of the
+// engine's pieces on the board.
+constexpr int32_t GuidancePieceMaterial = OneQueen + TwoRooks + TwoKnights + OneBishop;
 
 static int OtherSide(int side) { return side == EngineSide ? OpponentSide : EngineSide; }
 
