@@ -9,14 +9,14 @@
 #include "board/Squares.h"
 #include "eval/Material.h"
 
-// The king's neighbourhood counts as under attack from this many (its EdgeClass included).
+// A king counts as under attack once its EdgeClass and the attacked squares around it reach this.
 constexpr int KingAttackCountNeeded = 4;
 // How near the enemy king's zone centre a moved knight or king must come to count as near it.
 constexpr int KnightZoneDistance = 3, KingZoneDistance = 2;
 // Stand pat: a margin this large covers any piece that could hang; a pawn one step from
 // promotion is worth this much; a piece hangs when three quarters of its value exceed the margin.
 constexpr int32_t HangingMarginCoversAll = 675, NearPromotionValue = 600;
-constexpr int32_t ThreeQuarters(int32_t value) { return value / 2 + value / 4; }
+static constexpr int32_t ThreeQuarters(int32_t value) { return value / 2 + value / 4; }
 // A pawn's row one step from promotion, for each side's pawns.
 constexpr int EngineSeventhRow = 7, OpponentSeventhRow = 2;
 // Opening guidance needs at least a queen, two rooks, two knights and a bishop's worth of the
