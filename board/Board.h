@@ -45,6 +45,8 @@ constexpr int OpponentRights = 121;   // bit 1: king side (rook on 98), bit 2: q
 constexpr int EnPassantSquare = 122;  // the pawn that just made a double step, 0 = none
 constexpr int EngineKingSquare = 124;
 constexpr int OpponentKingSquare = 125;
+// The bits of the rights bytes.
+constexpr uint8_t KingSideCastling = 1, QueenSideCastling = 2;
 
 constexpr int BoardSize = 128;
 constexpr int PieceCodeCount = 40;

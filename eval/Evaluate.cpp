@@ -9,17 +9,20 @@
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
 #include "board/SquareScan.h"
+#include "board/Squares.h"
 #include "eval/Material.h"
 #include "eval/Pawns.h"
 #include "eval/Score.h"
 #include "eval/SquareTable.h"
 
 // ---------------------------------------------------------------------------------------------
-// Piece-square tables, row 9 (the opponent's back row) at the top, columns 1..8.
-// The knight tables are not mirrors: the engine keeps its own knights from the far corners (-60
-// against -2) and off its g1 (-6 against -4), stricter with its own pieces than with the opponent's.
+// Piece-square tables, the engine's row 8 (the opponent's back row) at the top, files a..h. Where
+// the two sides' tables are not mirrors, the line above them says how and why; mostly the engine
+// is stricter with its own pieces than with the opponent's.
+// The knights: the engine keeps its own from the far corners (-60 against -2) and off its g1 (-6
+// against -4).
 // clang-format off
-static constexpr SquareTable EngineKnightTable = TableFromRows(9, {
+static constexpr SquareTable EngineKnightTable = TableFromRows(LastRow, {
   {-60,  8,  8,  8,  8,  8,  8, -60},
   { -2,  8, 13, 13, 13, 13,  8,  -2},
   { -2,  6, 13, 13, 13, 13,  6,  -2},
@@ -29,7 +32,7 @@ static constexpr SquareTable EngineKnightTable = TableFromRows(9, {
   { -2,  0,  2,  2,  2,  2,  0,  -2},
   { -9, -4,  0,  1,  1,  0, -6,  -9},
 });
-static constexpr SquareTable OpponentKnightTable = TableFromRows(9, {
+static constexpr SquareTable OpponentKnightTable = TableFromRows(LastRow, {
   { -9, -4,  0,  1,  1,  0, -4,  -9},
   { -2,  0,  2,  2,  2,  2,  0,  -2},
   { -2,  0,  4,  4,  4,  4,  0,  -2},
@@ -39,7 +42,9 @@ static constexpr SquareTable OpponentKnightTable = TableFromRows(9, {
   { -2,  8, 13, 13, 13, 13,  8,  -2},
   { -2,  8,  8,  8,  8,  8,  8,  -2},
 });
-static constexpr SquareTable EngineBishopTable = TableFromRows(9, {
+// The bishops: the engine's own lose a little on d2 and e2 and more on a3 and h3, the opponent's
+// nothing on the mirrored squares.
+static constexpr SquareTable EngineBishopTable = TableFromRows(LastRow, {
   {  0,  0,  0,  0,  0,  0,  0,   0},
   {  0,  8, 10, 10, 10, 10,  8,   0},
   {  0,  4,  8, 10, 10,  8,  4,   0},
@@ -49,7 +54,7 @@ static constexpr SquareTable EngineBishopTable = TableFromRows(9, {
   {  0,  6,  0, -1, -2,  0,  6,   0},
   { -9, -3, -3, -3, -3, -3, -3,  -9},
 });
-static constexpr SquareTable OpponentBishopTable = TableFromRows(9, {
+static constexpr SquareTable OpponentBishopTable = TableFromRows(LastRow, {
   { -9, -3, -3, -3, -3, -3, -3,  -9},
   {  0,  6,  0,  0,  0,  0,  6,   0},
   {  0,  0,  6,  0,  0,  6,  0,   0},
@@ -59,7 +64,7 @@ static constexpr SquareTable OpponentBishopTable = TableFromRows(9, {
   {  0,  8, 10, 10, 10, 10,  8,   0},
   {  0,  0,  0,  0,  0,  0,  0,   0},
 });
-static constexpr SquareTable EngineRookTable = TableFromRows(9, {
+static constexpr SquareTable EngineRookTable = TableFromRows(LastRow, {
   { 28, 34, 34, 34, 34, 34, 34,  28},
   { 34, 40, 40, 40, 40, 40, 40,  34},
   {  4,  6,  6,  6,  6,  6,  6,   4},
@@ -69,7 +74,7 @@ static constexpr SquareTable EngineRookTable = TableFromRows(9, {
   {  0,  0,  0,  0,  0,  0,  0,   0},
   {  0,  0,  0,  0,  0,  0,  0,   0},
 });
-static constexpr SquareTable OpponentRookTable = TableFromRows(9, {
+static constexpr SquareTable OpponentRookTable = TableFromRows(LastRow, {
   {  0,  0,  0,  0,  0,  0,  0,   0},
   {  0,  0,  0,  0,  0,  0,  0,   0},
   {  0,  0,  0,  0,  0,  0,  0,   0},
@@ -79,8 +84,9 @@ static constexpr SquareTable OpponentRookTable = TableFromRows(9, {
   { 34, 40, 40, 40, 40, 40, 40,  34},
   { 28, 34, 34, 34, 34, 34, 34,  28},
 });
-// Used as 2 x value - 40.
-static constexpr SquareTable EngineQueenTable = TableFromRows(9, {
+// The queens, used as 2 x value - base (the bases below): the engine's own is worth less on a3,
+// h3, b2 and g2, out of play at home, and more on g7 and g8, beside a king castled short.
+static constexpr SquareTable EngineQueenTable = TableFromRows(LastRow, {
   { 33, 36, 40, 40, 40, 40, 40,  33},
   { 33, 36, 40, 40, 40, 40, 40,  33},
   { 33, 36, 40, 40, 40, 40, 36,  33},
@@ -90,8 +96,7 @@ static constexpr SquareTable EngineQueenTable = TableFromRows(9, {
   { 25, 26, 33, 33, 33, 33, 26,  25},
   { 25, 25, 30, 30, 30, 30, 25,  25},
 });
-// Used as 2 x value - 50.
-static constexpr SquareTable OpponentQueenTable = TableFromRows(9, {
+static constexpr SquareTable OpponentQueenTable = TableFromRows(LastRow, {
   { 25, 25, 30, 30, 30, 30, 25,  25},
   { 25, 30, 33, 33, 33, 33, 30,  25},
   { 30, 32, 33, 33, 33, 33, 32,  30},
@@ -101,7 +106,10 @@ static constexpr SquareTable OpponentQueenTable = TableFromRows(9, {
   { 33, 36, 40, 40, 40, 40, 36,  33},
   { 33, 36, 40, 40, 40, 40, 36,  33},
 });
-static constexpr SquareTable EngineKingEndTable = TableFromRows(9, {
+// The kings in the endgame: the opponent's king is credited on the edge files of the engine's
+// half (rows 2 to 4), the engine's own on the mirrored squares not: the engine fears the
+// opponent's king breaking in more than it counts on its own.
+static constexpr SquareTable EngineKingEndTable = TableFromRows(LastRow, {
   {  0,  8,  8,  8,  8,  8,  8,   0},
   {  0,  8, 10, 10, 10, 10,  8,   0},
   {  0,  6,  8, 10, 10,  8,  6,   0},
@@ -111,7 +119,7 @@ static constexpr SquareTable EngineKingEndTable = TableFromRows(9, {
   { -3,  1,  2,  3,  3,  2,  1,  -3},
   { -4, -2,  0,  1,  1,  0, -2,  -4},
 });
-static constexpr SquareTable OpponentKingEndTable = TableFromRows(9, {
+static constexpr SquareTable OpponentKingEndTable = TableFromRows(LastRow, {
   { -4, -2,  0,  1,  1,  0, -2,  -4},
   { -3,  1,  2,  3,  3,  2,  1,  -3},
   {  0,  3,  4,  5,  5,  4,  3,   0},
@@ -123,9 +131,9 @@ static constexpr SquareTable OpponentKingEndTable = TableFromRows(9, {
 });
 
 // Where a rook's file scan stopped (a pawn, or the border beyond the last row): the farther the
-// file is open, the more it is worth. The engine's table starts at row 10, the border above the
-// board; the opponent's ends at row 1, the border below it.
-static constexpr SquareTable EngineRookFileEnd = TableFromRows(10, {
+// file is open, the more it is worth. The engine's table starts on the border row above the board;
+// the opponent's ends on the border row below it.
+static constexpr SquareTable EngineRookFileEnd = TableFromRows(LastRow + 1, {
   { 18, 20, 20, 20, 20, 20, 20,  18},
   { 10, 12, 12, 12, 12, 12, 12,  10},
   {  8, 10, 10, 10, 10, 10, 10,   8},
@@ -136,7 +144,7 @@ static constexpr SquareTable EngineRookFileEnd = TableFromRows(10, {
   {  0,  0,  0,  0,  0,  0,  0,   0},
   {  0,  0,  0,  0,  0,  0,  0,   0},
 });
-static constexpr SquareTable OpponentRookFileEnd = TableFromRows(9, {
+static constexpr SquareTable OpponentRookFileEnd = TableFromRows(LastRow, {
   {  0,  0,  0,  0,  0,  0,  0,   0},
   {  0,  0,  0,  0,  0,  0,  0,   0},
   {  0,  2,  2,  2,  2,  2,  2,   0},
@@ -162,30 +170,29 @@ constexpr int32_t MiddleGamePieceMaterial = 1650;
 constexpr int32_t LateEndgamePhase = -649, DeepEndgamePhase = -799;
 // Contents below this are empty squares and pieces; pawns, the sentinel and the border lie above.
 constexpr uint8_t PawnOrEdgeCode = 33;
-// Steps one row up (towards the opponent), straight and along the diagonals; left and right as the
-// tables are drawn, columns 1..8 from left to right.
-constexpr int Up = 10, UpLeft = 9, UpRight = 11;
 constexpr bool IsDiagonalStep(int step) { return step == UpLeft || step == UpRight; }
-constexpr int PastLastSquare = 99;            // a file scan upward stops before this
 constexpr int MaxPawnsListed = 8;             // the length of each side's pawn list
 constexpr int FirstBackwardKnightOffset = 4;  // KnightOffsets from here on lead down the board
 
 // ---------------------------------------------------------------------------------------------
 // Weights, as penalties or bonuses to the side they name. Where the engine's and the opponent's
-// versions of a rule differ, the line says how.
+// versions of a rule differ, the line says how and why. A rule marked "engine only" looks after
+// the engine's own pieces: it is pessimistic, judging its own position strictly and leaving the
+// opponent's weaknesses for the search to find.
 
 // Minor pieces.
 constexpr int32_t KnightMobilityStep = 4, KnightMobilityCap = 12;  // per square a knight reaches
-constexpr int32_t KnightNoRetreat = 50;  // an engine knight far up the board with no way back
+constexpr int32_t KnightNoRetreat = 50;  // a knight far up the board with no way back (engine only)
 // An engine knight or bishop an enemy slider looks at; less with an own pawn behind it. The
 // opponent's pieces are not scored for this: the engine watches its own more than the opponent's.
 constexpr int32_t Harassed = 20, HarassedSupported = 5;
 // A bishop at home with both diagonals shut, less when its own knight shuts one of them; the
-// engine's bishop on 26 (its f1 bishop) weighs more.
+// engine's f1 bishop weighs more, as it shuts in the engine's king-side castling too.
 constexpr int32_t ShutBishop = 10, ShutBishopByKnight = 2;
 constexpr int32_t ShutKingBishop = 15, ShutKingBishopByKnight = 7;
 constexpr int32_t CornerBishopBlocked = 30;  // a corner bishop whose long diagonal an enemy pawn shuts
-constexpr int32_t BishopTrappedOnEdge = 150, BishopRetreatCut = 40;  // an engine bishop deep up the board
+// A bishop deep up the board with its way back cut (engine only).
+constexpr int32_t BishopTrappedOnEdge = 150, BishopRetreatCut = 40;
 // An opponent bishop on the engine's a2 or h2 shut in by its pawn on b3 or g3 (the engine's own
 // bishops are judged by their way back instead).
 constexpr int32_t OpponentBishopTrapped = 20;
@@ -194,27 +201,29 @@ constexpr int32_t BishopOnPawnColour = 4;  // per own bishop on a pawn's square 
 constexpr int32_t BishopPair = 35, BishopPairEnd = 50;
 
 // Rooks and queens.
-constexpr int32_t RookDoubling = 5;      // per rook of the same side met on the file
-constexpr int32_t RookOnLoosePawn = 8;   // the file scan stopped at an enemy pawn no pawn guards
-constexpr int32_t RookShutIn = 25;       // an engine rook on an edge file shut in by its king or a pawn
-constexpr int32_t RookCutFromHome = 15;  // an engine rook up the board with something between it and home
-// Two or more opponent rooks or queens on the engine's second row, more with its king on the back row.
+constexpr int32_t RookDoubling = 5;     // per rook of the same side met on the file
+constexpr int32_t RookOnLoosePawn = 8;  // the file scan stopped at an enemy pawn no pawn guards
+// Engine only: a rook on an edge file shut in by its king or a pawn beside it, and a rook up the
+// board with something between it and home.
+constexpr int32_t RookShutIn = 25, RookCutFromHome = 15;
+// Two or more opponent rooks or queens on the engine's second row, more with its king on the back
+// row (engine only: the threat to its own king is what the engine watches).
 constexpr int32_t HeavyOnSecondRow = 18, HeavyOnSecondRowKingHome = 36;
 // The queen tables are read as 2 x value - base: the opponent's base is 10 higher, so its queen
 // counts 10 less than the engine's on a square of the same table value.
 constexpr int32_t EngineQueenBase = 40, OpponentQueenBase = 50;
-constexpr int32_t QueenFacingRook = 10;  // an engine queen with an opponent rook up its file
+constexpr int32_t QueenFacingRook = 10;  // a queen with an enemy rook up its file (engine only)
 constexpr int QueenNearKingDistance = 2;
 constexpr int32_t QueenNearKing = 30;       // a queen within two steps of the enemy king's inward square
-constexpr int32_t QueenOnWingBlocked = 30;  // an engine queen out on a wing, its way home blocked
+constexpr int32_t QueenOnWingBlocked = 30;  // out on a wing, its way home blocked (engine only)
 
 // Pawns (their structure and the passed pawns are scored in Pawns.cpp).
 // A piece blocking a pawn on its start row. The engine's pawns count an enemy pawn as a blocker
 // too, and on the rook files any blocker but a knight or a rook; the opponent's count neither:
 // the engine is stricter with its own position.
 constexpr int32_t PawnBlockedByKnight = 15, PawnBlockedByRook = 10, PawnBlockedByPiece = 15;
-constexpr int32_t CentrePawnBlocked =
-    10;  // the engine's d- or e-pawn at home, its square ahead taken (engine only)
+// The d- or e-pawn at home with its square ahead taken (engine only: it blocks its own development).
+constexpr int32_t CentrePawnBlocked = 10;
 // A pawn attacking an enemy piece (neither of them the one just moved). The opponent's threats
 // weigh more than twice the engine's: the engine fears losing a piece more than it counts on
 // winning one.
@@ -227,8 +236,11 @@ constexpr int MaxDistance = 7;
 constexpr int32_t KingChase = 32;            // per step of king distance and of the bare king from the centre
 constexpr int32_t KingLeftHome = 112;        // a king off its two back rows in the middle game
 constexpr int32_t KingWithoutPawnCover = 6;  // no own pawn diagonally in front, on the centre's side
+constexpr int ShelterRows = 3;               // how far up its file a king's pawn shelter is looked for
 // No own pawn on the two squares in front of the king; the first weight when one stands on the third.
 constexpr int32_t OpenKingFileWithPawn = 24, OpenKingFile = 48;
+// The castled king's wing, engine only: the engine guards its own king's shelter closely and
+// leaves an attack on the opponent's to the search.
 constexpr int32_t OpenWingFileWithPawn = 6, OpenWingFile = 12;  // the same for the other files of the wing
 constexpr int32_t PawnStormContact = 36;    // an opponent pawn on the third row in front of a shelter pawn
 constexpr int32_t LooseShelterPawn = 6;     // the g- (b-) pawn alone, or gone with no bishop in its place
@@ -278,7 +290,7 @@ static bool BishopHarassed(const Board &board, const PieceSquares &pieces, int s
 
 // Opponent rook up the file, no pawn between
 static bool OpponentRookOnQueenFile(const Board &board, int square) {
-  for (int t = square + Up; t < PastLastSquare; t += Up) {
+  for (int t = square + Up; t <= EngineH8; t += Up) {
     uint8_t piece = board[t];
     if (piece == OpponentRook) return true;
     if (piece == EngineRook || piece == EnginePawn || piece == OpponentPawn) return false;
@@ -289,7 +301,7 @@ static bool OpponentRookOnQueenFile(const Board &board, int square) {
 // HeavyOnShelterFile per opponent rook or queen up the file
 static int32_t OpponentHeavyOnFile(const Board &board, int square) {
   int32_t sum = 0;
-  for (int t = square + Up; t < PastLastSquare && board[t] != OpponentPawn; t += Up)
+  for (int t = square + Up; t <= EngineH8 && board[t] != OpponentPawn; t += Up)
     if (board[t] == OpponentRook || board[t] == OpponentQueen) sum += HeavyOnShelterFile;
   return sum;
 }
@@ -477,26 +489,26 @@ static void ScoreEngineRook(Scan &scan, int s) {
   if (board[p] == OpponentPawn) {
     if (board[p + UpRight] != OpponentPawn && board[p + UpLeft] != OpponentPawn) {
       positional += RookOnLoosePawn;
-      if (p > 60) positional += doubling;
+      if (p >= EngineA5) positional += doubling;
     }
   } else if (board[p] != EnginePawn) {
     positional += doubling;
   }
   positional += EngineRookFileEnd[p];
 
-  if (s < 80) {
+  if (s < EngineA7) {
     positional += RowMobility(board, s);
     // A rook on an edge file shut in by its own king or pawn beside it.
-    int neighbour = FileOf[s] == 1 ? s + 1 : FileOf[s] == 8 ? s - 1 : 0;
+    int neighbour = FileOf[s] == FileA ? s + 1 : FileOf[s] == FileH ? s - 1 : 0;
     if (neighbour != 0 && (board[neighbour] == EngineKing || board[neighbour] == EnginePawn))
       positional -= RookShutIn;
   }
 
   // Something other than its own rooks and queens stands between the rook and its back row.
-  if (s > 40) {
+  if (s >= EngineA3) {
     int t = s - Up;
-    while (t >= 30 && EvalPieceMask[board[t]] == 0) t -= Up;
-    if (t > 30) positional -= RookCutFromHome;
+    while (t >= EngineA2 && EvalPieceMask[board[t]] == 0) t -= Up;
+    if (t >= EngineA2) positional -= RookCutFromHome;
   }
 }
 
@@ -507,7 +519,7 @@ static void ScoreEngineKnight(Scan &scan, int s) {
   positional += KnightMobility(board, s, OpponentSide, EngineKing);
 
   // Far up the board a knight needs a way back: a free square no opponent pawn covers, or a capture.
-  if (s > 50) {
+  if (s >= EngineA4) {
     bool retreat = false;
     for (int k = FirstBackwardKnightOffset; k < int(std::size(KnightOffsets)) && !retreat; k++) {
       int t = s + KnightOffsets[k];
@@ -530,28 +542,29 @@ static void ScoreEngineBishop(Scan &scan, int s) {
     positional -= EnginePawnBehind(board, s) ? HarassedSupported : Harassed;
   scan.engineBishops++;
 
-  if (s < 30) {
+  if (s < EngineA2) {
     // Still at home with both diagonals shut.
     if (board[s + UpLeft] != Empty && board[s + UpRight] != Empty) {
-      if (s == 26)
-        positional -=
-            board[35] == EngineKnight || board[37] == EngineKnight ? ShutKingBishopByKnight : ShutKingBishop;
+      if (s == EngineF1)
+        positional -= board[EngineE2] == EngineKnight || board[EngineG2] == EngineKnight
+                          ? ShutKingBishopByKnight
+                          : ShutKingBishop;
       else
         positional -= board[s + UpLeft] == EngineKnight || board[s + UpRight] == EngineKnight
                           ? ShutBishopByKnight
                           : ShutBishop;
     }
-    // In a corner (h1, a1) behind an enemy pawn on the long diagonal (f3, c3).
-    if (s == 28 && board[46] == OpponentPawn) positional -= CornerBishopBlocked;
-    if (s == 21 && board[43] == OpponentPawn) positional -= CornerBishopBlocked;
-  } else if (s > 50) {
+    // In a corner behind an enemy pawn on the long diagonal.
+    if (s == EngineH1 && board[EngineF3] == OpponentPawn) positional -= CornerBishopBlocked;
+    if (s == EngineA1 && board[EngineC3] == OpponentPawn) positional -= CornerBishopBlocked;
+  } else if (s >= EngineA4) {
     // Deep in the opponent's half with its way back cut.
-    if (FileOf[s] == 1) {
+    if (FileOf[s] == FileA) {
       if (board[s - UpLeft] != Empty)
         positional -= BishopTrappedOnEdge;
       else if (board[s - 2 * UpLeft] != Empty)
         positional -= BishopRetreatCut;
-    } else if (FileOf[s] == 8) {
+    } else if (FileOf[s] == FileH) {
       if (board[s - UpRight] != Empty)
         positional -= BishopTrappedOnEdge;
       else if (board[s - 2 * UpRight] != Empty)
@@ -575,12 +588,12 @@ static void ScoreEngineQueen(Scan &scan, int s) {
     positional += QueenNearKing;
 
   // Out in the open on a wing with an own piece in its line back home.
-  if (s > 40) {
-    int step = FileOf[s] >= 7 ? -UpRight : FileOf[s] <= 2 ? -UpLeft : 0;
+  if (s >= EngineA3) {
+    int step = FileOf[s] >= FileG ? -UpRight : FileOf[s] <= FileB ? -UpLeft : 0;
     if (step != 0) {
       int t = s + step;
       while (board[t] == Empty) t += step;
-      if (t > 30) positional -= QueenOnWingBlocked;
+      if (t >= EngineA2) positional -= QueenOnWingBlocked;
     }
   }
 }
@@ -597,7 +610,7 @@ static void ScoreEnginePawn(Scan &scan, int s) {
   // Own bishops on the pawn's square colour.
   scan.positional -= BishopOnPawnColour * scan.engineBishopsOn[SquareColour[s]];
 
-  if (s < 40) {
+  if (s < EngineA3) {
     uint8_t blocker = board[s + Up];
     if (SideOf(blocker) == OpponentSide) {
       if (blocker == OpponentKnight) {
@@ -608,7 +621,7 @@ static void ScoreEnginePawn(Scan &scan, int s) {
         scan.positional -= PawnBlockedByPiece;
       }
     }
-    if ((s == 34 || s == 35) && blocker != Empty) scan.positional -= CentrePawnBlocked;
+    if ((s == EngineD2 || s == EngineE2) && blocker != Empty) scan.positional -= CentrePawnBlocked;
   }
 
   if (s != scan.lastTo) {
@@ -636,35 +649,37 @@ static void ScoreEngineShelter(Scan &scan, int k) {
   auto penaltyForFile = [&](int square, int32_t pawnThere, int32_t none) {
     if (noPawnOnFileBelow(square)) term -= board[square] == EnginePawn ? pawnThere : none;
   };
-  penaltyForFile(k + 3 * Up, OpenKingFileWithPawn, OpenKingFile);
+  penaltyForFile(k + ShelterRows * Up, OpenKingFileWithPawn, OpenKingFile);
   if (board[EngineRights] != 0) return;
 
-  // The king on the king side (25..28, e1..h1), its shelter on the f-, g- and h-files; or on the
-  // queen side, its shelter on the a-, b- and c-files.
-  if (k >= 25) {
-    if (k > 26) {
-      if (board[46] == OpponentPawn && board[36] == EnginePawn) term -= PawnStormContact;
-      if (board[47] == OpponentPawn && board[37] == EnginePawn) term -= PawnStormContact;
+  // The king on the king side (e1..h1), its shelter on the f-, g- and h-files; or on the queen
+  // side, its shelter on the a-, b- and c-files.
+  if (k >= EngineE1) {
+    if (k >= EngineG1) {
+      if (board[EngineF3] == OpponentPawn && board[EngineF2] == EnginePawn) term -= PawnStormContact;
+      if (board[EngineG3] == OpponentPawn && board[EngineG2] == EnginePawn) term -= PawnStormContact;
     }
-    term -= OpponentHeavyOnFile(board, 27) + OpponentHeavyOnFile(board, 28);
-    if (k != 28) penaltyForFile(58, OpenWingFileWithPawn, OpenWingFile);
-    if (k != 27) penaltyForFile(57, OpenWingFileWithPawn, OpenWingFile);
-    if (board[37] == EnginePawn) {
-      if (board[36] != EnginePawn && board[38] != EnginePawn) term -= LooseShelterPawn;
-    } else if (noPawnOnFileBelow(56) && board[37] != EngineBishop && board[46] != EngineBishop) {
+    term -= OpponentHeavyOnFile(board, EngineG1) + OpponentHeavyOnFile(board, EngineH1);
+    if (k != EngineH1) penaltyForFile(EngineH4, OpenWingFileWithPawn, OpenWingFile);
+    if (k != EngineG1) penaltyForFile(EngineG4, OpenWingFileWithPawn, OpenWingFile);
+    if (board[EngineG2] == EnginePawn) {
+      if (board[EngineF2] != EnginePawn && board[EngineH2] != EnginePawn) term -= LooseShelterPawn;
+    } else if (noPawnOnFileBelow(EngineF4) && board[EngineG2] != EngineBishop &&
+               board[EngineF3] != EngineBishop) {
       term -= LooseShelterPawn;
     }
   } else {
-    if (k < 23) {
-      if (board[42] == OpponentPawn && board[32] == EnginePawn) term -= PawnStormContact;
-      if (board[43] == OpponentPawn && board[33] == EnginePawn) term -= PawnStormContact;
+    if (k <= EngineB1) {
+      if (board[EngineB3] == OpponentPawn && board[EngineB2] == EnginePawn) term -= PawnStormContact;
+      if (board[EngineC3] == OpponentPawn && board[EngineC2] == EnginePawn) term -= PawnStormContact;
     }
-    term -= OpponentHeavyOnFile(board, 21) + OpponentHeavyOnFile(board, 22);
-    if (k != 21) penaltyForFile(51, OpenWingFileWithPawn, OpenWingFile);
-    if (k != 22) penaltyForFile(52, OpenWingFileWithPawn, OpenWingFile);
-    if (board[32] == EnginePawn) {
-      if (board[31] != EnginePawn && board[33] != EnginePawn) term -= LooseShelterPawn;
-    } else if (noPawnOnFileBelow(53) && board[32] != EngineBishop && board[43] != EngineBishop) {
+    term -= OpponentHeavyOnFile(board, EngineA1) + OpponentHeavyOnFile(board, EngineB1);
+    if (k != EngineA1) penaltyForFile(EngineA4, OpenWingFileWithPawn, OpenWingFile);
+    if (k != EngineB1) penaltyForFile(EngineB4, OpenWingFileWithPawn, OpenWingFile);
+    if (board[EngineB2] == EnginePawn) {
+      if (board[EngineA2] != EnginePawn && board[EngineC2] != EnginePawn) term -= LooseShelterPawn;
+    } else if (noPawnOnFileBelow(EngineC4) && board[EngineB2] != EngineBishop &&
+               board[EngineC3] != EngineBishop) {
       term -= LooseShelterPawn;
     }
   }
@@ -677,19 +692,18 @@ static void ScoreEngineKing(Scan &scan, int s) {
   const bool guarded = scan.context.engineCastleReady || board[EngineRights] == 0;
   if (scan.oppPhase <= 0) {
     scan.engineKing += KingEndTerm(EngineKingEndTable, s, scan.oppPhase, state.opponentPieceMaterial);
-    // Drive the bare enemy king to the edge and walk up to it.
-    // 55 is the engine's e4, a centre square.
+    // Drive the bare enemy king to the edge (away from e4, a centre square) and walk up to it.
     if (state.opponentMaterial < BareKingMaterial && state.opponentPawnMaterial == 0 &&
         state.enginePieceMaterial - state.opponentPieceMaterial > MatingLead)
-      scan.engineKing +=
-          (MaxDistance - Distance[s][opponentKing]) * KingChase + Distance[55][opponentKing] * KingChase;
-  } else if (s >= 41) {
+      scan.engineKing += (MaxDistance - Distance[s][opponentKing]) * KingChase +
+                         Distance[EngineE4][opponentKing] * KingChase;
+  } else if (s >= EngineA3) {
     scan.engineKing -= KingLeftHome;
   } else if (guarded) {
-    if (FileOf[s] < 5) {
-      if (board[s + UpRight] != EnginePawn && (s > 30 || board[s + 2 * UpRight] != EnginePawn))
+    if (FileOf[s] <= FileD) {
+      if (board[s + UpRight] != EnginePawn && (s >= EngineA2 || board[s + 2 * UpRight] != EnginePawn))
         scan.engineKing -= KingWithoutPawnCover;
-    } else if (board[s + UpLeft] != EnginePawn && (s > 30 || board[s + 2 * UpLeft] != EnginePawn)) {
+    } else if (board[s + UpLeft] != EnginePawn && (s >= EngineA2 || board[s + 2 * UpLeft] != EnginePawn)) {
       scan.engineKing -= KingWithoutPawnCover;
     }
     ScoreEngineShelter(scan, s);
@@ -714,15 +728,15 @@ static void ScoreOpponentRook(Scan &scan, int s) {
   if (board[p] == EnginePawn) {
     if (board[p - UpRight] != EnginePawn && board[p - UpLeft] != EnginePawn) {
       positional -= RookOnLoosePawn;
-      if (p < 59) positional -= doubling;
+      if (p < EngineA5) positional -= doubling;
     }
   } else if (board[p] != OpponentPawn) {
     positional -= doubling;
   }
   positional -= OpponentRookFileEnd[p];
 
-  if (s < 41) {
-    if (s > 30) scan.opponentHeavyOnSecondRow++;
+  if (s < EngineA3) {
+    if (s >= EngineA2) scan.opponentHeavyOnSecondRow++;
   } else {
     positional -= RowMobility(board, s);
   }
@@ -739,19 +753,23 @@ static void ScoreOpponentBishop(Scan &scan, int s) {
   scan.pieceSquare -= OpponentBishopTable[s];
   scan.opponentBishops++;
 
-  if (s == 31 && board[42] == EnginePawn) {
+  if (s == EngineA2 && board[EngineB3] == EnginePawn) {
     positional += OpponentBishopTrapped;
-  } else if (s == 38 && board[47] == EnginePawn) {
+  } else if (s == EngineH2 && board[EngineG3] == EnginePawn) {
     positional += OpponentBishopTrapped;
-  } else if (s > 90) {
+  } else if (s >= EngineA8) {
     if (board[s - UpLeft] != Empty && board[s - UpRight] != Empty)
       positional += board[s - UpLeft] == OpponentKnight || board[s - UpRight] == OpponentKnight
                         ? ShutBishopByKnight
                         : ShutBishop;
-    // On h8 (a8) behind the engine's pawn on f6 (c6) with a neighbour one row further up.
-    if (s == 98 && board[76] == EnginePawn && (board[67] == EnginePawn || board[65] == EnginePawn))
+    // In a corner behind the engine's pawn on the long diagonal, defended by a pawn beside and below
+    // it: unlike its own corner bishop, the engine counts the opponent's as shut in only when the
+    // pawn that shuts it is defended.
+    if (s == EngineH8 && board[EngineF6] == EnginePawn &&
+        (board[EngineG5] == EnginePawn || board[EngineE5] == EnginePawn))
       positional += CornerBishopBlocked;
-    if (s == 91 && board[73] == EnginePawn && (board[62] == EnginePawn || board[64] == EnginePawn))
+    if (s == EngineA8 && board[EngineC6] == EnginePawn &&
+        (board[EngineB5] == EnginePawn || board[EngineD5] == EnginePawn))
       positional += CornerBishopBlocked;
   }
 
@@ -780,7 +798,7 @@ static void ScoreOpponentPawn(Scan &scan, int s) {
   scan.positional += BishopOnPawnColour * scan.opponentBishopsOn[SquareColour[s]];
 
   // An engine piece blocking the pawn on its start row (not on the rook files).
-  if (s > 80 && SideOf(board[s - Up]) == EngineSide && !RookFileFlag[s]) {
+  if (s >= EngineA7 && SideOf(board[s - Up]) == EngineSide && !RookFileFlag[s]) {
     uint8_t blocker = board[s - Up];
     if (blocker == EngineRook)
       scan.positional += PawnBlockedByRook;
@@ -802,17 +820,20 @@ static void ScoreOpponentKing(Scan &scan, int s) {
   EvalState &state = scan.state;
   if (scan.engPhase <= 0) {
     scan.opponentKing += KingEndTerm(OpponentKingEndTable, s, scan.engPhase, state.enginePieceMaterial);
-  } else if (s < 80) {
+  } else if (s < EngineA7) {
     scan.opponentKing -= KingLeftHome;
   } else if (board[OpponentRights] == 0) {
-    if (FileOf[s] < 5) {
-      if (board[s - UpLeft] != OpponentPawn && (s < 90 || board[s - 2 * UpLeft] != OpponentPawn))
+    // Judged once the opponent can no longer castle; the engine judges its own king's cover already
+    // while castling is ready, wanting the shelter sound before it castles into it.
+    if (FileOf[s] <= FileD) {
+      if (board[s - UpLeft] != OpponentPawn && (s < EngineA8 || board[s - 2 * UpLeft] != OpponentPawn))
         scan.opponentKing -= KingWithoutPawnCover;
-    } else if (board[s - UpRight] != OpponentPawn && (s < 90 || board[s - 2 * UpRight] != OpponentPawn)) {
+    } else if (board[s - UpRight] != OpponentPawn &&
+               (s < EngineA8 || board[s - 2 * UpRight] != OpponentPawn)) {
       scan.opponentKing -= KingWithoutPawnCover;
     }
-    if (!(FileAhead[s - 3 * Up] & state.opponentPawnBits))
-      scan.opponentKing -= board[s - 3 * Up] == OpponentPawn ? OpenKingFileWithPawn : OpenKingFile;
+    if (!(FileAhead[s - ShelterRows * Up] & state.opponentPawnBits))
+      scan.opponentKing -= board[s - ShelterRows * Up] == OpponentPawn ? OpenKingFileWithPawn : OpenKingFile;
   }
 
   if (scan.kingSafety) {
@@ -835,9 +856,9 @@ static void CloseScan(Scan &scan) {
   if (scan.opponentBishops > 1) positional -= scan.engPhase <= 0 ? BishopPairEnd : BishopPair;
 
   if (scan.opponentHeavyOnSecondRow > 1)
-    positional -= board[EngineKingSquare] < 30 ? HeavyOnSecondRowKingHome : HeavyOnSecondRow;
+    positional -= board[EngineKingSquare] < EngineA2 ? HeavyOnSecondRowKingHome : HeavyOnSecondRow;
 
-  if (SideOf(board[43]) == EngineSide && board[43] != EnginePawn)
+  if (SideOf(board[EngineC3]) == EngineSide && board[EngineC3] != EnginePawn)
     positional += scan.context.cPawnBlockPenalty;
 
   // Without the enemy queen a king's shortcomings matter a quarter less.

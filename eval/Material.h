@@ -5,7 +5,7 @@
 #include <cstdint>
 
 constexpr int32_t OnePawn = 95, TwoPawns = 2 * OnePawn;
-constexpr int32_t OneKnight = 305, OneBishop = 310, OneRook = 480;
+constexpr int32_t OneKnight = 305, OneBishop = 310, OneRook = 480, OneQueen = 900;
 constexpr int32_t TwoKnights = 2 * OneKnight, BishopAndKnight = OneBishop + OneKnight, TwoRooks = 2 * OneRook;
 
 // A side's piece material is exactly one piece of that kind.

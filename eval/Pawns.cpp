@@ -6,12 +6,15 @@
 #include "board/Attacks.h"
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
+#include "board/Squares.h"
 #include "eval/Material.h"
 #include "eval/SquareTable.h"
 
-// Pawn advancement, by square (row 9 at the top, columns 1..8).
+// Pawn advancement, by square (the engine's row 8 at the top, files a..h). The opponent's pawns on
+// its fifth and sixth rows count more than the engine's there: the engine fears an advancing pawn
+// more than it trusts its own.
 // clang-format off
-static constexpr SquareTable EnginePawnTable = TableFromRows(9, {
+static constexpr SquareTable EnginePawnTable = TableFromRows(LastRow, {
   { 0,  0,  0,  0,  0,  0,  0,  0},
   {40, 40, 40, 40, 40, 40, 40, 40},
   { 2,  8, 10, 14, 14, 10,  8,  2},
@@ -21,7 +24,7 @@ static constexpr SquareTable EnginePawnTable = TableFromRows(9, {
   { 0,  0,  0,  0,  0,  0,  0,  0},
   { 0,  0,  0,  0,  0,  0,  0,  0},
 });
-static constexpr SquareTable OpponentPawnTable = TableFromRows(9, {
+static constexpr SquareTable OpponentPawnTable = TableFromRows(LastRow, {
   { 0,  0,  0,  0,  0,  0,  0,  0},
   { 0,  0,  0,  0,  0,  0,  0,  0},
   { 0,  0,  0,  0,  0,  0,  0,  0},
@@ -32,8 +35,8 @@ static constexpr SquareTable OpponentPawnTable = TableFromRows(9, {
   { 0,  0,  0,  0,  0,  0,  0,  0},
 });
 
-// Passed pawns, by the pawn's RankOf 0..7 (a passer stands on 2..7).
-using RankTable = int32_t[8];
+// Passed pawns, by the pawn's RankOf: a passer stands on rows 2..7, so the first two entries are never read.
+using RankTable = int32_t[LastRow];
 static constexpr RankTable EnginePassedEndLoose       = {0, 0,   9,  9, 27, 51, 75,  84};
 static constexpr RankTable EnginePassedEndConnected   = {0, 0,  12, 12, 36, 63, 90, 102};
 static constexpr RankTable EnginePassedMidLoose       = {0, 0,   6,  6, 18, 39, 62,  70};
@@ -62,6 +65,7 @@ constexpr int32_t WeaknessBeyondCapDivisor = 4;
 
 // Passed pawns.
 constexpr int32_t RunnerPieceLimit = 1000;     // the race to queen is looked at up to a queen's worth
+constexpr int RunnerKingSupport = 2;           // own king this near a far-advanced runner: a sure runner
 constexpr int32_t RookEndingBehindBonus = 50;  // the enemy king is not behind the pawn in a rook ending
 constexpr int32_t KingRaceWeightLight = 8, KingRaceWeight = 4;  // per row of king-distance lead
 constexpr int32_t RunnerBareKingValue = 400, RunnerBareKingPerRow = 32;
@@ -78,7 +82,7 @@ constexpr int32_t RunnerQueenDivisor = 4;  // a side with its queen adds a quart
 void BuildPawnBits(EvalState &state, const Board &board) {
   state.enginePawnBits = 0;
   state.opponentPawnBits = 0;
-  for (int s = 31; s <= 88; s++) {
+  for (int s = EngineA2; s <= EngineH7; s++) {
     if (board[s] == EnginePawn) state.enginePawnBits |= SquareBit[s];
     if (board[s] == OpponentPawn) state.opponentPawnBits |= SquareBit[s];
   }
@@ -95,7 +99,7 @@ void UpdatePawnBits(Move move, uint8_t captured, EvalState &state, const Board &
       state.opponentPawnBits &= ~SquareBit[move.from];
     }
     // An opponent pawn takes en passant downwards: the engine pawn stood one row above the target.
-    if (captured == EnginePawn) state.enginePawnBits &= ~SquareBit[enPassant ? move.to + 10 : move.to];
+    if (captured == EnginePawn) state.enginePawnBits &= ~SquareBit[enPassant ? move.to + Up : move.to];
   }
   if (SideOf(moved) == EngineSide) {
     if (moved == EnginePawn) {
@@ -104,7 +108,7 @@ void UpdatePawnBits(Move move, uint8_t captured, EvalState &state, const Board &
     } else if (move.promotion != 0) {
       state.enginePawnBits &= ~SquareBit[move.from];
     }
-    if (captured == OpponentPawn) state.opponentPawnBits &= ~SquareBit[enPassant ? move.to - 10 : move.to];
+    if (captured == OpponentPawn) state.opponentPawnBits &= ~SquareBit[enPassant ? move.to - Up : move.to];
   }
 }
 
@@ -124,17 +128,17 @@ void EvaluatePawnStructure(const Board &board, EvalState &state) {
     if (FileAhead[s] & engine) state.doubledTerm -= DoubledPenalty;
     if (!(AdjacentBehind[s] & engine)) {
       if (EngineCentreFlag[s]) {
-        if (s == 34 || s == 35)  // the engine's d- and e-pawns on their start squares
+        if (s == EngineD2 || s == EngineE2)  // the engine's d- and e-pawns on their start squares
           weakness -= CentreWeakness;
         else
-          weakness -= board[s + 10] == OpponentPawn ? BlockedCentreWeakness : CentreWeakness;
+          weakness -= board[s + Up] == OpponentPawn ? BlockedCentreWeakness : CentreWeakness;
       }
       if (!(AdjacentFiles3[s] & engine)) {
         weakness -= IsolatedWeakness;
         connected = false;
       }
       if (!(FileAhead[s] & opponent))
-        weakness -= (RookFileFlag[s] ? RookFileOpenWeakness : OpenFileWeakness) * (8 - RankOf[s]);
+        weakness -= (RookFileFlag[s] ? RookFileOpenWeakness : OpenFileWeakness) * (LastRow - RankOf[s]);
       else
         passerTest = false;
     }
@@ -169,14 +173,14 @@ void EvaluatePawnStructure(const Board &board, EvalState &state) {
   state.pawnStructureTerm = sum - weakness;
 }
 
-// Value of a passer the enemy king cannot catch, by how many rows it has left to run (steps) and
-// the enemy's piece material: against a bare king it queens; against a lone knight a rook pawn is
-// still hard to stop.
-static int32_t RunnerValue(int32_t steps, int32_t enemyPieceMaterial, int square) {
-  if (enemyPieceMaterial == 0) return RunnerBareKingPerRow * steps + RunnerBareKingValue;
+// Value of a passer the enemy king cannot catch, by the row it has reached counted from its own
+// side (row) and the enemy's piece material: against a bare king it queens; against a lone knight
+// a rook pawn is still hard to stop.
+static int32_t RunnerValue(int32_t row, int32_t enemyPieceMaterial, int square) {
+  if (enemyPieceMaterial == 0) return RunnerBareKingPerRow * row + RunnerBareKingValue;
   if (enemyPieceMaterial == OneKnight && RookFileFlag[square])
-    return RunnerRookPawnPerRow * steps + RunnerRookPawnValue;
-  return RunnerPerRow * steps;
+    return RunnerRookPawnPerRow * row + RunnerRookPawnValue;
+  return RunnerPerRow * row;
 }
 
 // The pawn's own king beside it far up the board, against at most a rook.
@@ -204,7 +208,7 @@ void EvaluateEnginePasser(Board &board, EvalState &state, int entry, const Passe
   const bool connected = entry > 0;
   if (in.oppPhase < PasserEndPhase) {
     if (in.rookEnding && NotBehindOnFile[k2][s]) totals.enginePasserSum += RookEndingBehindBonus;
-    int32_t d = Distance[k2][s + 10] - Distance[k1][s];
+    int32_t d = Distance[k2][s + Up] - Distance[k1][s];
     totals.enginePasserSum += (connected ? EnginePassedEndConnected : EnginePassedEndLoose)[rank] +
                               (in.opponentPieces < OneRook ? KingRaceWeightLight : KingRaceWeight) * d;
   } else {
@@ -212,29 +216,31 @@ void EvaluateEnginePasser(Board &board, EvalState &state, int entry, const Passe
   }
 
   // A pawn on its start row runs as if it stood one row further (its double step).
-  int t = s < 40 ? s + 10 : s;
+  int t = s < EngineA3 ? s + Up : s;
   int32_t runner = 0;
   if (in.opponentPieces <= RunnerPieceLimit) {
-    int need = 8 - RankOf[t] + (in.engineToMove ? 0 : 1);
-    if (need < Distance[FileOf[t] + 90][k2]) {
-      if (state.opponentPawnMaterial == 0 && in.opponentPieces <= OneRook && RankOf[t] > 4 &&
-          RankOf[k1] > 4 && Distance[t][k1] < 3)
+    int need = LastRow - RankOf[t] + (in.engineToMove ? 0 : 1);
+    if (need < Distance[SquareAt(FileOf[t], LastRow)][k2]) {
+      // Counted for the engine's passers only: the scaling reads it to damp an opponent's lead
+      // that such a runner undoes.
+      if (state.opponentPawnMaterial == 0 && in.opponentPieces <= OneRook && t >= EngineA5 &&
+          k1 >= EngineA5 && Distance[t][k1] <= RunnerKingSupport)
         state.runnerCount++;
       runner = RunnerValue(RankOf[t], in.opponentPieces, t);
       totals.engineRunnerBest = std::max(totals.engineRunnerBest, runner);
     }
-    if (t > 70 && in.opponentPieces <= OneRook && k1 > 80 && Distance[t][k1] < 2) {
-      runner = KingEscortValue(t >= 81, in.opponentPieces);
+    if (t >= EngineA6 && in.opponentPieces <= OneRook && k1 >= EngineA7 && Distance[t][k1] <= 1) {
+      runner = KingEscortValue(t >= EngineA7, in.opponentPieces);
       totals.engineRunnerBest = std::max(totals.engineRunnerBest, runner);
     }
   }
 
   // A pawn one step from queening whose queening square is neither held nor watched by the
   // opponent, seen through the pawn itself (a rook behind it).
-  if (in.oppPhase < PasserEndPhase && runner < RunnerBareKingValue && t > 80 && t != in.lastTarget) {
+  if (in.oppPhase < PasserEndPhase && runner < RunnerBareKingValue && t >= EngineA7 && t != in.lastTarget) {
     uint8_t pawn = board[t];
     board[t] = Empty;
-    if (SideOf(board[t + 10]) != OpponentSide && !IsAttacked(board, t + 10, OpponentSide))
+    if (SideOf(board[t + Up]) != OpponentSide && !IsAttacked(board, t + Up, OpponentSide))
       totals.enginePasserSum +=
           in.opponentPieces <= OneKnight && RookFileFlag[t] ? FreeQueeningRookPawn : FreeQueeningSquare;
     board[t] = pawn;
@@ -247,38 +253,38 @@ void EvaluateOpponentPasser(Board &board, int entry, const PasserInputs &in, Pas
   const bool connected = entry > 0;
   if (in.engPhase < PasserEndPhase) {
     if (in.rookEnding && NotAheadOnFile[k1][s]) totals.opponentPasserSum += RookEndingBehindBonus;
-    int32_t d = Distance[k1][s - 10] - Distance[k2][s];
+    int32_t d = Distance[k1][s - Up] - Distance[k2][s];
     totals.opponentPasserSum += (connected ? OpponentPassedEndConnected : OpponentPassedEndLoose)[rank] +
                                 (in.enginePieces < OneRook ? KingRaceWeightLight : KingRaceWeight) * d;
   } else {
     totals.opponentPasserSum += (connected ? OpponentPassedMidConnected : OpponentPassedMidLoose)[rank];
   }
 
-  int t = s > 80 ? s - 10 : s;
+  int t = s >= EngineA7 ? s - Up : s;
   int32_t runner = 0;
   if (in.enginePieces <= RunnerPieceLimit) {
     int need = RankOf[t] - 1 + (in.engineToMove ? 1 : 0);
-    if (need < Distance[FileOf[t] + 20][k1]) {
-      runner = RunnerValue(9 - RankOf[t], in.enginePieces, t);
+    if (need < Distance[SquareAt(FileOf[t], 1)][k1]) {
+      runner = RunnerValue(LastRow + 1 - RankOf[t], in.enginePieces, t);
       totals.opponentRunnerBest = std::max(totals.opponentRunnerBest, runner);
     }
-    if (t < 50 && in.enginePieces <= OneRook && k2 < 40 && Distance[t][k2] < 2) {
-      runner = KingEscortValue(t < 40, in.enginePieces);
+    if (t < EngineA4 && in.enginePieces <= OneRook && k2 < EngineA3 && Distance[t][k2] <= 1) {
+      runner = KingEscortValue(t < EngineA3, in.enginePieces);
       totals.opponentRunnerBest = std::max(totals.opponentRunnerBest, runner);
     }
   }
 
   // The opponent's free path counts two rows: from its last row but one, and from the row before
   // it when both squares ahead are free.
-  if (in.engPhase < PasserEndPhase && runner < RunnerBareKingValue && t < 50 && t != in.lastTarget) {
+  if (in.engPhase < PasserEndPhase && runner < RunnerBareKingValue && t < EngineA4 && t != in.lastTarget) {
     uint8_t pawn = board[t];
     board[t] = Empty;
     auto free = [&board](int square) {
       return SideOf(board[square]) != EngineSide && !IsAttacked(board, square, EngineSide);
     };
-    if (t < 40) {
-      if (free(t - 10)) totals.opponentPasserSum += OpponentFreeLastStep;
-    } else if (free(t - 10) && free(t - 20)) {
+    if (t < EngineA3) {
+      if (free(t - Up)) totals.opponentPasserSum += OpponentFreeLastStep;
+    } else if (free(t - Up) && free(t - 2 * Up)) {
       totals.opponentPasserSum += OpponentFreeTwoSteps;
     }
     board[t] = pawn;

@@ -2,10 +2,12 @@
 
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
+#include "board/Squares.h"
 #include "board/Validate.h"
 #include "eval/Pawns.h"
 
-// A piece in front of the engine's c-pawn at home while its d-pawn has not reached the centre.
+// A piece in front of the engine's c-pawn at home while no pawn of its own stands on e4 (engine
+// only: it is the engine's own development that the blocked pawn holds up).
 constexpr int32_t CPawnBlock = 15;
 
 EvalState ScanEvalState(Board &board) {
@@ -18,23 +20,23 @@ EvalState ScanEvalState(Board &board) {
 // The engine may castle and a castling path is empty
 static bool EngineCastleReady(const Board &board) {
   uint8_t rights = board[EngineRights];
-  bool kingSideClear = board[26] == Empty && board[27] == Empty;
-  bool queenSideClear = board[22] == Empty && board[23] == Empty && board[24] == Empty;
-  return ((rights & 1) && kingSideClear) || ((rights & 2) && queenSideClear);
+  bool kingSideClear = board[EngineF1] == Empty && board[EngineG1] == Empty;
+  bool queenSideClear = board[EngineB1] == Empty && board[EngineC1] == Empty && board[EngineD1] == Empty;
+  return ((rights & KingSideCastling) && kingSideClear) || ((rights & QueenSideCastling) && queenSideClear);
 }
 
 // The same for the opponent
 static bool OpponentCastleReady(const Board &board) {
   uint8_t rights = board[OpponentRights];
-  bool kingSideClear = board[96] == Empty && board[97] == Empty;
-  bool queenSideClear = board[92] == Empty && board[93] == Empty && board[94] == Empty;
-  return ((rights & 1) && kingSideClear) || ((rights & 2) && queenSideClear);
+  bool kingSideClear = board[EngineF8] == Empty && board[EngineG8] == Empty;
+  bool queenSideClear = board[EngineB8] == Empty && board[EngineC8] == Empty && board[EngineD8] == Empty;
+  return ((rights & KingSideCastling) && kingSideClear) || ((rights & QueenSideCastling) && queenSideClear);
 }
 
-// The engine's c-pawn still at home while its d-pawn has not reached the centre: a piece put in
-// front of the c-pawn (on 43) blocks it.
+// The engine's c-pawn still at home while no pawn of its own stands on e4: a piece put in
+// front of the c-pawn (on c3) blocks it.
 static int32_t CPawnBlockPenalty(const Board &board) {
-  return board[33] == EnginePawn && board[55] != EnginePawn ? -CPawnBlock : 0;
+  return board[EngineC2] == EnginePawn && board[EngineE4] != EnginePawn ? -CPawnBlock : 0;
 }
 
 // The engine's castling rights at the root

@@ -3,10 +3,11 @@
 #include <algorithm>
 
 #include "board/Geometry.h"
+#include "board/Squares.h"
 #include "eval/Material.h"
 
 // clang-format off
-const SquareTable EdgeTable = TableFromRows(9, {
+const SquareTable EdgeTable = TableFromRows(LastRow, {
   {4, 2, 2, 2, 2, 2, 2, 4},
   {2, 0, 0, 0, 0, 0, 0, 2},
   {2, 0, 0, 0, 0, 0, 0, 2},
@@ -16,15 +17,15 @@ const SquareTable EdgeTable = TableFromRows(9, {
   {2, 0, 0, 0, 0, 0, 0, 2},
   {4, 2, 2, 2, 2, 2, 2, 4},
 });
-const SquareTable CornerOf = TableFromRows(9, {
-  {91, 91,  0,  0,  0,  0, 98, 98},
-  {91, 91,  0,  0,  0,  0, 98, 98},
-  { 0,  0,  0,  0,  0,  0,  0,  0},
-  { 0,  0,  0,  0,  0,  0,  0,  0},
-  { 0,  0,  0,  0,  0,  0,  0,  0},
-  { 0,  0,  0,  0,  0,  0,  0,  0},
-  {21, 21,  0,  0,  0,  0, 28, 28},
-  {21, 21,  0,  0,  0,  0, 28, 28},
+const SquareTable CornerOf = TableFromRows(LastRow, {
+  {EngineA8, EngineA8, 0, 0, 0, 0, EngineH8, EngineH8},
+  {EngineA8, EngineA8, 0, 0, 0, 0, EngineH8, EngineH8},
+  {       0,        0, 0, 0, 0, 0,        0,        0},
+  {       0,        0, 0, 0, 0, 0,        0,        0},
+  {       0,        0, 0, 0, 0, 0,        0,        0},
+  {       0,        0, 0, 0, 0, 0,        0,        0},
+  {EngineA1, EngineA1, 0, 0, 0, 0, EngineH1, EngineH1},
+  {EngineA1, EngineA1, 0, 0, 0, 0, EngineH1, EngineH1},
 });
 // clang-format on
 
@@ -53,21 +54,23 @@ constexpr int32_t PawnDeficitDivisor = 4, ExtraPawnDivisor = 2;
 // Middle-game corrections of the sum.
 constexpr int32_t BlockedCastlingPenalty = 15;  // per occupied square of a castling path
 constexpr int32_t RookForTwoMinors = 25;
-constexpr int32_t RookForMinorLate = 20;  // a rook for a minor piece when little is left
-constexpr int32_t LateMaterial = 960;     // the other side's piece material below which that holds
+constexpr int32_t RookForMinorLate = 20;    // a rook for a minor piece when little is left
+constexpr int32_t LateMaterial = TwoRooks;  // the other side's piece material below which that holds
 constexpr int32_t QueenBalanceWeight = 64;
-constexpr int32_t DrawScore = 40;  // the score the draw pull aims at
+constexpr int32_t DrawScore = 40;       // the score the draw pull aims at
+constexpr int32_t KingTermDivisor = 4;  // the king terms are summed a quarter heavier
 
 static bool Occupied(const Board &board, int square) { return board[square] != Empty; }
 
-static int32_t KingWeighted(int32_t term) { return term + term / 4; }  // a quarter more
+static int32_t KingWeighted(int32_t term) { return term + term / KingTermDivisor; }
 
 static int SquareParity(int square) { return (FileOf[square] + RankOf[square]) % 2; }
 
-// The last engine bishop and the last opponent bishop of a scan 21..98 stand on different colours.
+// The last engine bishop and the last opponent bishop of a scan from a1 to h8 stand on different
+// colours.
 static bool OppositeBishops(const Board &board) {
   int engineBishop = 0, opponentBishop = 0;
-  for (int s = 21; s <= 98; s++) {
+  for (int s = EngineA1; s <= EngineH8; s++) {
     if (board[s] == EngineBishop) engineBishop = s;
     if (board[s] == OpponentBishop) opponentBishop = s;
   }
@@ -75,9 +78,9 @@ static bool OppositeBishops(const Board &board) {
          SquareParity(engineBishop) != SquareParity(opponentBishop);
 }
 
-// The parity of the first bishop of that code from square 21 upwards, or -1 without one.
+// The parity of the first bishop of that code from a1 upwards, or -1 without one.
 static int FirstBishopParity(const Board &board, uint8_t bishop) {
-  for (int s = 21; s <= 98; s++)
+  for (int s = EngineA1; s <= EngineH8; s++)
     if (board[s] == bishop) return SquareParity(s);
   return -1;
 }
@@ -85,25 +88,27 @@ static int FirstBishopParity(const Board &board, uint8_t bishop) {
 // All of a side's pawns (pawnMaterial / 95 of them) stand on the given column.
 static bool AllPawnsOnColumn(const Board &board, uint8_t pawn, int column, int32_t pawnMaterial) {
   int count = 0;
-  for (int s = 30 + column; s <= 90 + column; s += 10)
+  for (int s = SquareAt(column, 2); s <= SquareAt(column, LastRow); s += Up)
     if (board[s] == pawn) count++;
   return count * PieceValue[pawn] == pawnMaterial;
 }
 
 // A rook pawn, perhaps with a bishop that does not control the queening corner, against a king
 // in that corner: a draw. cornerA and cornerB are the two queening corners of the pawn side, on
-// columns 1 and 8; wrongParityA is the bishop parity that fails to control cornerA.
+// the a- and h-files; wrongParityA is the bishop parity that fails to control cornerA.
 static bool WrongRookPawnCorner(const Board &board, int corner, int cornerA, int cornerB, uint8_t pawn,
                                 uint8_t bishop, int32_t pieceMaterial, int32_t pawnMaterial) {
   int wrongParityA = 1 - SquareParity(cornerA), wrongParityB = 1 - SquareParity(cornerB);
   if (HasOnlyBishop(pieceMaterial)) {
     int parity = FirstBishopParity(board, bishop);
-    return (corner == cornerA && AllPawnsOnColumn(board, pawn, 1, pawnMaterial) && parity == wrongParityA) ||
-           (corner == cornerB && AllPawnsOnColumn(board, pawn, 8, pawnMaterial) && parity == wrongParityB);
+    return (corner == cornerA && AllPawnsOnColumn(board, pawn, FileA, pawnMaterial) &&
+            parity == wrongParityA) ||
+           (corner == cornerB && AllPawnsOnColumn(board, pawn, FileH, pawnMaterial) &&
+            parity == wrongParityB);
   }
   if (pieceMaterial == 0)
-    return (corner == cornerA && AllPawnsOnColumn(board, pawn, 1, pawnMaterial)) ||
-           (corner == cornerB && AllPawnsOnColumn(board, pawn, 8, pawnMaterial));
+    return (corner == cornerA && AllPawnsOnColumn(board, pawn, FileA, pawnMaterial)) ||
+           (corner == cornerB && AllPawnsOnColumn(board, pawn, FileH, pawnMaterial));
   return false;
 }
 
@@ -137,7 +142,7 @@ static int32_t ScaleOpponentAdvantage(const Board &board, const EvalState &state
     else if (HasOnlyBishop(enginePieces) && OppositeBishops(board))
       v = std::min(v + OppositeBishopsPull, v / OppositeBishopsDivisor);
   }
-  if (opponentPawns >= 1 && WrongRookPawnCorner(board, CornerOf[board[EngineKingSquare]], 21, 28,
+  if (opponentPawns >= 1 && WrongRookPawnCorner(board, CornerOf[board[EngineKingSquare]], EngineA1, EngineH1,
                                                 OpponentPawn, OpponentBishop, opponentPieces, opponentPawns))
     v = v / WrongCornerDivisor;
   if (enginePieces == 0 && opponentPawns >= 1 && v < -PawnRaceThreshold)
@@ -171,8 +176,8 @@ static int32_t ScaleEngineAdvantage(const Board &board, const EvalState &state, 
     else if (HasOnlyBishop(enginePieces) && OppositeBishops(board))
       v = std::max(v - OppositeBishopsPull, v / OppositeBishopsDivisor);
   }
-  if (enginePawns >= 1 && WrongRookPawnCorner(board, CornerOf[board[OpponentKingSquare]], 91, 98, EnginePawn,
-                                              EngineBishop, enginePieces, enginePawns))
+  if (enginePawns >= 1 && WrongRookPawnCorner(board, CornerOf[board[OpponentKingSquare]], EngineA8, EngineH8,
+                                              EnginePawn, EngineBishop, enginePieces, enginePawns))
     v = v / WrongCornerDivisor;
   if (opponentPieces == 0 && enginePawns >= 1 && v > PawnRaceThreshold)
     v += std::min(2 * v, PawnRaceStretchCap);
@@ -184,7 +189,6 @@ static int32_t ScaleEndgame(const Board &board, const EvalState &state, int32_t 
   const int32_t enginePawns = state.enginePawnMaterial, opponentPawns = state.opponentPawnMaterial;
   v += state.doubledTerm;  // doubled pawns count twice in an endgame
 
-  // A piece up with pawns left to win with.
   // A piece up with pawns left to win with. The engine's bonus also wants the opponent at most two
   // pawns ahead: more pawns against the engine's extra piece are not a win to count on.
   if (opponentPieces - enginePieces >= MinorPieceUp && opponentPawns > 0)
@@ -226,15 +230,17 @@ void SumScore(const Board &board, EvalState &state, const EvalContext &context, 
   // Castling still possible since the root, but its path filled up on the way.
   if (context.rootEngineRights != 0) {
     uint8_t rights = board[EngineRights];
-    if (rights == 1 || rights == 3)
-      score -= BlockedCastlingPenalty * (Occupied(board, 26) + Occupied(board, 27));
-    if (rights == 2) score -= BlockedCastlingPenalty * (Occupied(board, 22) + Occupied(board, 23));
+    if (rights & KingSideCastling)
+      score -= BlockedCastlingPenalty * (Occupied(board, EngineF1) + Occupied(board, EngineG1));
+    if (rights == QueenSideCastling)
+      score -= BlockedCastlingPenalty * (Occupied(board, EngineB1) + Occupied(board, EngineC1));
   }
   if (context.rootOpponentRights != 0) {
     uint8_t rights = board[OpponentRights];
-    if (rights == 1 || rights == 3)
-      score += BlockedCastlingPenalty * (Occupied(board, 96) + Occupied(board, 97));
-    if (rights == 2) score += BlockedCastlingPenalty * (Occupied(board, 92) + Occupied(board, 93));
+    if (rights & KingSideCastling)
+      score += BlockedCastlingPenalty * (Occupied(board, EngineF8) + Occupied(board, EngineG8));
+    if (rights == QueenSideCastling)
+      score += BlockedCastlingPenalty * (Occupied(board, EngineB8) + Occupied(board, EngineC8));
   }
 
   // A rook against two minor pieces, or a rook for a minor piece with little left on the board.

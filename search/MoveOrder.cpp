@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "board/Geometry.h"
+#include "board/Squares.h"
 #include "search/Search.h"
 
 void ClearKillers(SearchThread &t) {
@@ -19,7 +20,7 @@ static bool StillPlayable(const Board &board, const KillerSlot &killer) {
     case EnginePawn:
     case OpponentPawn: {
       int step = move.to - move.from;
-      return std::abs(step) != 20 || board[move.from + step / 2] == Empty;
+      return std::abs(step) != 2 * Up || board[move.from + step / 2] == Empty;
     }
     case EngineBishop:
     case OpponentBishop:

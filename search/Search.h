@@ -12,6 +12,7 @@
 
 #include "board/Board.h"
 #include "board/Move.h"
+#include "board/Squares.h"
 #include "eval/RootInputs.h"
 
 // Scores: a pawn is worth 95. +-Infinite are the open bounds; Infinite is also mate on the board.
@@ -31,6 +32,8 @@ constexpr int KillerPlies = 46;               // killers for plies 0..45
 constexpr int KillerSlots = 4;                // slot 3 is the strongest
 constexpr int RootMoveLimit = 400;
 constexpr int QuietSeenPly = 5;  // quiet moves that cut off or come from the table are marked up to here
+constexpr int SquareLimit = EngineH8 + 1;  // tables by a move's squares
+constexpr int RecentScoreCount = 4;        // the last root scores the draw pull averages
 
 struct PrincipalLine {
   Move move[LineLength];  // move[1] is the node's move, move[2..45] the continuation
@@ -153,12 +156,12 @@ struct SearchThread {
   uint64_t pollCounter;
   uint64_t pollMask;  // the main thread polls when pollCounter has none of these bits
 
-  PlyEntry stack[MaxPly + 1];  // index = ply
-  bool quietSeen[99][99];      // quiet moves that cut off near the root
+  PlyEntry stack[MaxPly + 1];                // index = ply
+  bool quietSeen[SquareLimit][SquareLimit];  // quiet moves that cut off near the root
 
   // Draw pull (main thread: kept across moves).
   int32_t drawishCap;
-  int32_t recentScores[4];
+  int32_t recentScores[RecentScoreCount];
 
   double ponderHitTime;     // time spent pondering before a ponder hit
   double ponderTimeCredit;  // half of it, added to every time test

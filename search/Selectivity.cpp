@@ -1,10 +1,27 @@
 #include "search/Selectivity.h"
 
+#include <cstddef>
 #include <cstdlib>
 
 #include "board/Attacks.h"
 #include "board/Geometry.h"
 #include "board/MakeMove.h"
+#include "board/Squares.h"
+#include "eval/Material.h"
+
+// A king counts as under attack once its EdgeClass and the attacked squares around it reach this.
+constexpr int KingAttackCountNeeded = 4;
+// How near the enemy king's zone centre a moved knight or king must come to count as near it.
+constexpr int KnightZoneDistance = 3, KingZoneDistance = 2;
+// Stand pat: a margin this large covers any piece that could hang; a pawn one step from
+// promotion is worth this much; a piece hangs when three quarters of its value exceed the margin.
+constexpr int32_t HangingMarginCoversAll = 675, NearPromotionValue = 600;
+static constexpr int32_t ThreeQuarters(int32_t value) { return value / 2 + value / 4; }
+// A pawn's row one step from promotion, for each side's pawns.
+constexpr int EngineSeventhRow = 7, OpponentSeventhRow = 2;
+// Opening guidance needs at least a queen, two rooks, two knights and a bishop's worth of the
+// engine's pieces on the board.
+constexpr int32_t GuidancePieceMaterial = OneQueen + TwoRooks + TwoKnights + OneBishop;
 
 static int OtherSide(int side) { return side == EngineSide ? OpponentSide : EngineSide; }
 
@@ -30,7 +47,7 @@ bool KingAttackCountReaches4(const Board &board, int kingSquare, int attackingSi
     int square = kingSquare + offset;
     if (IsPlayingSquare(square) && IsAttacked(board, square, attackingSide)) count++;
   }
-  return count >= 4;
+  return count >= KingAttackCountNeeded;
 }
 
 bool EscapeTest(Board &board, Move move, int moverSide) {
@@ -46,19 +63,19 @@ bool EscapeTest(Board &board, Move move, int moverSide) {
 
 bool PassedPawnTest(const Board &board, int square, int pawnSide) {
   if (pawnSide == OpponentSide) {
-    for (int s = square - 10; s >= 30; s -= 10)
+    for (int s = square - Up; s >= EngineA2; s -= Up)
       if (board[s] == EnginePawn || board[s - 1] == EnginePawn || board[s + 1] == EnginePawn) return false;
     return true;
   }
-  for (int s = square + 10; s <= 90; s += 10)
+  for (int s = square + Up; s < EngineA8; s += Up)
     if (board[s] == OpponentPawn || board[s - 1] == OpponentPawn || board[s + 1] == OpponentPawn)
       return false;
   return true;
 }
 
 bool AdvancedPawnTest(const Board &board, int square) {
-  if (board[square] == OpponentPawn) return square < 51 && board[square - 10] != EnginePawn;
-  if (board[square] == EnginePawn) return square >= 69 && board[square + 10] != OpponentPawn;
+  if (board[square] == OpponentPawn) return square < EngineA4 && board[square - Up] != EnginePawn;
+  if (board[square] == EnginePawn) return square >= EngineA6 && board[square + Up] != OpponentPawn;
   return false;
 }
 
@@ -68,9 +85,10 @@ static bool NextToCentre(int square, int centre) { return square != centre && Di
 
 // A slider looks along its lines through empty squares and pieces other than pawns; a pawn is
 // seen and ends the line.
-static bool SliderSeesRing(const Board &board, int square, int centre, const int *directions, int count) {
-  for (int k = 0; k < count; k++) {
-    for (int s = square + directions[k]; IsPlayingSquare(s); s += directions[k]) {
+template <size_t Count>
+static bool SliderSeesRing(const Board &board, int square, int centre, const int (&directions)[Count]) {
+  for (int direction : directions) {
+    for (int s = square + direction; IsPlayingSquare(s); s += direction) {
       if (NextToCentre(s, centre)) return true;
       if (board[s] == EnginePawn || board[s] == OpponentPawn) break;
     }
@@ -88,23 +106,23 @@ bool KingZoneTest(const Board &board, int square, int enemyKingSquare) {
   switch (board[square]) {
     case EngineKnight:
     case OpponentKnight:
-      return distance < 4;
+      return distance <= KnightZoneDistance;
     case EngineKing:
     case OpponentKing:
-      return distance < 3;
+      return distance <= KingZoneDistance;
     case EnginePawn:
       return distance <= 2 && RankOf[square] <= RankOf[centre];
     case OpponentPawn:
       return distance <= 2 && RankOf[square] >= RankOf[centre];
     case EngineBishop:
     case OpponentBishop:
-      return SliderSeesRing(board, square, centre, Diagonals, 4);
+      return SliderSeesRing(board, square, centre, Diagonals);
     case EngineRook:
     case OpponentRook:
-      return SliderSeesRing(board, square, centre, Straights, 4);
+      return SliderSeesRing(board, square, centre, Straights);
     case EngineQueen:
     case OpponentQueen:
-      return SliderSeesRing(board, square, centre, AllLines, 8);
+      return SliderSeesRing(board, square, centre, AllLines);
     default:
       return false;
   }
@@ -113,27 +131,29 @@ bool KingZoneTest(const Board &board, int square, int enemyKingSquare) {
 bool HangingTest(const Board &board, int sideToMove, int32_t d) {
   int other = OtherSide(sideToMove);
   uint8_t otherPawn = other == OpponentSide ? OpponentPawn : EnginePawn;
-  int seventhRow = other == OpponentSide ? 30 : 80;
-  for (int column = 1; column <= 8; column++)
-    if (board[seventhRow + column] == otherPawn) return false;
-  if (d >= 675) return true;
-  for (int s = 21; s <= 98; s++) {
+  int seventhRow = other == OpponentSide ? OpponentSeventhRow : EngineSeventhRow;
+  for (int column = FileA; column <= FileH; column++)
+    if (board[SquareAt(column, seventhRow)] == otherPawn) return false;
+  if (d >= HangingMarginCoversAll) return true;
+  for (int s = EngineA1; s <= EngineH8; s++) {
     uint8_t piece = board[s];
     if (piece == Empty || SideOf(piece) != sideToMove) continue;
     int32_t value = PieceValue[piece];
-    bool nearPromotion = piece == EnginePawn ? RankOf[s] >= 6 : piece == OpponentPawn && RankOf[s] <= 3;
-    if (nearPromotion) value = 600;
-    if (value / 2 + value / 4 <= d) continue;
+    bool nearPromotion = piece == EnginePawn ? s >= EngineA6 : piece == OpponentPawn && s < EngineA4;
+    if (nearPromotion) value = NearPromotionValue;
+    if (ThreeQuarters(value) <= d) continue;
     if (IsAttacked(board, s, other)) return false;
   }
   return true;
 }
 
 bool OpeningGuidance(const Board &board, const EvalState &state) {
-  if (state.enginePieceMaterial < 2780) return false;
-  bool queenSide = board[21] == EngineRook && (board[31] == EnginePawn || board[41] == EnginePawn) &&
-                   (board[22] == EngineKnight || board[23] == EngineBishop);
-  bool kingSide = board[28] == EngineRook && (board[38] == EnginePawn || board[48] == EnginePawn) &&
-                  (board[27] == EngineKnight || board[26] == EngineBishop);
+  if (state.enginePieceMaterial < GuidancePieceMaterial) return false;
+  bool queenSide = board[EngineA1] == EngineRook &&
+                   (board[EngineA2] == EnginePawn || board[EngineA3] == EnginePawn) &&
+                   (board[EngineB1] == EngineKnight || board[EngineC1] == EngineBishop);
+  bool kingSide = board[EngineH1] == EngineRook &&
+                  (board[EngineH2] == EnginePawn || board[EngineH3] == EnginePawn) &&
+                  (board[EngineG1] == EngineKnight || board[EngineF1] == EngineBishop);
   return queenSide || kingSide;
 }

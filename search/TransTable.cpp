@@ -39,7 +39,7 @@ void *AllocateTableMemory(size_t bytes) {
 void FreeTableMemory(void *memory) { ::operator delete(memory, std::align_val_t(LargePageSize)); }
 
 void SizeHashTables(int hashSize) {
-  TT.hashMask = uint32_t(hashSize) * 65536u - 1;
+  TT.hashMask = uint32_t(hashSize) * BucketsPerSizeUnit - 1;
   TT.engineTable.assign(TT.hashMask + 1, TTBucket{});
   TT.opponentTable.assign(TT.hashMask + 1, TTBucket{});
   TT.hashAge = 2;
@@ -53,11 +53,13 @@ void TTClear() {
     std::memset(static_cast<void *>(table->data()), 0, table->size() * sizeof(TTBucket));
 }
 
-// Castling rights of both sides and the en passant file
+// The check byte: the engine's castling rights in bits 0..1, the opponent's in bits 2..3 and the
+// en passant file (0 for none) in bits 4..7.
+constexpr int OpponentRightsUnit = 4, EnPassantFileUnit = 16;
 static uint8_t CheckByte(const Board &board) {
   int enPassant = board[EnPassantSquare];
-  return uint8_t(board[EngineRights] + 4 * board[OpponentRights] +
-                 16 * (enPassant != 0 ? FileOf[enPassant] : 0));
+  return uint8_t(board[EngineRights] + OpponentRightsUnit * board[OpponentRights] +
+                 EnPassantFileUnit * (enPassant != 0 ? FileOf[enPassant] : 0));
 }
 
 static TTBucket &BucketFor(uint64_t key, int ply) {
@@ -67,12 +69,14 @@ static TTBucket &BucketFor(uint64_t key, int ply) {
 
 void TTPrefetch(uint64_t key, int ply) { __builtin_prefetch(&BucketFor(key, ply)); }
 
-static uint16_t KeyMiddle(uint64_t key) { return uint16_t(uint32_t(key) >> 16); }
+// The key's parts a slot keeps: bits 16..31 and bits 32..63.
+static constexpr uint16_t KeyMiddle(uint64_t key) { return uint16_t(uint32_t(key) >> 16); }
+static constexpr uint32_t KeyHigh(uint64_t key) { return uint32_t(key >> 32); }
 
 RACY_TABLE_ACCESS static bool SlotMatches(const TTSlot &slot, uint64_t key, uint8_t checkByte,
                                           int minimumAge) {
   return !slot.move.IsNull() && slot.age >= minimumAge && slot.keyMiddle == KeyMiddle(key) &&
-         slot.keyHigh == uint32_t(key >> 32) && slot.checkByte == checkByte;
+         slot.keyHigh == KeyHigh(key) && slot.checkByte == checkByte;
 }
 
 RACY_TABLE_ACCESS void TTProbe(const Board &board, uint64_t key, int ply, int requiredDepth, int32_t bound,
@@ -114,7 +118,7 @@ RACY_TABLE_ACCESS void TTStore(const SearchThread &t, const Board &board, uint64
   TTSlot &fresh = bucket.slot[1];
   fresh.age = TT.hashAge;
   fresh.keyMiddle = KeyMiddle(key);
-  fresh.keyHigh = uint32_t(key >> 32);
+  fresh.keyHigh = KeyHigh(key);
   fresh.checkByte = CheckByte(board);
   fresh.move = line.move[1];
   fresh.depth = int8_t(remainingDepth);
@@ -137,11 +141,14 @@ RACY_TABLE_ACCESS bool TTFindMateMove(const Board &board, uint64_t key, Move &mo
 }
 
 std::string TTStatistics() {
-  long count = 0;
+  long count = 0, slots = 0;
   for (auto *table : {&TT.engineTable, &TT.opponentTable})
     for (const TTBucket &bucket : *table)
-      for (const TTSlot &slot : bucket.slot) count += slot.move.IsNull() ? 0 : 1;
-  double percentage = double(count) / ((double(TT.hashMask) + 1) * 4) * 100;
+      for (const TTSlot &slot : bucket.slot) {
+        count += slot.move.IsNull() ? 0 : 1;
+        slots++;
+      }
+  double percentage = double(count) / double(slots) * 100;
   char text[96];
   std::snprintf(text, sizeof text, "posities in ht: %ld = %2.0f %%  van ht", count, percentage);
   return text;

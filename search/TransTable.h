@@ -15,6 +15,9 @@
 // own index (a table has at least 65536 buckets), so a slot that matches these matches the whole
 // 64-bit key. Sixteen bytes a slot, two to a bucket aligned on 32 bytes: a probe reads one half of
 // one cache line.
+constexpr uint32_t BucketsPerSizeUnit = 65536;  // a table holds hashSize times this many buckets
+constexpr int SlotsPerBucket = 2;
+constexpr size_t BucketBytes = 32;
 struct TTSlot {
   Move move;  // zero: the slot is empty
   uint32_t keyHigh;
@@ -24,12 +27,12 @@ struct TTSlot {
   int8_t depth;       // remaining depth of the stored search
   uint8_t checkByte;  // castling rights and en passant file
 };
-static_assert(sizeof(TTSlot) == 16, "a slot is 16 bytes");
+static_assert(sizeof(TTSlot) * SlotsPerBucket == BucketBytes, "slots fill their bucket");
 
-struct alignas(32) TTBucket {
-  TTSlot slot[2];
+struct alignas(BucketBytes) TTBucket {
+  TTSlot slot[SlotsPerBucket];
 };
-static_assert(sizeof(TTBucket) == 32, "a bucket is two slots");
+static_assert(sizeof(TTBucket) == BucketBytes, "a bucket is two slots");
 
 // The tables' memory is aligned on 2 MiB, and the system is asked to back it with large pages
 // before it is first written.
@@ -55,7 +58,7 @@ struct TranspositionTables {
 };
 extern TranspositionTables TT;
 
-void SizeHashTables(int hashSize);       // hashSize x 65536 buckets per table, all zero
+void SizeHashTables(int hashSize);       // hashSize x BucketsPerSizeUnit buckets per table, all zero
 void TTClear();                          // empties every slot, HashAge 2
 void TTPrefetch(uint64_t key, int ply);  // asks the memory for the bucket a probe will read
 

@@ -19,6 +19,7 @@ TEST_F(MaterialTest, SignaturesAreThePieceValuesOfBothSides) {
   EXPECT_EQ(OneKnight, PieceValue[EngineKnight]);
   EXPECT_EQ(OneBishop, PieceValue[EngineBishop]);
   EXPECT_EQ(OneRook, PieceValue[EngineRook]);
+  EXPECT_EQ(OneQueen, PieceValue[EngineQueen]);
 }
 
 // Recounted from real positions, a side's piece material meets the predicate of the one piece it
