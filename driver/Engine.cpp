@@ -134,7 +134,8 @@ bool EngineStartUp(const FrontEnd &frontEnd) {
   PlatformStartUp();
   if (!LocateConfiguration()) return false;
   InitEngineTables(ReadHashSize());
-  EngineInstallFrontEnd(frontEnd);  // after the first sizing of the tables, as ever
+  // After the tables' first sizing, which therefore goes without the large-page advice.
+  EngineInstallFrontEnd(frontEnd);
   LoadBooks(Settings.filePrefix);
   ResetEngineState();
   ReadConfiguration();

@@ -86,7 +86,7 @@ void EngineNewGame();  // the next position starts a new game (cleared tables)
 // the engine's own (EnginePonderHit).
 bool EngineSearch(const EnginePosition &position, const EngineSearchLimits &limits);
 void EngineStop();
-void EnginePonderHit();  // false when the search was not pondering
+void EnginePonderHit();  // nothing when the search was not pondering
 bool EngineSearchPondering();
 bool EngineNodeLimitReached();     // the node cap of this search is spent (the search is then stopped)
 int EngineSetHash(int megabytes);  // the largest table size that fits; returns the megabytes in use

@@ -12,8 +12,9 @@
 
 #include "board/Move.h"
 
-// Why the game is over after the engine's move, as the engine announces it. A mate of the engine
-// or a stalemate of the opponent after its move is the interface's to see.
+// Why the game is over, as the engine announces it after its search: it has no move and is not in
+// check, or after its move the fifty-move rule or a third repetition holds, or it has mated. A mate
+// of the engine or a stalemate of the opponent is the interface's to see.
 enum class GameEnd { Stalemate, FiftyMoves, Repetition, EngineMates };
 
 struct GameEvents {
