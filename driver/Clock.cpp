@@ -7,8 +7,6 @@
 #include "board/Board.h"
 #include "board/GameRecord.h"
 #include "board/Geometry.h"
-#include "driver/Console.h"
-#include "driver/GameFlow.h"
 #include "driver/Platform.h"
 
 ClockState Clock;
@@ -63,7 +61,6 @@ static bool ToInteger(const std::string &text, long &value) {
 
 void HandleLevel(const std::string &rawLine) {
   std::string line = rawLine;
-  Console.inputLine.clear();
 
   double seconds = 0;
   bool hasIncrement = ToDouble(TakeLastToken(line), seconds, 0, MaxClockDays * 86400.0);
@@ -98,20 +95,20 @@ void HandleMoveTime(const std::string &seconds) {
 }
 
 // Early in the game with most of the engine's back row unmoved, a period's move gets more time.
-static bool InOpening() {
-  if (Flow.engineMoveCount > 20) return false;
+static bool InOpening(int engineMoves) {
+  if (engineMoves > 20) return false;
   int unmoved = 0;
   for (int square = 21; square <= 28; square++)
     if (Game.currentBoard[square] == StartBoard[square]) unmoved++;
   return unmoved >= 3;
 }
 
-void AllocateTime() {
-  AllocateTimeFor(
-      Clock.movesPerPeriod <= 0 ? 0 : Clock.movesPerPeriod - Flow.engineMoveCount % Clock.movesPerPeriod);
+void AllocateTime(int engineMoves) {
+  AllocateTimeFor(Clock.movesPerPeriod <= 0 ? 0 : Clock.movesPerPeriod - engineMoves % Clock.movesPerPeriod,
+                  engineMoves);
 }
 
-void AllocateTimeFor(int movesLeft) {
+void AllocateTimeFor(int movesLeft, int engineMoves) {
   const double softMargin = 1.1 * SecondInDays, hardMargin = 1.2 * SecondInDays;
   double t = Clock.timeLeft, soft, hard;
   if (movesLeft <= 0) {
@@ -125,7 +122,7 @@ void AllocateTimeFor(int movesLeft) {
     if (t < 0) t = 0;
     int left = movesLeft;
     soft = left > 1 ? t / (left + 2) : t;
-    if (InOpening()) soft = 1.5 * soft;
+    if (InOpening(engineMoves)) soft = 1.5 * soft;
     hard = 4 * soft;
     if (left > 1) {
       if (hard > 0.6 * t) {

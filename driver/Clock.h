@@ -36,9 +36,11 @@ void HandleTime(const std::string &centiseconds);  // the text after TIME; unrea
 // "st N": from the next search on every move gets N seconds, until level or another st; a value
 // that is unreadable or not above 0 changes nothing.
 void HandleMoveTime(const std::string &seconds);
-void AllocateTime();  // soft and hard limit, MinTimeStopDepth
+// Soft and hard limit, MinTimeStopDepth, for the move after engineMoves moves of the engine's in
+// this game.
+void AllocateTime(int engineMoves);
 // The same with the moves still to play in this period given, this one included (0: the whole game
 // is one period, and the increment counts).
-void AllocateTimeFor(int movesLeft);
+void AllocateTimeFor(int movesLeft, int engineMoves);
 void MarkStartTime();
 double ElapsedTime();  // days since the start mark

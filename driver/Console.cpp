@@ -4,11 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "board/MoveText.h"
-#include "board/Text.h"
-#include "driver/Clock.h"
 #include "driver/Platform.h"
-#include "search/SearchControl.h"
 
 ConsoleState Console;
 
@@ -87,79 +83,4 @@ void WriteProtocolLine(std::string_view text) {
   std::string line(text.substr(0, MaxOutputLength));
   if (!line.empty()) WriteOutputLine(line);
   ConsoleLogLine("uit: " + line);
-}
-
-// Two squares, upper case: A..H and 1..8 twice; what follows is not examined.
-static bool StartsWithSquares(std::string_view text) {
-  if (text.size() < 4) return false;
-  auto isFile = [](char c) { return c >= 'A' && c <= 'H'; };
-  auto isRank = [](char c) { return c >= '1' && c <= '8'; };
-  return isFile(text[0]) && isRank(text[1]) && isFile(text[2]) && isRank(text[3]);
-}
-
-bool IsCoordinateMove(std::string &text) {
-  if (!StartsWithSquares(text)) return false;
-  text = "USERMOVE" + text.substr(0, 200);
-  return true;
-}
-
-std::string ToEngineMoveText(std::string_view protocolMove) {
-  std::string result(protocolMove.substr(0, 4));
-  if (protocolMove.size() >= 5) {
-    char letter = protocolMove[4];
-    if (letter >= 'a' && letter <= 'z') letter = char(letter - 'a' + 'A');
-    const PromotionName *name = FindPromotion(letter, true);
-    if (name != nullptr) result += name->dutch;  // any other letter is dropped
-  }
-  return result;
-}
-
-std::string ToProtocolMoveText(std::string_view engineMove) {
-  std::string result;
-  for (size_t i = 0; i < engineMove.size() && i < 4; i++) {
-    char c = engineMove[i];
-    result += c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-  }
-  if (engineMove.size() >= 5) {
-    char letter = engineMove[4];
-    if (letter >= 'a' && letter <= 'z') letter = char(letter - 'a' + 'A');
-    const PromotionName *name = FindPromotion(letter, false);
-    if (name != nullptr) result += name->english;
-  }
-  return result;
-}
-
-bool AcceptUserMove(const std::string &line, std::string &moveText) {
-  std::string_view text = line.size() > 8 ? std::string_view(line).substr(8) : "";
-  if (StartsWithSquares(text)) {
-    moveText = ToEngineMoveText(text.substr(0, 5));
-    return true;
-  }
-  if (!text.empty()) WriteProtocolLine("Illegal move: " + std::string(text));
-  return false;
-}
-
-bool PendingLineIsNewOrQuit() {
-  std::string pending = SqueezeUpper(Console.inputLine);
-  return pending == "NEW" || pending == "QUIT";
-}
-
-void PollInput() {
-  std::string s = SqueezeUpper(Console.inputLine);
-  bool keep = false;
-  std::string move;
-  if (s.compare(0, 8, "USERMOVE") == 0 || IsCoordinateMove(s)) {
-    if (AcceptUserMove(s, move)) Signals.commandText = move;
-  } else if (s.compare(0, 4, "TIME") == 0) {
-    HandleTime(s.substr(4));
-  } else if (s == "?") {
-    Signals.stopSearch = true;
-    Signals.commandPending = true;
-  } else if (s == "NEW" || s == "QUIT" || s == "REMOVE" || s == "FORCE" || s == "GO" ||
-             s.compare(0, 6, "RESULT") == 0) {
-    Signals.stopSearch = true;
-    Signals.commandPending = true;
-    keep = true;  // the main loop acts on it once the search has stopped
-  }
-  if (!keep) Console.inputLine.clear();
 }

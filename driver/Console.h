@@ -1,7 +1,5 @@
-// Standard input and output of the protocol: the line reader (blocking, or only when input is
-// already waiting), the line writer, the conversion of move texts between the protocol's notation
-// (e2e4, e7e8q) and the engine's own (E2E4, E7E8D with the Dutch piece initials), and the poll
-// that looks at lines arriving while the engine searches.
+// Standard input and output of the protocols: the line reader (blocking, or only when input is
+// already waiting) and the line writer, with the console log that mirrors both.
 //
 // A non-empty inputLine is a line that is pending: readers return it again without reading. When
 // standard input ends (or fails) the reader hands out "quit" from then on, so every waiting loop
@@ -43,13 +41,3 @@ void CloseConsoleLog();
 void TellLogFailure(bool &told, const std::string &path);
 bool ReadInputLine(bool poll);                  // fills inputLine; true when it is not empty
 void WriteProtocolLine(std::string_view text);  // one line to the interface, mirrored in the log
-bool IsCoordinateMove(std::string &text);       // bare E2E4...: rewritten as USERMOVEE2E4...
-std::string ToEngineMoveText(std::string_view protocolMove);  // e7e8q -> E7E8D
-std::string ToProtocolMoveText(std::string_view engineMove);  // E7E8D -> e7e8Q
-void PollInput();                                             // acts on inputLine while the search runs
-// The engine move text of a normalised usermove line (USERMOVEE7E8Q -> E7E8D). Text after the word
-// that is not a coordinate move never reaches the interpreter, whose slash commands run the test
-// suites and the tools: it is answered "Illegal move: " and the text (nothing for no text), and
-// false is returned.
-bool AcceptUserMove(const std::string &line, std::string &moveText);
-bool PendingLineIsNewOrQuit();  // the line kept for the main loop is new or quit

@@ -11,8 +11,11 @@
 #include "book/Book.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
-#include "driver/Console.h"
+#include "driver/EngineState.h"
 #include "driver/GameFlow.h"
+#include "driver/Interpreter.h"
+#include "driver/Notation.h"
+#include "driver/Platform.h"
 #include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
@@ -104,13 +107,40 @@ void SetClockLimits(const EngineSearchLimits &limits) {
     // As the xboard clock reads it: 0.3 seconds of safety off the reading.
     Clock.timeLeft = std::max(0.0, limits.timeLeft - 0.3 * SecondInDays);
     Clock.increment = limits.movesToGo > 0 ? 0 : limits.increment;
-    AllocateTimeFor(limits.movesToGo);
+    AllocateTimeFor(limits.movesToGo, Flow.engineMoveCount);
   } else {
-    AllocateTime();  // not used by an untimed search, but set as for every search
+    AllocateTime(Flow.engineMoveCount);  // not used by an untimed search, but set as for every search
   }
 }
 
 }  // namespace
+
+void EngineInstallFrontEnd(const FrontEnd &frontEnd) {
+  Hooks.inputWaiting = frontEnd.inputWaiting;
+  Hooks.pollInput = frontEnd.pollInput;
+  Hooks.newOrQuitPending = frontEnd.newOrQuitPending;
+  Hooks.elapsedTime = ElapsedTime;
+  Hooks.restartClock = MarkStartTime;
+  Hooks.clockDays = ClockDays;
+  Hooks.postLine = frontEnd.postLine;
+  Hooks.analysisLine = frontEnd.analysisLine;
+  Hooks.searchLogLine = frontEnd.searchLogLine;
+  Hooks.iterationDone = frontEnd.iterationDone;
+  Hooks.adviseLargePages = AdviseLargePages;
+  Events = frontEnd.events;
+}
+
+bool EngineStartUp(const FrontEnd &frontEnd) {
+  PlatformStartUp();
+  if (!LocateConfiguration()) return false;
+  InitEngineTables(ReadHashSize());
+  // After the tables' first sizing, which therefore goes without the large-page advice.
+  EngineInstallFrontEnd(frontEnd);
+  LoadBooks(Settings.filePrefix);
+  ResetEngineState();
+  ReadConfiguration();
+  return true;
+}
 
 bool ReadEnginePosition(std::string_view fen, const std::vector<std::string> &moves, EnginePosition &position,
                         std::string &error) {
@@ -128,7 +158,7 @@ bool ReadEnginePosition(std::string_view fen, const std::vector<std::string> &mo
   for (const std::string &typed : moves) {
     std::string upper = SqueezeUpper(typed);
     std::string text = ToEngineMoveText(upper);
-    bool wellFormed = (upper.size() == 4 || upper.size() == 5) && IsCoordinateMove(upper) &&
+    bool wellFormed = (upper.size() == 4 || upper.size() == 5) && StartsWithSquares(upper) &&
                       (typed.size() == 4 || text.size() == 5);
     if (!wellFormed || read.moves.size() >= 2 * GameRecordLimit - 2 ||
         !PlayTypedMoveOnward(board, text, !moverIsWhite)) {
@@ -209,3 +239,39 @@ void EngineSetOwnBook(bool on) { Followed.ownBook = on; }
 void EngineSetThreads(int count) { Settings.threadCount = count; }
 
 int EngineThreads() { return Settings.threadCount; }
+
+bool EngineSetUpGame(std::string_view fen) { return SetupFromFen(fen); }
+
+bool EnginePlayGameMove(std::string_view move) { return PlayGameMove(move); }
+
+bool EngineTakeBackGameMove() { return TakeBackGameMove(); }
+
+void EngineSetSide(bool engineIsWhite) { Game.engineIsWhite = engineIsWhite; }
+
+// The command text is the interpreter's input and the search's mailbox for the opponent's move:
+// nothing of a command may be left in it for the next.
+bool EnginePlayFromGame() {
+  bool played = PlayFromGame();
+  Signals.commandText.clear();
+  return played;
+}
+
+void EngineRunCommand(const std::string &command) {
+  Signals.commandText = command;
+  RunCommand();
+  Signals.commandText.clear();
+}
+
+void EngineOpponentMove(const std::string &move) { Signals.commandText = move; }
+
+void EngineInterrupt() { Signals.stopSearch = Signals.commandPending = true; }
+
+void EngineSetLevel(const std::string &levelLine) { HandleLevel(levelLine); }
+
+void EngineSetClockTime(const std::string &centiseconds) { HandleTime(centiseconds); }
+
+void EngineSetMoveTime(const std::string &seconds) { HandleMoveTime(seconds); }
+
+void EngineSetDepthLimit(int depth) { Settings.depthLimit = std::clamp(depth, 1, FullHorizon); }
+
+void EngineSetPonder(bool on) { Settings.ponderEnabled = on; }

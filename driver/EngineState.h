@@ -13,7 +13,7 @@
 // transposition tables with hashSize x 65536 buckets each.
 void InitEngineTables(int hashSize);
 // Every mutable record back to its start-up value, then a new game from the initial position. The
-// loaded books, the computed tables, the table size, the search hooks and the configuration's
-// directory are kept; the configuration file's switches are read again by start-up. The front ends'
-// own records (the xboard loop's, UCI's) are theirs to reset.
+// loaded books, the computed tables, the table size, the front end's hooks and events and the
+// configuration's directory are kept; the configuration file's switches are read again by start-up.
+// The front ends' own records (the xboard loop's, UCI's) are theirs to reset.
 void ResetEngineState();

@@ -1,7 +1,6 @@
 #include "driver/GameFlow.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "board/GameRecord.h"
@@ -16,7 +15,8 @@
 #include "book/Book.h"
 #include "driver/Clock.h"
 #include "driver/Config.h"
-#include "driver/Console.h"
+#include "driver/GameEvents.h"
+#include "driver/Notation.h"
 #include "driver/Platform.h"
 #include "driver/Reports.h"
 #include "eval/RootInputs.h"
@@ -27,6 +27,25 @@
 #include "search/TransTable.h"
 
 GameFlowState Flow;
+
+namespace {
+void NoReport() {}
+void NoIllegalMove(std::string_view) {}
+void NoEngineMove(Move) {}
+void NoResignation(bool) {}
+void NoGameEnd(GameEnd, bool) {}
+void NobodyAnswers() { Signals.stopSearch = Signals.commandPending = true; }
+void NoReplay(const std::vector<std::string> &) {}
+void NoReplayPair(std::string_view, std::string_view) {}
+void NoReplayEnd(std::string_view, double) {}
+}  // namespace
+
+GameEvents SilentGameEvents() {
+  return GameEvents{NoReport, NoIllegalMove, NoEngineMove, NoReport,     NoResignation, NoGameEnd,
+                    NoReport, NobodyAnswers, NoReplay,     NoReplayPair, NoReplayEnd};
+}
+
+GameEvents Events = SilentGameEvents();
 
 void ResetGameFlow() { Flow = GameFlowState{}; }
 
@@ -103,15 +122,6 @@ static void SetSearchLimits() {
   Limits.threadCount = Settings.threadCount;
 }
 
-static void WriteEngineMove(Move move) {
-  WriteProtocolLine("move " + ToProtocolMoveText(CompactMoveText(move)));
-}
-
-// The search log of the test mode is written whenever a move search ends.
-static void EndOfMoveSearch() {
-  if (Settings.testMode) WriteSearchLog();
-}
-
 // The game as it stood before a search: a ponder miss puts it back whole (a capture may have
 // emptied the history).
 struct GameBackup {
@@ -154,10 +164,7 @@ static void RecordPair(Board &working, Move opponentMove, Move engineMove) {
 static void WaitForTheOpponent() {
   if (Signals.stopSearch && !Signals.stoppedByTime) return;
   if (Signals.stopSearch && Signals.stoppedByTime) Signals.stopSearch = Signals.stoppedByTime = false;
-  while (!Signals.commandPending && Signals.commandText.empty()) {
-    ReadInputLine(false);
-    PollInput();
-  }
+  while (!Signals.commandPending && Signals.commandText.empty()) Events.waitForCommand();
   if (!Signals.commandPending && Signals.commandText != Signals.ponderMoveText)
     Signals.stoppedByPonderMiss = Signals.stopSearch = true;
 }
@@ -167,13 +174,11 @@ static void WaitForTheOpponent() {
 static bool PlayFinalMove(Move engineMove) {
   Flow.engineMoveCount++;
   if (!engineMove.IsNull() && Flow.score < LostScore && Flow.previousScore < LostScore) {
-    WriteProtocolLine(Game.engineIsWhite ? "0-1 {White resigns}" : "1-0 {Black resigns}");
+    Events.resigned(Game.engineIsWhite);
     return false;
   }
-  if (!engineMove.IsNull()) WriteEngineMove(engineMove);
-  if (Settings.consoleLogEnabled) WriteSpeedLine();
-  if (Settings.kibitzEnabled && !Reports.kibitzText.empty())
-    WriteProtocolLine("tellall " + Reports.kibitzText);
+  if (!engineMove.IsNull()) Events.engineMove(engineMove);
+  Events.moveFinal();
   Flow.previousScore = Flow.score;
   return true;
 }
@@ -193,18 +198,19 @@ static bool StartPondering(Move engineMove) {
   return true;
 }
 
-// The result line after the engine's final move, when the game has ended.
+// The end of the game after the engine's final move, when it has ended.
 static void AnnounceGameEnd(Move engineMove) {
+  bool white = Game.engineIsWhite;
   if (engineMove.IsNull()) {
-    if (!Tree.rootInCheck) WriteProtocolLine("1/2-1/2 {Stalemate}");
+    if (!Tree.rootInCheck) Events.gameEnded(GameEnd::Stalemate, white);
   } else if (Game.gameHistory.count > 100) {
-    WriteProtocolLine("1/2-1/2 {Draw by 50 move rule}");
+    Events.gameEnded(GameEnd::FiftyMoves, white);
   } else {
     uint64_t key = ComputeKey(Game.currentBoard);
     if (IsThreefold(Game.currentBoard, 0, uint32_t(key), uint32_t(key >> 32)))
-      WriteProtocolLine("1/2-1/2 {Draw by repetition}");
+      Events.gameEnded(GameEnd::Repetition, white);
     else if (Flow.score == Infinite)
-      WriteProtocolLine(Game.engineIsWhite ? "1-0 {White mates}" : "0-1 {Black mates}");
+      Events.gameEnded(GameEnd::EngineMates, white);
   }
 }
 
@@ -213,14 +219,14 @@ static void AnnounceGameEnd(Move engineMove) {
 static NextSearch SearchOnce() {
   Tree.ponderHitTime = 0;
   Tree.ponderTimeCredit = 0;
-  AllocateTime();
+  AllocateTime(Flow.engineMoveCount);
   MarkStartTime();
   Signals.stopSearch = Signals.commandPending = Signals.stoppedByPonderMiss = Signals.stoppedByTime = false;
   Board working = Game.currentBoard;
   const GameBackup backup{Game.currentBoard, Game.gameHistory, Game.fiftyMoveCount};
   Flow.score = 0;
   PrepareMoveSearch();
-  Reports.kibitzText.clear();
+  Events.searchStarting();
   std::string typed = SqueezeUpper(Signals.commandText);
   Signals.commandText.clear();
 
@@ -228,7 +234,7 @@ static NextSearch SearchOnce() {
   if (typed != "/R") {
     opponentMove = FindTypedOpponentMove(working, typed, Game.engineIsWhite);
     if (opponentMove.IsNull()) {
-      WriteProtocolLine("Illegal move: " + typed);
+      Events.illegalMove(typed);
       return NextSearch::None;
     }
   }
@@ -237,12 +243,12 @@ static NextSearch SearchOnce() {
   EvalState state = SetUpSearchInputs(working);
   SetSearchLimits();
   bool legal = ChooseMove(working, state, opponentMove);
-  if (Signals.stopSearch && Signals.commandPending && PendingLineIsNewOrQuit()) return NextSearch::None;
+  if (Signals.stopSearch && Signals.commandPending && Hooks.newOrQuitPending()) return NextSearch::None;
   Flow.score = Tree.rootBest;
   Move engineMove = Tree.bestLine.move[1];
   if (!legal) {
-    WriteProtocolLine("Illegal move: " + typed);
-    EndOfMoveSearch();
+    Events.illegalMove(typed);
+    Events.searchEnded();
     return NextSearch::None;
   }
   RecordPair(working, opponentMove, engineMove);
@@ -251,11 +257,11 @@ static NextSearch SearchOnce() {
   if (Signals.stopSearch && Signals.commandPending) {
     // Interrupted: the best move so far is played, or the predicted pair taken back.
     if (!Signals.pondering && !engineMove.IsNull()) {
-      WriteEngineMove(engineMove);
+      Events.engineMove(engineMove);
       Flow.engineMoveCount++;
     }
     if (Signals.pondering) TakeBackPair();
-    EndOfMoveSearch();
+    Events.searchEnded();
     return NextSearch::None;
   }
   if (Signals.stopSearch && Signals.stoppedByPonderMiss) {
@@ -269,7 +275,7 @@ static NextSearch SearchOnce() {
   if (!PlayFinalMove(engineMove)) return NextSearch::None;
   if (StartPondering(engineMove)) return NextSearch::Ponder;
   AnnounceGameEnd(engineMove);
-  EndOfMoveSearch();
+  Events.searchEnded();
   return NextSearch::None;
 }
 
@@ -466,13 +472,9 @@ bool TakeBackGameMove() {
   return WriteGameLine(line);
 }
 
-static void ReplayLog(const char *prefix, const std::string &text) {
-  if (Settings.consoleLogEnabled) ConsoleLogLine(prefix + text);
-}
-
 // One pair of the silent replay: the opponent's move ("/R": none) and the engine's supplied reply.
 static void ReplayPair(const std::string &opponentMove, const std::string &engineMove) {
-  ReplayLog("fb> ", (opponentMove == "/R" ? "\\R" : opponentMove) + ";" + engineMove);
+  Events.replayPair(opponentMove, engineMove);
   BookRecord.forcedReply = engineMove;
   Signals.commandText = opponentMove;
   PlayMove();
@@ -485,7 +487,6 @@ bool PlayFromGame() {
   Settings.kibitzEnabled = Settings.ponderEnabled = false;
   double start = ClockDays();
   int count = int(line.moves.size());
-  for (const std::string &move : line.moves) ReplayLog("fb= ", move);
   // The engine takes the side to move after the line.
   bool engineMovesFirst = count % 2 == 0;
   // The interface has just told the clock (time, or level); the new game must not put it back
@@ -498,7 +499,7 @@ bool PlayFromGame() {
   BookRecord.forcedReply.clear();
   Signals.commandText = "/R";
   if (count > 0) {
-    Console.outputMuted = true;
+    Events.replayStarted(line.moves);
     int i = 0;
     if (engineMovesFirst) ReplayPair("/R", line.moves[i++]);
     for (; count - 1 - i >= 2; i += 2) ReplayPair(line.moves[i], line.moves[i + 1]);
@@ -509,13 +510,7 @@ bool PlayFromGame() {
     played.moves.pop_back();
     if (!ReadGameLine(replayed) || replayed.moves != played.moves) WriteGameLine(played);
     Signals.commandText = line.moves[count - 1];
-    ReplayLog("fb> ", Signals.commandText);
-    if (Settings.consoleLogEnabled) {
-      char seconds[32];
-      std::snprintf(seconds, sizeof seconds, "%.2f", (ClockDays() - start) * 86400.0);
-      ConsoleLogLine(std::string("tfb ") + seconds + " sec");
-    }
-    Console.outputMuted = false;
+    Events.replayEnded(Signals.commandText, (ClockDays() - start) * 86400.0);
   }
   Settings.kibitzEnabled = kibitz;
   Settings.ponderEnabled = ponder;

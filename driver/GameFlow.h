@@ -1,5 +1,7 @@
 // The flow of a game: the one operation that advances it (PlayMove), new games, set-up from a
-// position text, and the record of the move pairs played, from which a take-back rebuilds it.
+// position text, and the record of the move pairs played, from which a take-back rebuilds it. What
+// happens in the game (the engine's move, a refused move, the result) is reported through the
+// front end's GameEvents (driver/GameEvents.h); the game flow writes no text of any protocol.
 #pragma once
 
 #include <cstdint>

@@ -1,25 +1,16 @@
 #include "driver/Protocol.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
-#include "board/Board.h"
-#include "board/GameRecord.h"
-#include "board/PositionKey.h"
+#include "board/MoveText.h"
 #include "board/Text.h"
-#include "book/Book.h"
-#include "driver/Clock.h"
 #include "driver/Config.h"
 #include "driver/Console.h"
-#include "driver/EngineState.h"
-#include "driver/GameFlow.h"
-#include "driver/Interpreter.h"
-#include "driver/Platform.h"
+#include "driver/Engine.h"
+#include "driver/Notation.h"
 #include "driver/Reports.h"
-#include "search/Driver.h"
-#include "search/Search.h"
-#include "search/SearchControl.h"
-#include "search/TransTable.h"
 
 ProtocolState Protocol;
 
@@ -30,39 +21,144 @@ void ResetProtocol() {
   Protocol.positionRefused = false;
 }
 
-static bool InputLineWaiting() { return ReadInputLine(true); }
-static void AnalysisLine(int moves, bool withScore) { BuildAnalysisLine(moves, withScore); }
+bool IsCoordinateMove(std::string &text) {
+  if (!StartsWithSquares(text)) return false;
+  text = "USERMOVE" + text.substr(0, 200);
+  return true;
+}
 
-// The search reaches the console, the clock and the reports only through these.
-static void InstallSearchHooks() {
-  Hooks.inputWaiting = InputLineWaiting;
-  Hooks.pollInput = PollInput;
-  Hooks.newOrQuitPending = PendingLineIsNewOrQuit;
-  Hooks.elapsedTime = ElapsedTime;
-  Hooks.restartClock = MarkStartTime;
-  Hooks.clockDays = ClockDays;
-  Hooks.postLine = WritePostLine;
-  Hooks.analysisLine = AnalysisLine;
-  Hooks.searchLogLine = AddSearchLogLine;
-  Hooks.iterationDone = nullptr;
-  Hooks.adviseLargePages = AdviseLargePages;
+bool AcceptUserMove(const std::string &line, std::string &moveText) {
+  std::string_view text = line.size() > 8 ? std::string_view(line).substr(8) : "";
+  if (StartsWithSquares(text)) {
+    moveText = ToEngineMoveText(text.substr(0, 5));
+    return true;
+  }
+  if (!text.empty()) WriteProtocolLine("Illegal move: " + std::string(text));
+  return false;
+}
+
+bool PendingLineIsNewOrQuit() {
+  std::string pending = SqueezeUpper(Console.inputLine);
+  return pending == "NEW" || pending == "QUIT";
+}
+
+void PollInput() {
+  std::string s = SqueezeUpper(Console.inputLine);
+  bool keep = false;
+  std::string move;
+  if (s.compare(0, 8, "USERMOVE") == 0 || IsCoordinateMove(s)) {
+    if (AcceptUserMove(s, move)) EngineOpponentMove(move);
+  } else if (s.compare(0, 4, "TIME") == 0) {
+    EngineSetClockTime(s.substr(4));
+  } else if (s == "?") {
+    EngineInterrupt();
+  } else if (s == "NEW" || s == "QUIT" || s == "REMOVE" || s == "FORCE" || s == "GO" ||
+             s.compare(0, 6, "RESULT") == 0) {
+    EngineInterrupt();
+    keep = true;  // the main loop acts on it once the search has stopped
+  }
+  if (!keep) Console.inputLine.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the engine reports, as xboard reads it.
+
+namespace {
+
+bool InputLineWaiting() { return ReadInputLine(true); }
+void AnalysisLine(int moves, bool withScore) { BuildAnalysisLine(moves, withScore); }
+
+void SearchStarting() { Reports.kibitzText.clear(); }
+
+void IllegalMove(std::string_view typed) { WriteProtocolLine("Illegal move: " + std::string(typed)); }
+
+void EngineMove(Move move) { WriteProtocolLine("move " + ToProtocolMoveText(CompactMoveText(move))); }
+
+// After the final move: the speed in the console log, and the last thinking line for the
+// observers when kibitzing.
+void MoveFinal() {
+  if (Settings.consoleLogEnabled) WriteSpeedLine();
+  if (Settings.kibitzEnabled && !Reports.kibitzText.empty())
+    WriteProtocolLine("tellall " + Reports.kibitzText);
+}
+
+void Resigned(bool engineIsWhite) {
+  WriteProtocolLine(engineIsWhite ? "0-1 {White resigns}" : "1-0 {Black resigns}");
+}
+
+void GameEnded(GameEnd end, bool engineIsWhite) {
+  switch (end) {
+    case GameEnd::Stalemate:
+      WriteProtocolLine("1/2-1/2 {Stalemate}");
+      break;
+    case GameEnd::FiftyMoves:
+      WriteProtocolLine("1/2-1/2 {Draw by 50 move rule}");
+      break;
+    case GameEnd::Repetition:
+      WriteProtocolLine("1/2-1/2 {Draw by repetition}");
+      break;
+    case GameEnd::EngineMates:
+      WriteProtocolLine(engineIsWhite ? "1-0 {White mates}" : "0-1 {Black mates}");
+      break;
+  }
+}
+
+// The search log of the test mode is written whenever a move search ends.
+void SearchEnded() {
+  if (Settings.testMode) WriteSearchLog();
+}
+
+void WaitForCommand() {
+  ReadInputLine(false);
+  PollInput();
+}
+
+// The silent replay of go: the interface hears nothing of it, the console log sees its moves.
+void ReplayLog(const char *prefix, std::string_view text) {
+  if (Settings.consoleLogEnabled) ConsoleLogLine(prefix + std::string(text));
+}
+
+void ReplayStarted(const std::vector<std::string> &moves) {
+  for (const std::string &move : moves) ReplayLog("fb= ", move);
+  Console.outputMuted = true;
+}
+
+void ReplayPair(std::string_view opponentMove, std::string_view engineMove) {
+  ReplayLog("fb> ", std::string(opponentMove == "/R" ? "\\R" : opponentMove) + ";" + std::string(engineMove));
+}
+
+void ReplayEnded(std::string_view lastMove, double seconds) {
+  ReplayLog("fb> ", lastMove);
+  if (Settings.consoleLogEnabled) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", seconds);
+    ConsoleLogLine(std::string("tfb ") + text + " sec");
+  }
+  Console.outputMuted = false;
+}
+
+}  // namespace
+
+static FrontEnd XboardFrontEnd() {
+  return FrontEnd{InputLineWaiting,
+                  PollInput,
+                  PendingLineIsNewOrQuit,
+                  WritePostLine,
+                  AnalysisLine,
+                  AddSearchLogLine,
+                  nullptr,
+                  GameEvents{SearchStarting, IllegalMove, EngineMove, MoveFinal, Resigned, GameEnded,
+                             SearchEnded, WaitForCommand, ReplayStarted, ReplayPair, ReplayEnded}};
 }
 
 bool StartUpEngine() {
-  PlatformStartUp();
-  if (!LocateConfiguration()) return false;
-  InitEngineTables(ReadHashSize());
-  InstallSearchHooks();
-  LoadBooks(Settings.filePrefix);
-  ResetEngineState();
+  if (!EngineStartUp(XboardFrontEnd())) return false;
   ResetProtocol();
-  ReadConfiguration();
   return true;
 }
 
 // Handshake: every line up to and including protover is consumed; then the features.
 static void Handshake() {
-  Signals.commandText.clear();
   for (;;) {
     ReadInputLine(false);
     std::string s = SqueezeUpper(Console.inputLine);
@@ -91,7 +187,7 @@ static void Handshake() {
 // reported; the game stays as it was, but the engine will not play on it (see RefusedPosition).
 static void SetBoard() {
   std::string raw = Console.inputLine.size() > 8 ? Console.inputLine.substr(8) : "";
-  Protocol.positionRefused = !SetupFromFen(raw.substr(0, MaxInputLength));
+  Protocol.positionRefused = !EngineSetUpGame(raw.substr(0, MaxInputLength));
   if (Protocol.positionRefused) WriteProtocolLine("tellusererror Illegal position");
   Protocol.forceMode = true;
 }
@@ -113,21 +209,24 @@ static void Go() {
   Console.inputLine.clear();  // a command that stops the search stays pending in its place
   if (refused) return;
   Protocol.forceMode = false;
-  if (!PlayFromGame()) WriteProtocolLine("Error (game too long): go");
+  if (!EnginePlayFromGame()) WriteProtocolLine("Error (game too long): go");
 }
 
 // sd N: the searches stop after depth N; new lifts the limit. Unreadable values change nothing.
 static void HandleDepthLimit(const std::string &digits) {
   bool error = false;
   int depth = ParseNumber(digits, error);
-  if (!error) Settings.depthLimit = std::clamp(depth, 1, FullHorizon);
+  if (!error) EngineSetDepthLimit(depth);
 }
 
-// Acts on one normalised line of the main loop. False when the handler consumed the line itself:
-// a level line, or a command that stopped the search of go stays pending.
-static bool HandleLine(std::string s) {
+// Acts on one normalised line of the main loop; a command for the engine's own language (a move to
+// answer, a take-back, a new game) is left in command, to be run once the line is done with. False
+// when the handler consumed the line itself: a level line, or a command that stopped the search of
+// go stays pending.
+static bool HandleLine(std::string s, std::string &command) {
   if (StartsWith(s, "LEVEL")) {
-    HandleLevel(Console.inputLine);
+    EngineSetLevel(Console.inputLine);
+    Console.inputLine.clear();
     return false;
   }
   if (StartsWith(s, "SETBOARD")) {
@@ -138,8 +237,8 @@ static bool HandleLine(std::string s) {
     std::string move;
     if (AcceptUserMove(s, move) && !RefusedPosition()) {
       if (!Protocol.forceMode)
-        Signals.commandText = move;
-      else if (!PlayGameMove(ToProtocolMoveText(move)))
+        command = move;
+      else if (!EnginePlayGameMove(ToProtocolMoveText(move)))
         WriteProtocolLine("Illegal move: " + move);
     }
   } else if (s == "FORCE") {
@@ -148,37 +247,37 @@ static bool HandleLine(std::string s) {
     Go();
     return false;
   } else if (s == "REMOVE") {
-    Signals.commandText = "/B";
+    command = "/B";
   } else if (s == "UNDO") {
-    if (Protocol.forceMode) TakeBackGameMove();
+    if (Protocol.forceMode) EngineTakeBackGameMove();
   } else if (StartsWith(s, "TIME")) {
-    HandleTime(s.substr(4));
+    EngineSetClockTime(s.substr(4));
   } else if (StartsWith(s, "ST") && s.size() > 2) {
-    HandleMoveTime(s.substr(2));
+    EngineSetMoveTime(s.substr(2));
   } else if (StartsWith(s, "SD") && s.size() > 2) {
     HandleDepthLimit(s.substr(2));
   } else if (s == "NEW") {
     Protocol.forceMode = false;
     Protocol.positionRefused = false;
-    Settings.depthLimit = FullHorizon;
+    EngineSetDepthLimit(FullHorizon);
     if (Protocol.ignoreFirstNew) {
       Protocol.ignoreFirstNew = false;
     } else {
-      Game.engineIsWhite = false;
-      Signals.commandText = "/WB" + s;
+      EngineSetSide(false);
+      command = "/WBNEW";
     }
   } else if (StartsWith(s, "RESULT")) {
     Protocol.forceMode = false;
     Protocol.positionRefused = false;
-    Game.engineIsWhite = false;
+    EngineSetSide(false);
     if (Settings.quitAfterResult)
       Protocol.quitRequested = true;
     else
-      Signals.commandText = "/WBNEW";
+      command = "/WBNEW";
   } else if (StartsWith(s, "EASY")) {
-    Settings.ponderEnabled = false;
+    EngineSetPonder(false);
   } else if (StartsWith(s, "HARD")) {
-    Settings.ponderEnabled = true;
+    EngineSetPonder(true);
   } else if (StartsWith(s, "CORES")) {
     TakeCoresCommand(s.substr(5));
   }
@@ -193,11 +292,11 @@ void RunProtocolLoop() {
   if (!Console.inputLine.empty() && !Console.madeUpQuit) ConsoleLogLine("in:  " + Console.inputLine);
   Handshake();
   while (!Protocol.quitRequested) {
-    if (ReadInputLine(false) && HandleLine(SqueezeUpper(Console.inputLine))) {
+    std::string command;
+    if (ReadInputLine(false) && HandleLine(SqueezeUpper(Console.inputLine), command)) {
       Console.inputLine.clear();
-      if (!Signals.commandText.empty()) RunCommand();
+      if (!command.empty()) EngineRunCommand(command);
     }
-    Signals.commandText.clear();
   }
   CloseConsoleLog();
 }

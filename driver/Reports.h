@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/Console.h"
-
 constexpr const char *ConsoleLogFileName = "conlogbestand.txt";
 constexpr const char *SearchLogFileName = "logbestand.txt";
 constexpr int SearchLogLimit = 200;     // lines kept per game

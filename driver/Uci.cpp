@@ -12,7 +12,7 @@
 #include "driver/Config.h"
 #include "driver/Console.h"
 #include "driver/Engine.h"
-#include "driver/Reports.h"
+#include "driver/Notation.h"
 #include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
@@ -132,14 +132,10 @@ void PollUciInput() {
   if (!keep) Console.inputLine.clear();
 }
 
-void InstallUciHooks() {
-  Hooks.inputWaiting = InputWaiting;
-  Hooks.pollInput = PollUciInput;
-  Hooks.newOrQuitPending = NothingToLeaveFor;
-  Hooks.postLine = PostLine;
-  Hooks.analysisLine = NoAnalysisLine;
-  Hooks.searchLogLine = NoSearchLogLine;
-  Hooks.iterationDone = IterationDone;
+// The game's events are never raised here: the interface keeps the game, the engine only searches.
+void InstallUciFrontEnd() {
+  EngineInstallFrontEnd(FrontEnd{InputWaiting, PollUciInput, NothingToLeaveFor, PostLine, NoAnalysisLine,
+                                 NoSearchLogLine, IterationDone, SilentGameEvents()});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -292,7 +288,7 @@ void Go(const Words &words) {
         for (char &c : upper)
           if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
         std::string text = ToEngineMoveText(upper);
-        if (IsCoordinateMove(upper) && upper.size() <= 13)
+        if (StartsWithSquares(upper) && upper.size() <= 5)
           limits.searchMoves.push_back(text);
         else
           Say("go searchmoves: not a move: " + words[i + 1].substr(0, 20));
@@ -372,7 +368,7 @@ bool IsUciCommand(const std::string &line) {
 
 void RunUciLoop() {
   ResetUci();
-  InstallUciHooks();
+  InstallUciFrontEnd();
   Console.inputLine.clear();
   Console.inputLimit = MaxUciInputLength;
   Identify();

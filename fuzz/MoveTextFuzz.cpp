@@ -10,7 +10,8 @@
 #include "board/MoveGen.h"
 #include "board/MoveText.h"
 #include "board/Text.h"
-#include "driver/Console.h"
+#include "driver/Notation.h"
+#include "driver/Protocol.h"
 #include "fuzz/FuzzSearch.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
