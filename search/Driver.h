@@ -12,7 +12,7 @@
 // that move already counted, the supplied reply and the limits; the book already probed into
 // BookRecord) and ends with a SearchResult; the game flow plays the move and keeps the game. The
 // search never writes the game. Input, the clock and the thinking output it reaches through
-// SearchHooks (search/SearchControl.h), which the driver fills at start-up.
+// SearchHooks (search/SearchControl.h), which the front end fills at start-up.
 #pragma once
 
 #include <cstdint>

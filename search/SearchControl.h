@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-// What the search needs from the engine around it. The driver fills them at start-up.
+// What the search needs from the engine around it; the front end fills them at start-up.
 struct SearchHooks {
   bool (*inputWaiting)();      // a protocol line can be read now (or one is pending)
   void (*pollInput)();         // the in-search command handler
