@@ -26,9 +26,8 @@ void HistoryPush(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32
   entry.keyHigh = keyHigh;
 }
 
-static bool HistoryHas(int required, const Board &board, uint8_t sideMarker, uint32_t keyLow,
-                       uint32_t keyHigh) {
-  const GameHistoryRecord &history = Game.gameHistory;
+static bool HistoryHas(const GameHistoryRecord &history, int required, const Board &board, uint8_t sideMarker,
+                       uint32_t keyLow, uint32_t keyHigh) {
   int found = 0;
   for (int i = history.count; i >= 1; i--) {
     const HistoryEntry &entry = history.entry[i];
@@ -39,16 +38,18 @@ static bool HistoryHas(int required, const Board &board, uint8_t sideMarker, uin
   return false;
 }
 
-bool IsRepeated(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh) {
-  return HistoryHas(1, board, sideMarker, keyLow, keyHigh);
+bool IsRepeated(const GameHistoryRecord &history, const Board &board, uint8_t sideMarker, uint32_t keyLow,
+                uint32_t keyHigh) {
+  return HistoryHas(history, 1, board, sideMarker, keyLow, keyHigh);
 }
 
-bool IsTwofold(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh) {
-  return HistoryHas(2, board, sideMarker, keyLow, keyHigh);
+bool IsTwofold(const GameHistoryRecord &history, const Board &board, uint8_t sideMarker, uint32_t keyLow,
+               uint32_t keyHigh) {
+  return HistoryHas(history, 2, board, sideMarker, keyLow, keyHigh);
 }
 
 bool IsThreefold(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh) {
-  return HistoryHas(3, board, sideMarker, keyLow, keyHigh);
+  return HistoryHas(Game.gameHistory, 3, board, sideMarker, keyLow, keyHigh);
 }
 
 void CountFiftyMoveRule(uint8_t movingPiece, int8_t kind) {

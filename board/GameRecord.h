@@ -4,7 +4,8 @@
 //
 //   ResetGamePosition     the start position, history and counters empty
 //   HistoryPush           appends a position; past the limit the last entry moves to 1
-//   IsRepeated / IsTwofold / IsThreefold   one, two or three matching entries
+//   IsRepeated / IsTwofold   one or two matching entries of a history (the search's root input)
+//   IsThreefold           three matching entries of the game's own history
 //   CountFiftyMoveRule    the fifty-move count after a ply; empties the history when irreversible
 #pragma once
 
@@ -42,8 +43,10 @@ extern GamePosition Game;
 // ---------------------------------------------------------------------------------------------
 void ResetGamePosition();  // CurrentBoard := StartBoard, history and counters empty
 void HistoryPush(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh);
-bool IsRepeated(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh);
-bool IsTwofold(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh);
+bool IsRepeated(const GameHistoryRecord &history, const Board &board, uint8_t sideMarker, uint32_t keyLow,
+                uint32_t keyHigh);
+bool IsTwofold(const GameHistoryRecord &history, const Board &board, uint8_t sideMarker, uint32_t keyLow,
+               uint32_t keyHigh);
 bool IsThreefold(const Board &board, uint8_t sideMarker, uint32_t keyLow, uint32_t keyHigh);
 // Updates FiftyMoveCount for a ply played in the game by the given piece; empties the history
 // when the ply was irreversible. The caller pushes the new position afterwards.

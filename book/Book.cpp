@@ -20,7 +20,6 @@ void ClearBookRecord() {
 
 void ResetBookState() {
   ClearBookRecord();
-  BookRecord.forcedReply.clear();
   Books.useBook = true;
   RandomGenerator = RandomState{};
 }

@@ -5,9 +5,10 @@
 // is White's, made by the opponent. Two one-byte lines are markers: "@" starts the counted section
 // (a move must then be proposed by more than one line) and "#" ends a block.
 //
-// BookRecord is what the root of a search knows about the book: the reply the engine must play
-// (forcedReply), the chosen book move in slot 0 with the other candidates after it, a status and
-// two flags.
+// BookRecord is what the root of a search knows about the book: the game flow probes the book
+// into it before the search (the chosen book move in slot 0 with the other candidates after it,
+// the status BookMovesFound), and the search's root adds its own decision (a supplied reply found,
+// or the table's mate move when the book has none) and whether it took its move from the record.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +26,8 @@ constexpr const char *BookFileName[2] = {"KrelinWhite.bk", "KrelinBlack.bk"};
 // Book status values.
 constexpr uint8_t BookNone = 0;
 constexpr uint8_t BookMovesFound = 1;
-constexpr uint8_t BookForcedReply = 2;  // a root move matched forcedReply
-constexpr uint8_t BookStoredMate = 3;   // a mate move from the transposition table
+constexpr uint8_t BookSuppliedReply = 2;  // a root move matched the reply the game supplied
+constexpr uint8_t BookStoredMate = 3;     // a mate move from the transposition table
 
 struct BookLine {
   uint8_t length;                 // 0: empty entry
@@ -40,7 +41,6 @@ struct OpeningBooks {
 extern OpeningBooks Books;
 
 struct BookRecordData {
-  std::string forcedReply;   // engine move text the engine plays instead of searching
   Move slot[BookSlotCount];  // slot 0: the book move; 1..20 the other candidates
   uint8_t status;
   bool chosen;   // the root took its move from this record
@@ -48,9 +48,9 @@ struct BookRecordData {
 };
 extern BookRecordData BookRecord;
 
-void ClearBookRecord();  // slots, status and flags; never the forced reply
-// The record with its forced reply cleared, the book switched on and the random generator at its
-// start; the loaded book lines stay.
+void ClearBookRecord();  // slots, status and flags
+// The record cleared, the book switched on and the random generator at its start; the loaded book
+// lines stay.
 void ResetBookState();
 void LoadBook(int colour, const std::string &path);  // 0 White, 1 Black; a missing file: no book
 void LoadBooks(const std::string &filePrefix);

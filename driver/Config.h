@@ -25,10 +25,11 @@ struct EngineSettings {
   int32_t maxHorizon;      // depth horizon of the search; below 50 the engine is in test mode
   int32_t depthLimit;      // sd: the searches stop after this depth; FullHorizon: no limit
   bool testMode;
-  bool testTimed;        // in test mode the search stops after testTimeLimit
-  double testTimeLimit;  // days
-  bool fullEvalToggle;   // E1 / E0 in the settings line
-  int threadCount;       // CPUS= or the interface's cores: search threads, 1 to MaxThreadCount
+  bool testTimed;          // in test mode the search stops after testTimeLimit
+  double testTimeLimit;    // days
+  bool fullEvalToggle;     // E1 / E0 in the settings line
+  int threadCount;         // CPUS= or the interface's cores: search threads, 1 to MaxThreadCount
+  uint64_t searchNodeCap;  // the fuzz targets' cap on each search's nodes (0: none, as in every game)
 };
 extern EngineSettings Settings;
 

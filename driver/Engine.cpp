@@ -191,7 +191,8 @@ bool EngineSearch(const EnginePosition &position, const EngineSearchLimits &limi
   Books.useBook = Followed.ownBook && !limits.infinite && limits.searchMoves.empty();
   int depth = limits.depth > 0 ? std::min(limits.depth, Settings.maxHorizon) : Settings.maxHorizon;
   std::string opponent = position.moves.empty() ? "" : position.moves.back();
-  bool searched = SearchAnswer(opponent, depth, limits.searchMoves);
+  SearchResult result{};
+  bool searched = SearchAnswer(opponent, depth, limits.searchMoves, result);
   Signals.commandText.clear();
   Signals.pondering = false;
   Books.useBook = true;
@@ -200,7 +201,7 @@ bool EngineSearch(const EnginePosition &position, const EngineSearchLimits &limi
     return false;
   }
   if (!opponent.empty()) Followed.moves.push_back(opponent);
-  Move answer = Tree.bestLine.move[1];
+  Move answer = result.move;
   if (answer.IsNull())
     Followed.valid = false;  // no pair of two moves to follow on
   else

@@ -108,18 +108,57 @@ void TakeBackPair() {
 }
 
 // The limits of the next search, from the clock and the settings.
-static void SetSearchLimits() {
-  Limits.softTimeLimit = Clock.softTimeLimit;
-  Limits.hardTimeLimit = Clock.hardTimeLimit;
-  Limits.minTimeStopDepth = Clock.minTimeStopDepth;
-  Limits.maxHorizon = std::min(Settings.maxHorizon, Settings.depthLimit);
-  Limits.testMode = Settings.testMode;
-  Limits.testTimed = Settings.testTimed;
-  Limits.testTimeLimit = Settings.testTimeLimit;
-  Limits.fullEvalToggle = Settings.fullEvalToggle;
-  Limits.gameRecordCount = Flow.gameRecordCount;
-  Limits.rootMoveCount = 0;
-  Limits.threadCount = Settings.threadCount;
+static void SetSearchLimits(SearchLimits &limits) {
+  limits.softTimeLimit = Clock.softTimeLimit;
+  limits.hardTimeLimit = Clock.hardTimeLimit;
+  limits.minTimeStopDepth = Clock.minTimeStopDepth;
+  limits.maxHorizon = std::min(Settings.maxHorizon, Settings.depthLimit);
+  limits.testMode = Settings.testMode;
+  limits.testTimed = Settings.testTimed;
+  limits.testTimeLimit = Settings.testTimeLimit;
+  limits.fullEvalToggle = Settings.fullEvalToggle;
+  limits.rootMoveCount = 0;
+  limits.threadCount = Settings.threadCount;
+  limits.nodeCap = Settings.searchNodeCap;
+}
+
+// The opponent's move, legal and made on board, enters the game: the game board, the fifty-move
+// count and the history, where the search's root finds its position with the search's marker.
+static void EnterOpponentMove(const Board &board, Move lastMove) {
+  Game.currentBoard = board;
+  uint8_t mover = lastMove.kind == 0 ? 0 : lastMove.promotion != 0 ? OpponentPawn : board[lastMove.to];
+  CountFiftyMoveRule(mover, lastMove.kind);
+  PushGamePosition(board, 1);
+}
+
+// The book's choice for the engine's move on board, into BookRecord for the search's root.
+static void ProbeBook(const Board &board) {
+  ClearBookRecord();
+  Move bookMove =
+      Books.useBook ? BookProbe(board, Game.engineIsWhite, Flow.gameRecordCount, ClockSeed()) : NullMove;
+  if (bookMove.kind != 0) BookRecord.status = BookMovesFound;
+}
+
+RootInput PrepareRootInput(Board &board, Move lastMove) {
+  RootInput input{};
+  input.state = ScanEvalState(board);
+  SetGameFlowFlags(Tree.context, board);
+  Tree.context.drawishCap = Tree.drawishCap;
+  SetGPawnWatch(board);
+  input.openingGuidance = OpeningGuidance(board, input.state);
+  input.board = board;
+  input.lastMove = lastMove;
+  // The supplied reply is for this search alone.
+  input.suppliedReply = Flow.suppliedReply;
+  Flow.suppliedReply.clear();
+  // The search refuses an illegal move by the same test; the game does not count it.
+  if (IsLegalAfterMove(board, lastMove, OpponentSide, lastMove.kind != 0)) {
+    EnterOpponentMove(board, lastMove);
+    ProbeBook(board);
+  }
+  input.history = &Game.gameHistory;
+  input.fiftyMoveCount = Game.fiftyMoveCount;
+  return input;
 }
 
 // The game as it stood before a search: a ponder miss puts it back whole (a capture may have
@@ -143,8 +182,9 @@ static void StartOwnSearch() {
 }
 
 // The engine's move goes on the game board and the pair, with its depth and score, into the record.
-static void RecordPair(Board &working, Move opponentMove, Move engineMove) {
-  UpdateDrawishCap(Tree.depthReached, engineMove, Flow.score);
+static void RecordPair(Board &working, Move opponentMove, const SearchResult &result) {
+  Move engineMove = result.move;
+  UpdateDrawishCap(result.depth, engineMove, Flow.score);
   CountFiftyMoveRule(engineMove.IsNull() ? 0 : working[engineMove.from], engineMove.kind);
   if (!engineMove.IsNull()) ApplyMove(engineMove, working);
   PushGamePosition(working, 0);
@@ -156,7 +196,7 @@ static void RecordPair(Board &working, Move opponentMove, Move engineMove) {
   Flow.gameRecordCount++;
   if (Flow.gameRecordCount <= GameRecordLimit)
     Flow.gameRecord[Flow.gameRecordCount] =
-        MovePair{opponentMove, engineMove, int16_t(Tree.depthReached), Flow.score};
+        MovePair{opponentMove, engineMove, int16_t(result.depth), Flow.score};
 }
 
 // After a ponder search that ended by itself (a mate found, the depth limit reached) the engine
@@ -184,8 +224,7 @@ static bool PlayFinalMove(Move engineMove) {
 }
 
 // Pondering on the reply the line predicts: an untimed search as if the opponent had played it.
-static bool StartPondering(Move engineMove) {
-  Move predicted = Tree.bestLine.move[2];
+static bool StartPondering(Move engineMove, Move predicted) {
   if (!Settings.ponderEnabled || engineMove.IsNull() || predicted.IsNull()) return false;
   std::string text;
   for (char c : SqueezeUpper(MoveText(predicted)))
@@ -240,18 +279,18 @@ static NextSearch SearchOnce() {
   }
   // Without an opponent's move the position's en passant pawn stays capturable (a set-up position).
   if (!opponentMove.IsNull()) ApplyMove(opponentMove, working);
-  EvalState state = SetUpSearchInputs(working);
-  SetSearchLimits();
-  bool legal = ChooseMove(working, state, opponentMove);
+  RootInput input = PrepareRootInput(working, opponentMove);
+  SetSearchLimits(input.limits);
+  SearchResult result = ChooseMove(input);
   if (Signals.stopSearch && Signals.commandPending && Hooks.newOrQuitPending()) return NextSearch::None;
-  Flow.score = Tree.rootBest;
-  Move engineMove = Tree.bestLine.move[1];
-  if (!legal) {
+  Flow.score = result.score;
+  Move engineMove = result.move;
+  if (!result.legal) {
     Events.illegalMove(typed);
     Events.searchEnded();
     return NextSearch::None;
   }
-  RecordPair(working, opponentMove, engineMove);
+  RecordPair(working, opponentMove, result);
 
   if (Signals.pondering) WaitForTheOpponent();
   if (Signals.stopSearch && Signals.commandPending) {
@@ -273,7 +312,7 @@ static NextSearch SearchOnce() {
     return NextSearch::AfterPonderMiss;
   }
   if (!PlayFinalMove(engineMove)) return NextSearch::None;
-  if (StartPondering(engineMove)) return NextSearch::Ponder;
+  if (StartPondering(engineMove, result.ponderMove)) return NextSearch::Ponder;
   AnnounceGameEnd(engineMove);
   Events.searchEnded();
   return NextSearch::None;
@@ -332,7 +371,7 @@ bool PlayGamePair(std::string_view opponentMove, std::string_view engineMove) {
 }
 
 bool SearchAnswer(std::string_view opponentMove, int32_t maxHorizon,
-                  const std::vector<std::string> &rootMoves) {
+                  const std::vector<std::string> &rootMoves, SearchResult &result) {
   Tree.ponderHitTime = 0;
   Tree.ponderTimeCredit = 0;
   MarkStartTime();
@@ -346,23 +385,19 @@ bool SearchAnswer(std::string_view opponentMove, int32_t maxHorizon,
     if (opponent.IsNull()) return false;
   }
   if (!opponent.IsNull()) ApplyMove(opponent, working);
-  EvalState state = SetUpSearchInputs(working);
-  SetSearchLimits();
-  Limits.maxHorizon = maxHorizon;
+  RootInput input = PrepareRootInput(working, opponent);
+  SetSearchLimits(input.limits);
+  SearchLimits &limits = input.limits;
+  limits.maxHorizon = maxHorizon;
   for (const std::string &text : rootMoves) {
     Move move = FindTypedEngineMove(working, text);
-    if (!move.IsNull() && Limits.rootMoveCount < MoveListSize)
-      Limits.rootMoves[Limits.rootMoveCount++] = move;
+    if (!move.IsNull() && limits.rootMoveCount < MoveListSize)
+      limits.rootMoves[limits.rootMoveCount++] = move;
   }
-  const GameBackup backup{Game.currentBoard, Game.gameHistory, Game.fiftyMoveCount};
-  if (!ChooseMove(working, state, opponent)) {
-    Game.currentBoard = backup.board;
-    Game.gameHistory = backup.history;
-    Game.fiftyMoveCount = backup.fiftyMoveCount;
-    return false;
-  }
-  Flow.score = Tree.rootBest;
-  RecordPair(working, opponent, Tree.bestLine.move[1]);
+  result = ChooseMove(input);
+  if (!result.legal) return false;  // the game has not counted the move
+  Flow.score = result.score;
+  RecordPair(working, opponent, result);
   Flow.engineMoveCount++;
   return true;
 }
@@ -475,7 +510,7 @@ bool TakeBackGameMove() {
 // One pair of the silent replay: the opponent's move ("/R": none) and the engine's supplied reply.
 static void ReplayPair(const std::string &opponentMove, const std::string &engineMove) {
   Events.replayPair(opponentMove, engineMove);
-  BookRecord.forcedReply = engineMove;
+  Flow.suppliedReply = engineMove;
   Signals.commandText = opponentMove;
   PlayMove();
 }
@@ -496,7 +531,7 @@ bool PlayFromGame() {
                 line.whiteToMove == engineMovesFirst);
   Flow.engineMovesFirst = engineMovesFirst;
   Clock.timeLeft = clockReading;
-  BookRecord.forcedReply.clear();
+  Flow.suppliedReply.clear();
   Signals.commandText = "/R";
   if (count > 0) {
     Events.replayStarted(line.moves);
@@ -514,18 +549,9 @@ bool PlayFromGame() {
   }
   Settings.kibitzEnabled = kibitz;
   Settings.ponderEnabled = ponder;
-  BookRecord.forcedReply.clear();
+  Flow.suppliedReply.clear();
   PlayMove();
   return true;
-}
-
-EvalState SetUpSearchInputs(Board &board) {
-  EvalState state = ScanEvalState(board);
-  SetGameFlowFlags(Tree.context, board);
-  Tree.context.drawishCap = Tree.drawishCap;
-  SetGPawnWatch(board);
-  Limits.openingGuidance = OpeningGuidance(board, state);
-  return state;
 }
 
 void StartGameFrom(const Board &board, bool engineIsWhite) {

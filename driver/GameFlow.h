@@ -12,6 +12,7 @@
 #include "board/Board.h"
 #include "board/EvalState.h"
 #include "board/Move.h"
+#include "search/Search.h"
 
 constexpr int GameRecordLimit = 1000;  // pairs beyond this are played but not stored
 constexpr int TakeBackLimit = 997;     // "/B" is refused in longer games
@@ -33,6 +34,9 @@ struct GameFlowState {
   // The game began with the engine to move (a set-up position, or a new game with the engine as
   // White): its first pair has no opponent's move.
   bool engineMovesFirst;
+  // The engine's reply a replayed game (or a paired command) supplies for the next search, in
+  // engine move text: that search plays it as soon as its root reaches it ("": none).
+  std::string suppliedReply;
 };
 extern GameFlowState Flow;
 
@@ -54,9 +58,13 @@ bool TakeBackGameMove();  // the game's last move taken back, whoever made it; f
 // and the fifty-move count are intact; then the last move is answered as the opponent's. False
 // (nothing done) when the game is longer than its record keeps.
 bool PlayFromGame();
-// The inputs of a search from this position (after the opponent's move): the EvalState scanned
-// from the board (king squares filled in) and the game-flow flags the search and evaluation read.
-EvalState SetUpSearchInputs(Board &board);
+// The game's side of a search from board, the position after the opponent's move lastMove
+// (NullMove: none): the EvalState scanned from the board (king squares filled in on board too), the
+// game-flow flags the evaluation reads, and the supplied reply, used up. When lastMove is legal it
+// enters the game (game board, fifty-move count, history) and the book is probed into BookRecord;
+// otherwise the game is as it was and the search refuses the move. The limits are left empty for
+// the caller.
+RootInput PrepareRootInput(Board &board, Move lastMove);
 // The opponent's generated move that a typed move names on a board seen from the engine's side
 // (which plays White when engineIsWhite): kind and promotion piece resolved, legality not tested.
 // NullMove when the text names none.
@@ -73,11 +81,11 @@ bool PlayTypedMoveOnward(Board &board, std::string_view text, bool engineIsWhite
 bool PlayGamePair(std::string_view opponentMove, std::string_view engineMove);
 // One search of the engine's answer to the opponent's typed move (empty: none, the engine moves
 // first) from the game as it stands, within the clock's limits and the given depth, over the root
-// moves named (typed; none: every move); nothing is written. The answer (Tree.bestLine, NullMove when there
-// is none) is played on the game and recorded. False, and nothing changed, when the opponent's move is
-// illegal.
+// moves named (typed; none: every move); nothing is written. The answer (result.move, NullMove when
+// there is none) is played on the game and recorded. False, and nothing changed, when the opponent's
+// move is illegal.
 bool SearchAnswer(std::string_view opponentMove, int32_t maxHorizon,
-                  const std::vector<std::string> &rootMoves);
+                  const std::vector<std::string> &rootMoves, SearchResult &result);
 // A position as its own game, the engine to move: the only history entry, no moves played (set-up
 // and the tools).
 void StartGameFrom(const Board &board, bool engineIsWhite);

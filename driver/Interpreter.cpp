@@ -156,7 +156,7 @@ static void RunSlashCommand(const std::string &c) {
       if (c == "/R") {
         PlayMoveNow();
       } else if (c.compare(0, 3, "/R;") == 0) {
-        BookRecord.forcedReply = c.substr(3, 5);
+        Flow.suppliedReply = c.substr(3, 5);
         PlayMoveNow();
       }
       break;
@@ -191,7 +191,7 @@ static void RunSlashCommand(const std::string &c) {
 void RunCommand() {
   std::string c = SqueezeUpper(Signals.commandText);
   Signals.commandText = c;
-  BookRecord.forcedReply.clear();
+  Flow.suppliedReply.clear();
   if (c.size() < 2) return;
   if (c[0] == '\\') c[0] = '/';
   if (c[0] == '/') {
@@ -201,7 +201,7 @@ void RunCommand() {
   }
   size_t pair = c.find(';');
   if (pair != std::string::npos) {
-    BookRecord.forcedReply = c.substr(pair + 1, 5);
+    Flow.suppliedReply = c.substr(pair + 1, 5);
     c.erase(pair);
   }
   Signals.commandText = c;

@@ -36,12 +36,12 @@ void FuzzSearch(const Board &board, bool engineIsWhite, int depth) {
   Hooks = SilentHooks();
   Signals.timedMode = false;
   Books.useBook = false;
-  Limits.maxHorizon = depth;
-  Limits.testMode = true;
-  Limits.nodeCap = FuzzNodeCap;
   PrepareMoveSearch();
-  EvalState state = SetUpSearchInputs(root);
-  ChooseMove(root, state, NullMove);
+  RootInput input = PrepareRootInput(root, NullMove);
+  input.limits.maxHorizon = depth;
+  input.limits.testMode = true;
+  input.limits.nodeCap = FuzzNodeCap;
+  ChooseMove(input);
 }
 
 void FuzzAcceptedPosition(const Board &board, bool engineIsWhite, int depth) {

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   ResetProtocol();
   ReadConfiguration();
   Settings.maxHorizon = 4;
-  Limits.nodeCap = FuzzInterfaceNodeCap;
+  Settings.searchNodeCap = FuzzInterfaceNodeCap;
   RunProtocolLoop();
   return 0;
 }

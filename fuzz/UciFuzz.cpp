@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   EngineNewGame();
   EngineSetOwnBook(true);
   Settings.maxHorizon = 4;
-  Limits.nodeCap = FuzzInterfaceNodeCap;
+  Settings.searchNodeCap = FuzzInterfaceNodeCap;
   ReadInputLine(false);
   if (!IsUciCommand(Console.inputLine)) __builtin_trap();
   RunUciLoop();

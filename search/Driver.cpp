@@ -1,6 +1,6 @@
 // The search driver (see search/Driver.h): the root scoring pass, iterative deepening with
-// aspiration windows, the stop conditions of the clock, the depth limit and the book, the root's
-// own part of the node procedure, and the draw pull kept across moves.
+// aspiration windows, the stop conditions of the clock, the depth limit and the book, the helper
+// threads, and the draw pull kept across moves.
 #include "search/Driver.h"
 #include <algorithm>
 #include <functional>
@@ -8,15 +8,10 @@
 #include <vector>
 
 #include "board/Attacks.h"
-#include "board/GameRecord.h"
-#include "board/Legality.h"
-#include "board/MakeMove.h"
-#include "board/MoveText.h"
-#include "board/PositionKey.h"
 #include "book/Book.h"
 #include "search/MoveOrder.h"
 #include "search/Node.h"
-#include "search/SearchControl.h"
+#include "search/Root.h"
 #include "search/TransTable.h"
 
 namespace {
@@ -24,13 +19,6 @@ namespace {
 // The root scoring pass and the depths derived from the horizon.
 constexpr int ScoringPassDepth = 3;
 constexpr int ScoringPassHorizonLess2 = 75;  // no quiet-move reduction in the scoring pass
-constexpr int SelectiveHorizon = 4;          // deeper iterations are selective and use the table
-constexpr int ExtensionLimitBase = 65;       // the path's extensions stop at this minus the horizon
-constexpr int LateDepthDistance = 6;
-constexpr int MinLateDepth = 3;
-constexpr int32_t RootPieceMaterialGate = 960;  // lazy evaluation needs both sides above it at the root
-constexpr int NoLazyEvalDepth = 1000;
-constexpr int MinLazyEvalDepth = 6;
 constexpr int MaxAnalysisHorizon = 5;  // the analysis line is written before iterations up to this depth
 
 // Aspiration windows and the easy move.
@@ -45,23 +33,14 @@ constexpr int EasyMoveDepth = 8;
 // below 8 when a single book move matched).
 constexpr int BookStopDepth = 11;
 constexpr int BookSingleMatchDepth = 8;
-constexpr int32_t BookMoveBonus = 20;  // path bonus of the preferred book move at its root node
 
 // The clock.
-constexpr int TimeStopMinDepth = 6;        // below it the clock never cuts an iteration short
 constexpr double EasyMoveTimeDivisor = 6;  // an easy move takes a sixth of the soft limit
 constexpr double DeepTimeDivisor = 1.5;    // past the minimum stop depth, two thirds of it
-constexpr int32_t ScoreDropMargin = 20;    // a drop this large buys time up to the soft limit
-constexpr int32_t TimeStopScoreMargin = 15;
-constexpr int SoleMoveDepth = 6;        // a sole legal move is played from this depth on
-constexpr int SoleMovePonderDepth = 6;  // after a ponder hit, deeper than this
-constexpr int LinesPerPoll = 8;
-constexpr int PostLineMoves = 20;     // moves of the thinking output after a new best root move
-constexpr int BookPostLineMoves = 2;  // and after a book decision
-constexpr int PollInterval = 32768;   // nodes between two polls of input and clock
-constexpr double MillisecondsPerDay = 86400000.0;
+constexpr int SoleMoveDepth = 6;           // a sole legal move is played from this depth on
+constexpr int BookPostLineMoves = 2;       // moves of the thinking output after a book decision
+constexpr int PollInterval = 32768;        // nodes between two polls of input and clock
 
-constexpr int RootPreMoveCount = 20;  // the best root moves searched first, in table order
 constexpr int MaxHashAge = 32000;
 
 // The draw pull: a quiet move with a modest score that does not beat the recent average.
@@ -70,19 +49,14 @@ constexpr int32_t DrawPullMinScore = 40;
 constexpr int32_t DrawPullAboveAverage = 30;
 constexpr int32_t MaxDrawishCap = 150;
 
-// An early step of the engine's king while the opponent keeps a lot of material.
-constexpr int32_t KingStepMaterialGate = 1650;
-constexpr int32_t EarlyKingStepPenalty = 3;
-
-bool NoInput() { return false; }
-void NoAction() {}
-bool NothingPending() { return false; }
-double NoTime() { return 0.0; }
-void NoPostLine(int) {}
-void NoAnalysisLine(int, bool) {}
-void NoSearchLogLine(int) {}
-
-uint64_t ClockSeed() { return uint64_t(Hooks.clockDays() * MillisecondsPerDay); }
+// What the thread records point to between searches: no position, an empty history.
+const GameHistoryRecord EmptyHistory{};
+RootInput MakeIdleInput() {
+  RootInput input{};
+  input.history = &EmptyHistory;
+  return input;
+}
+const RootInput IdleInput = MakeIdleInput();
 
 struct HelperCrew {
   std::vector<SearchThread> records;  // one per helper, sized when the thread count changes
@@ -94,15 +68,6 @@ HelperCrew Crew;
 }  // namespace
 
 SearchThread Tree;
-SearchLimits Limits;
-
-SearchHooks SilentHooks() {
-  return SearchHooks{NoInput,    NoAction,       NothingPending,  NoTime,  NoAction, NoTime,
-                     NoPostLine, NoAnalysisLine, NoSearchLogLine, nullptr, nullptr};
-}
-
-// Until the driver fills them in, the search runs silent and untimed.
-SearchHooks Hooks = SilentHooks();
 
 void ResetSearchForNewGame() {
   Tree.drawishCap = 0;
@@ -114,8 +79,8 @@ void ResetSearchForNewGame() {
 void ResetSearchState() {
   Tree = SearchThread{};
   Tree.isMain = true;
+  Tree.root = &IdleInput;
   Tree.pollMask = PollInterval - 1;
-  Limits = SearchLimits{};
   ResetSearchForNewGame();
 }
 
@@ -128,214 +93,6 @@ void PrepareMoveSearch() {
   Tree.selectiveMode = false;
   Tree.bestLine = PrincipalLine{};
   ClearKillers(Tree);
-}
-
-// ---------------------------------------------------------------------------------------------
-// The root node.
-
-bool SetUpRoot(SearchThread &t, const Board &board, EvalState &state, Move lastMove) {
-  t.rootMovesDone = 0;
-  state.extensionCredit = RootExtensionCredit;
-  t.extensionLimit = ExtensionLimitBase - t.horizon;
-  t.lateDepth = std::max(t.horizon - LateDepthDistance, MinLateDepth);
-  t.horizonLess4 = t.horizonLess2 - 2;
-  bool bothHavePieces = state.enginePieceMaterial > RootPieceMaterialGate &&
-                        state.opponentPieceMaterial > RootPieceMaterialGate;
-  if (t.rootScoringPass) t.rootBothHavePieces = bothHavePieces;
-  t.lazyEvalDepth = Limits.fullEvalToggle || !t.rootBothHavePieces ? NoLazyEvalDepth
-                                                                   : std::max(t.horizon, MinLazyEvalDepth);
-  t.context.lazyEvalDepth = t.lazyEvalDepth;
-  t.rootInCheck = IsAttacked(board, board[EngineKingSquare], OpponentSide);
-  if (!t.rootScoringPass) return true;
-
-  // The opponent's move: its king must not be attacked, castling not through check (a real move
-  // gets the full attack test).
-  if (!IsLegalAfterMove(board, lastMove, OpponentSide, lastMove.kind != 0)) return false;
-  Game.currentBoard = board;
-  bool lastMoveIrreversible =
-      lastMove.kind == CaptureMove || lastMove.kind == EnPassantMove || lastMove.promotion != 0;
-  if (lastMoveIrreversible) t.drawishCap = 0;
-  t.context.drawishCap = t.drawishCap;
-  SetRootValues(t.context, board, state);
-  t.rootMoveCount = 0;
-  // The opponent's move joins the game history.
-  uint8_t rootMover = lastMove.kind == 0 ? 0 : lastMove.promotion != 0 ? OpponentPawn : board[lastMove.to];
-  CountFiftyMoveRule(rootMover, lastMove.kind);
-  uint64_t key = ComputeKey(board);
-  HistoryPush(board, 1, uint32_t(key), uint32_t(key >> 32));
-  for (auto &row : t.quietSeen)
-    for (bool &seen : row) seen = false;
-  ClearBookRecord();
-  t.bookMatchCount = 0;
-  Move bookMove =
-      Books.useBook ? BookProbe(board, Game.engineIsWhite, Limits.gameRecordCount, ClockSeed()) : NullMove;
-  Move mateMove;
-  if (bookMove.kind != 0) {
-    BookRecord.status = BookMovesFound;
-  } else if (TTFindMateMove(board, key, mateMove)) {
-    BookRecord.slot[0] = mateMove;
-    BookRecord.status = BookStoredMate;
-  }
-  return true;
-}
-
-bool RootMoveTerms(SearchThread &t, Move move, uint8_t piece, bool inCheck, EvalState &state,
-                   int32_t &value) {
-  if (BookRecord.status == BookMovesFound) {
-    if (!BookRecord.noBonus && move == BookRecord.slot[0]) state.positionalAdjust += BookMoveBonus;
-    bool candidate = IsBookCandidate(move);
-    if (t.rootScoringPass) {
-      if (candidate) t.bookMatchCount++;
-    } else if (t.bookMatchCount > 0 && !candidate) {
-      value = -Infinite;  // once the book has spoken, only its moves are searched
-      return true;
-    }
-  }
-  if (BookRecord.status == BookForcedReply && CompactMoveText(move) != BookRecord.forcedReply) {
-    value = 0;
-    return true;
-  }
-  // The engine's king leaving its back row, or stepping to the b- or g-pawn's square, early.
-  bool earlyKingSquare = (move.to >= 21 && move.to <= 28) || move.to == 32 || move.to == 37;
-  if (t.selectiveMode && piece == EngineKing && move.kind == QuietMove && !inCheck &&
-      state.opponentPieceMaterial > KingStepMaterialGate && earlyKingSquare)
-    state.positionalAdjust -= EarlyKingStepPenalty;
-  return false;
-}
-
-int LoadRootPreMoves(SearchThread &t, Move *preMoves) {
-  Move follow = t.followLine.move[1];
-  int n = t.rootMoveCount;
-  if (!follow.IsNull()) {
-    // The previous iteration's best move goes last, to be searched first.
-    for (int i = 1; i < n; i++) {
-      if (t.rootMoveTable[i].move == follow) {
-        RootMove moved = t.rootMoveTable[i];
-        for (int k = i; k < n; k++) t.rootMoveTable[k] = t.rootMoveTable[k + 1];
-        t.rootMoveTable[n] = moved;
-        break;
-      }
-    }
-  }
-  int count = 0;
-  for (int i = std::max(1, n - (RootPreMoveCount - 1)); i <= n; i++)
-    preMoves[count++] = t.rootMoveTable[i].move;
-  return count;
-}
-
-int32_t RootMoveScore(const SearchThread &t, Move move, int32_t score) {
-  if (!t.rootScoringPass) return score;
-  if (!BookRecord.forcedReply.empty() && BookRecord.forcedReply == CompactMoveText(move)) {
-    BookRecord.chosen = true;
-    BookRecord.status = BookForcedReply;
-    return Infinite;
-  }
-  if (move == BookRecord.slot[0] && t.rootBest < Infinite && score < Infinite &&
-      !(BookRecord.status == BookMovesFound && !BookRecord.noBonus)) {
-    BookRecord.chosen = true;
-    return BookMoveScore;
-  }
-  return score;
-}
-
-void RootMoveSearched(SearchThread &t, Move move, int32_t score, bool improved,
-                      const PrincipalLine &childLine, PrincipalLine &line, int32_t &value, bool &cutoff) {
-  if (t.rootScoringPass) {
-    // Every root move gets an exact score: the root's value opens again after each.
-    if (t.rootMoveCount < RootMoveLimit) {
-      t.rootMoveCount++;
-      t.rootMoveTable[t.rootMoveCount] = RootMove{move, score - t.rootEvaluation};
-    }
-    if (score > t.rootBest) {
-      t.rootBest = score;
-      ExtendLine(t.bestLine, move, childLine, 1);
-    }
-    if (!cutoff) value = -Infinite;
-  } else if (improved || t.rootMovesDone == 0) {
-    t.rootBest = score;
-    // A mate found by the failed iteration stands until the research finds one as good.
-    if (t.rootMovesDone == 0 && t.researchCount > 0 && t.failScore >= MateThreshold &&
-        t.rootBest < t.failScore) {
-      value = t.rootBest = t.failScore;
-      line = t.failLine;
-      cutoff = true;
-    }
-    t.bestLine = line;
-    if (t.isMain && (t.horizon >= SelectiveHorizon || t.rootBest >= MateThreshold))
-      Hooks.postLine(PostLineMoves);
-    if (t.isMain && Limits.testMode && t.horizon > SelectiveHorizon) Hooks.searchLogLine(t.rootMovesDone);
-  }
-  bool anotherBefore = t.rootMovesDone > 0;
-  t.rootMovesDone++;
-  if (t.isMain && Signals.timedMode && !Limits.testMode && t.horizon >= TimeStopMinDepth &&
-      t.horizon >= Limits.minTimeStopDepth && anotherBefore && t.researchCount == 0 &&
-      t.iterationScore[t.horizon - 1] - TimeStopScoreMargin < t.rootBest &&
-      Hooks.elapsedTime() + t.ponderTimeCredit >= Limits.softTimeLimit) {
-    Signals.stopSearch = Signals.stoppedByTime = true;
-  }
-}
-
-bool RootMoveAllowed(Move move) {
-  if (Limits.rootMoveCount <= 0) return true;
-  for (int i = 0; i < Limits.rootMoveCount; i++)
-    if (Limits.rootMoves[i] == move) return true;
-  return false;
-}
-
-bool PollAndTestTime(SearchThread &t) {
-  if (!t.isMain) return SearchStopped();  // the main thread alone reads input and the clock
-  t.pollCounter++;
-  if ((t.pollCounter & t.pollMask) != 0) return false;
-  // The cap waits for the scoring pass's first root move, so that the search has a move to play.
-  if (Limits.nodeCap > 0 && t.nodeCount >= Limits.nodeCap && (!t.rootScoringPass || t.rootMovesDone > 0)) {
-    Signals.stopSearch = Signals.stoppedByTime = true;
-    return true;
-  }
-  // Every line that has arrived is handled now: a move, its clock lines and a command come
-  // together, and a ponder hit must not wait for further polls.
-  if (!Signals.stopSearch && !t.rootScoringPass && Hooks.inputWaiting()) {
-    int lines = 0;
-    do Hooks.pollInput();
-    while (++lines < LinesPerPoll && !Signals.stopSearch && Signals.commandText.empty() &&
-           Hooks.inputWaiting());
-  }
-  if (t.rootScoringPass) return Signals.stopSearch;
-  if (Limits.testMode) {
-    if (Limits.testTimed && Hooks.elapsedTime() >= Limits.testTimeLimit) {
-      Signals.stopSearch = Signals.stoppedByTime = true;
-      return true;
-    }
-    return Signals.stopSearch;
-  }
-  if (Signals.timedMode && Hooks.elapsedTime() + t.ponderTimeCredit >= Limits.hardTimeLimit) {
-    Signals.stopSearch = Signals.stoppedByTime = true;
-    return true;
-  }
-  if (!Signals.pondering || Signals.commandText.empty()) return Signals.stopSearch;
-  if (Signals.commandText != Signals.ponderMoveText) {
-    Signals.stopSearch = Signals.stoppedByPonderMiss = true;
-    return true;
-  }
-  // Ponder hit: the search goes on as the engine's own thinking.
-  Signals.timedMode = true;
-  Signals.pondering = false;
-  Signals.ponderMoveText.clear();
-  Signals.ponderDisplayMove.clear();
-  t.ponderHitTime = Hooks.elapsedTime();
-  t.ponderTimeCredit = t.ponderHitTime / 2;
-  Hooks.postLine(PostLineMoves);
-  bool soleMoveDeepEnough = t.legalRootMoves <= 1 && t.horizon > SoleMovePonderDepth;
-  bool enoughAlready = t.rootMovesDone == 0 && t.horizon > Limits.minTimeStopDepth && t.researchCount == 0 &&
-                       t.iterationScore[t.horizon - 1] >= t.iterationScore[t.horizon - 2] - ScoreDropMargin &&
-                       t.ponderTimeCredit > Limits.softTimeLimit / 2;
-  Hooks.restartClock();
-  // The clock may have run out while the engine pondered: then the move is due at once.
-  bool outOfTime = t.ponderTimeCredit >= Limits.hardTimeLimit;
-  if (soleMoveDeepEnough || enoughAlready || outOfTime) {
-    Signals.stopSearch = Signals.stoppedByTime = true;
-    return true;
-  }
-  return Signals.stopSearch;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -375,6 +132,7 @@ static bool NewOrQuitStops() {
 
 // Whether the deepening goes on, looking at the first move of the last line.
 static bool KeepDeepening() {
+  const SearchLimits &limits = Tree.root->limits;
   Move m = Tree.driverLine.move[1];
   if (BookRecord.status == BookMovesFound && Tree.researchCount == 0 && Tree.bookMatchCount > 0) {
     SeedRandom(ClockSeed());
@@ -384,15 +142,15 @@ static bool KeepDeepening() {
     if (!keepSearching && IsBookCandidate(m)) return false;
   }
   if (Signals.stopSearch) return false;
-  if (Tree.horizon > Limits.maxHorizon || (Tree.horizon == Limits.maxHorizon && Tree.researchCount == 0))
+  if (Tree.horizon > limits.maxHorizon || (Tree.horizon == limits.maxHorizon && Tree.researchCount == 0))
     return false;
   if (Tree.rootBest >= MateThreshold && Tree.researchCount == 0) return false;
 
-  if (!Signals.timedMode || Limits.testMode || Tree.researchCount >= 1) return true;
+  if (!Signals.timedMode || limits.testMode || Tree.researchCount >= 1) return true;
   double t = Hooks.elapsedTime() + Tree.ponderTimeCredit;
-  double soft = Limits.softTimeLimit;
+  double soft = limits.softTimeLimit;
   if (Tree.horizon >= SoleMoveDepth && Tree.legalRootMoves < 2 && Tree.rootBest >= LostScore) return false;
-  bool deepEnough = Tree.horizon >= Limits.minTimeStopDepth;
+  bool deepEnough = Tree.horizon >= limits.minTimeStopDepth;
   if (deepEnough && Tree.rootBest >= LostScore && Tree.easyMove == m) return t < soft / EasyMoveTimeDivisor;
   bool goOn = deepEnough ? t < soft / DeepTimeDivisor : t < soft;
   bool scoreDropped =
@@ -437,8 +195,7 @@ static void TakeAspirationResult(SearchThread &t, const PrincipalLine &line) {
 
 // One iteration of thread t: the next depth (or the same one after an aspiration fail), its
 // window, and the search of the root. line receives the iteration's line.
-static void SearchIteration(SearchThread &t, const Board &board, const EvalState &state, Move lastMove,
-                            PrincipalLine &line, bool &legal) {
+static void SearchIteration(SearchThread &t, const RootInput &input, PrincipalLine &line, bool &legal) {
   t.selectiveMode = t.horizon > SelectiveHorizon;
   SetAspirationWindow(t);
   t.horizonLess2 = std::max(t.horizon - 2, 2);
@@ -448,7 +205,7 @@ static void SearchIteration(SearchThread &t, const Board &board, const EvalState
   t.rootBest = -Infinite;
   line = PrincipalLine{};
   int32_t value = 0;
-  Search(t, board, 0, 0, 0, Infinite, t.aspirationLow, state, lastMove, line, value, legal);
+  Search(t, input.board, 0, 0, 0, Infinite, t.aspirationLow, input.state, input.lastMove, line, value, legal);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -471,7 +228,7 @@ namespace {
 
 // A helper's deepening: from the main thread's record after the scoring pass, until the main
 // thread ends its search (or a stop). Its lines and scores are its own and are never played.
-void HelperSearch(int helper, const Board &board, const EvalState &state, Move lastMove) {
+void HelperSearch(int helper, const RootInput &input) {
   SearchThread &t = Crew.records[helper];
   PrincipalLine line{};
   bool legal = true;
@@ -481,8 +238,8 @@ void HelperSearch(int helper, const Board &board, const EvalState &state, Move l
       t.horizon++;
       while (HelperSkipsDepth(helper, t.horizon)) t.horizon++;
     }
-    if (t.horizon > Limits.maxHorizon) return;
-    SearchIteration(t, board, state, lastMove, line, legal);
+    if (t.horizon > input.limits.maxHorizon) return;
+    SearchIteration(t, input, line, legal);
     if (SearchStopped()) return;
     t.iterationScore[t.horizon] = t.rootBest;
     TakeAspirationResult(t, line);
@@ -493,8 +250,8 @@ void HelperSearch(int helper, const Board &board, const EvalState &state, Move l
 // Starts the helpers of a search from the main thread's record; the destructor stops and joins
 // them, so that no helper outlives the search that started it, whichever way that search ends.
 struct HelperRun {
-  HelperRun(int threadCount, const Board &board, const EvalState &state, Move lastMove) {
-    int helpers = std::clamp(threadCount, 1, MaxSearchThreads) - 1;
+  explicit HelperRun(const RootInput &input) {
+    int helpers = std::clamp(input.limits.threadCount, 1, MaxSearchThreads) - 1;
     if (int(Crew.records.size()) != helpers) Crew.records.resize(helpers);
     for (int i = 0; i < helpers; i++) {
       Crew.records[i] = Tree;
@@ -503,8 +260,7 @@ struct HelperRun {
     }
     Crew.searched = helpers;
     HelpersHalt = false;
-    for (int i = 0; i < helpers; i++)
-      Crew.threads.emplace_back(HelperSearch, i, std::cref(board), std::cref(state), lastMove);
+    for (int i = 0; i < helpers; i++) Crew.threads.emplace_back(HelperSearch, i, std::cref(input));
   }
   ~HelperRun() {
     HelpersHalt = true;
@@ -524,7 +280,8 @@ uint64_t SearchNodeTotal() {
   return total;
 }
 
-bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
+// The search of ChooseMove on Tree.root: false when the opponent's move was illegal.
+static bool SearchRoot(const RootInput &input) {
   bool legal = true;
   PrincipalLine line{};
   int32_t value = 0;
@@ -532,8 +289,9 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   // The main thread shares the cores with its helpers: it polls after proportionally fewer nodes of
   // its own, so that input and the clock are looked at as often as on one thread.
   int pollInterval = PollInterval;
-  for (int threads = 1; threads < Limits.threadCount && pollInterval > 1; threads *= 2) pollInterval /= 2;
-  Tree.pollMask = Limits.nodeCap > 0 ? 0 : uint64_t(pollInterval) - 1;
+  for (int threads = 1; threads < input.limits.threadCount && pollInterval > 1; threads *= 2)
+    pollInterval /= 2;
+  Tree.pollMask = input.limits.nodeCap > 0 ? 0 : uint64_t(pollInterval) - 1;
 
   // Root scoring pass
   Tree.isMain = true;
@@ -550,32 +308,31 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   Tree.rootMovesDone = 0;
   Tree.aspirationLow = -Infinite;
   Tree.aspirationHigh = Infinite;
-  Search(Tree, board, 0, 0, 0, Infinite, -Infinite, state, lastMove, line, value, legal);
+  Search(Tree, input.board, 0, 0, 0, Infinite, -Infinite, input.state, input.lastMove, line, value, legal);
 
   if (NewOrQuitStops()) {
     Tree.rootScoringPass = false;
     return legal;
   }
-  BookRecord.forcedReply.clear();
   Tree.iterationScore[Tree.horizon] = Tree.rootBest;
   Tree.rootScoringPass = false;
-  if (!(BookRecord.chosen && BookRecord.status == BookForcedReply)) {
+  if (!(BookRecord.chosen && BookRecord.status == BookSuppliedReply)) {
     SortRootMoves();
     Tree.easyMove = FindEasyMove();
   }
-  if (!Tree.easyMove.IsNull() && !EasyMoveIsSafe(board, Tree.easyMove)) Tree.easyMove = NullMove;
+  if (!Tree.easyMove.IsNull() && !EasyMoveIsSafe(input.board, Tree.easyMove)) Tree.easyMove = NullMove;
   Tree.driverLine = Tree.bestLine;
   Tree.legalRootMoves = Tree.rootMovesDone;
 
   if (!legal) return false;
-  if (!(BookRecord.chosen && BookRecord.status > BookForcedReply)) {
+  if (!(BookRecord.chosen && BookRecord.status > BookSuppliedReply)) {
     TT.hashAge++;
     if (TT.hashAge > MaxHashAge) TTClear();
   }
 
-  // A book or forced decision needs no deeper search.
+  // A book decision or the supplied reply needs no deeper search.
   if (BookRecord.chosen) {
-    Tree.rootBest = BookRecord.status > BookForcedReply ? MateThreshold : 0;
+    Tree.rootBest = BookRecord.status > BookSuppliedReply ? MateThreshold : 0;
     Hooks.postLine(BookPostLineMoves);
     Finish();
     return true;
@@ -586,12 +343,12 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   }
 
   // Iterative deepening, the helpers beside it
-  HelperRun helpers(Limits.threadCount, board, state, lastMove);
+  HelperRun helpers(input);
   while (KeepDeepening()) {
     Tree.followLine = Tree.driverLine;
     if (Tree.horizon <= MaxAnalysisHorizon) Hooks.analysisLine(LineLength - 1, true);
     if (Tree.researchCount == 0) Tree.horizon++;
-    SearchIteration(Tree, board, state, lastMove, line, legal);
+    SearchIteration(Tree, input, line, legal);
 
     if (NewOrQuitStops()) return true;
     // Stopped before a root move was done: the last completed score stands.
@@ -609,6 +366,20 @@ bool ChooseMove(const Board &board, const EvalState &state, Move lastMove) {
   }
   Finish();
   return true;
+}
+
+SearchResult ChooseMove(const RootInput &input) {
+  Tree.root = &input;
+  bool legal = SearchRoot(input);  // the helpers have ended when it returns
+  Tree.root = &IdleInput;
+  SearchResult result{};
+  result.legal = legal;
+  result.move = Tree.bestLine.move[1];
+  result.ponderMove = Tree.bestLine.move[2];
+  result.score = Tree.rootBest;
+  result.depth = Tree.depthReached;
+  result.nodes = SearchNodeTotal();
+  return result;
 }
 
 void UpdateDrawishCap(int32_t depth, Move move, int32_t score) {

@@ -17,8 +17,8 @@
 #include "eval/Evaluate.h"
 #include "eval/Pawns.h"
 #include "eval/Score.h"
-#include "search/Driver.h"
 #include "search/MoveOrder.h"
+#include "search/Root.h"
 #include "search/SearchControl.h"
 #include "search/Selectivity.h"
 #include "search/TransTable.h"
@@ -338,18 +338,19 @@ bool KeyAndDraws(Node &n) {
         SameStateBytes(*n.t.stack[n.ply - i].board, n.board))
       return true;
   if (reversible != n.ply - 1) return false;  // the path holds an irreversible move
-  if (Game.fiftyMoveCount + reversible > FiftyMovePlies) return true;
+  if (n.t.root->fiftyMoveCount + reversible > FiftyMovePlies) return true;
   uint32_t low = uint32_t(n.state.positionKey), high = uint32_t(n.state.positionKey >> 32);
   uint8_t marker = n.maximising ? 1 : 0;
-  return (n.ply == 2 && IsTwofold(n.board, marker, low, high)) ||
-         (n.ply >= 3 && n.ply <= 6 && IsRepeated(n.board, marker, low, high));
+  const GameHistoryRecord &history = *n.t.root->history;
+  return (n.ply == 2 && IsTwofold(history, n.board, marker, low, high)) ||
+         (n.ply >= 3 && n.ply <= 6 && IsRepeated(history, n.board, marker, low, high));
 }
 
 // Step 11, after the engine's moves: the opening guidance and the king chase (the engine's king
 // driven by checks for three moves in a row).
 void ApplyPathBonuses(Node &n) {
   if (n.ply % 2 != 0 || n.nullMove || !n.t.selectiveMode) return;
-  if (Limits.openingGuidance)
+  if (n.t.root->openingGuidance)
     n.state.positionalAdjust += OpeningGuidanceBonus(n.t, n.ply, n.move, n.piece, n.captured);
   int p = n.ply;
   if (p > KingChaseMinPly && n.piece == EngineKing && n.t.stack[p - 1].inCheck && n.t.stack[p - 3].inCheck &&
@@ -569,7 +570,7 @@ bool NodeIsFutile(const Node &n) {
 // Step 19: one child searched and its result taken. True when the node must return now (a cut-off
 // or a stop).
 bool TryMove(Node &n, Move m, Stage stage) {
-  if (n.ply == 1 && !RootMoveAllowed(m)) return false;  // as if it were not there
+  if (n.ply == 1 && !RootMoveAllowed(n.t, m)) return false;  // as if it were not there
   Search(n.t, n.board, n.ply, n.depth, n.movesSearched, n.value, n.bound, n.state, m, n.childLine,
          n.childValue, n.legal);
   if (SearchStopped()) return true;  // an unfinished child proves nothing

@@ -1,5 +1,6 @@
-// The search's records: the scores and their encoding, the principal line, and the record of one
-// search thread that the driver (search/Driver.h) and the node procedure (search/Node.h) share. The node
+// The search's records: the scores and their encoding, the principal line, what a search starts
+// from (RootInput) and gives back (SearchResult), and the record of one search thread that the
+// driver (search/Driver.h), the root (search/Root.h) and the node procedure (search/Node.h) share. The node
 // procedure is minimax with two bounds (not negamax): odd plies are the engine's and maximise, even plies the
 // opponent's and minimise, and every score is from the engine's side.
 //
@@ -9,8 +10,11 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "board/Board.h"
+#include "board/EvalState.h"
+#include "board/GameRecord.h"
 #include "board/Move.h"
 #include "board/Squares.h"
 #include "eval/RootInputs.h"
@@ -37,6 +41,54 @@ constexpr int RecentScoreCount = 4;        // the last root scores the draw pull
 
 struct PrincipalLine {
   Move move[LineLength];  // move[1] is the node's move, move[2..45] the continuation
+};
+
+// The limits and switches of one search, set by the game flow from its clock and settings.
+struct SearchLimits {
+  double softTimeLimit;
+  double hardTimeLimit;
+  int32_t minTimeStopDepth;
+  int32_t maxHorizon;
+  bool testMode;
+  bool testTimed;
+  double testTimeLimit;
+  bool fullEvalToggle;
+  // When rootMoveCount > 0, the root searches only these moves (the interface's choice).
+  int32_t rootMoveCount;
+  Move rootMoves[MoveListSize];
+  int32_t threadCount;  // search threads, the main one included (0 or 1: the main thread alone)
+  // A cap on the main thread's nodes, set only by the fuzz targets, whose searches must stay short
+  // whatever position the input builds (0: no cap, as in every game). With a cap the main thread
+  // polls at every node, and a search that reaches it (with a root move scored) ends as one whose
+  // time is up.
+  uint64_t nodeCap;
+};
+constexpr int MaxSearchThreads = 64;
+
+// What a search starts from, prepared by the game flow: the root position after the opponent's
+// move and its EvalState, the game's positions since its last irreversible ply (the root's own
+// included, for the repetitions near the root) and its fifty-move count with that move counted,
+// the engine's reply when the game supplies one, and the limits. The game flow has probed the
+// book into BookRecord already; the search reads the input and never writes the game.
+struct RootInput {
+  Board board;
+  EvalState state;
+  Move lastMove;                     // the opponent's move into the root (NullMove: none)
+  const GameHistoryRecord *history;  // never null while a search runs
+  int32_t fiftyMoveCount;            // plies since the last irreversible one, lastMove counted
+  bool openingGuidance;              // the engine's development is incomplete on a wing
+  std::string suppliedReply;         // engine move text played without a search ("": none)
+  SearchLimits limits;
+};
+
+// What a search gives back. move and ponderMove are the first two moves of the best line.
+struct SearchResult {
+  bool legal;  // false: the opponent's move left its king in check or castled through check
+  Move move;   // NullMove when the engine has no legal move
+  Move ponderMove;
+  int32_t score;   // from the engine's side
+  int32_t depth;   // the horizon of the last iteration
+  uint64_t nodes;  // over all threads
 };
 
 // Lines are cleared and extended at every node: whole-record copies. Clearing copies an empty line,
@@ -112,6 +164,8 @@ struct PlyEntry {
 // main thread's record after the root scoring pass and searches on its own copy. The node search
 // reaches the record only through its parameter, never through the global.
 struct SearchThread {
+  const RootInput *root;  // the input of the running search (an empty one between searches)
+
   // Iteration.
   int32_t horizon;
   bool selectiveMode;  // horizon > 4: extensions, reductions, null move, the table

@@ -1,9 +1,32 @@
-// Signals shared by the in-search poll, the game flow and the search driver. The poll raises
-// them; the search stops by returning when it sees stopSearch.
+// How the engine around the search reaches it while it runs, and how the search reaches back: the
+// signals shared by the in-search poll, the game flow and the search driver (the poll raises them;
+// the search stops by returning when it sees stopSearch), and the hooks through which the search
+// reads input and the clock and has its reports written.
 #pragma once
 
 #include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <string>
+
+// What the search needs from the engine around it; the front end fills them at start-up.
+struct SearchHooks {
+  bool (*inputWaiting)();      // a protocol line can be read now (or one is pending)
+  void (*pollInput)();         // the in-search command handler
+  bool (*newOrQuitPending)();  // the pending line is "new" or "quit": leave at once
+  double (*elapsedTime)();     // days since the search clock started
+  void (*restartClock)();
+  double (*clockDays)();        // the clock, for seeding the random choices
+  void (*postLine)(int moves);  // thinking output
+  void (*analysisLine)(int moves, bool withScore);
+  void (*searchLogLine)(int count);
+  void (*iterationDone)();                                // after every completed iteration (may be null)
+  void (*adviseLargePages)(void *address, size_t bytes);  // for the tables when sized (may be null)
+};
+extern SearchHooks Hooks;
+SearchHooks SilentHooks();  // no input, no clock, no reports: the search alone
+// The hooks' clock in milliseconds: the seed of the random choices (the book's move, its stop depth).
+uint64_t ClockSeed();
 
 // A flag that one thread raises and every search thread reads: a relaxed atomic, as cheap to read
 // as a plain bool, so helper threads see a stop without a lock. Copies and chained assignments

@@ -6,8 +6,8 @@
 #include <new>
 
 #include "board/Geometry.h"
-#include "search/Driver.h"
 #include "search/Search.h"
+#include "search/SearchControl.h"
 
 TranspositionTables TT;
 

@@ -179,17 +179,17 @@ bool SearchPosition(const std::string &fen, int depth, double seconds, bool prin
   Hooks.restartClock = MarkStartTime;
   Signals.timedMode = false;
   Books.useBook = false;
-  Limits.maxHorizon = depth;
-  Limits.testMode = true;
-  Limits.testTimed = seconds > 0;
-  Limits.testTimeLimit = seconds / 86400.0;
-  Limits.threadCount = threads;
   Hooks.iterationDone = printIterations ? PrintIteration : nullptr;
   PrepareMoveSearch();
-  EvalState state = SetUpSearchInputs(board);
+  RootInput input = PrepareRootInput(board, NullMove);
+  input.limits.maxHorizon = depth;
+  input.limits.testMode = true;
+  input.limits.testTimed = seconds > 0;
+  input.limits.testTimeLimit = seconds / 86400.0;
+  input.limits.threadCount = threads;
   auto start = std::chrono::steady_clock::now();
   MarkStartTime();
-  ChooseMove(board, state, NullMove);
+  ChooseMove(input);
   searchSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return true;
 }

@@ -41,26 +41,26 @@ class SearchTest : public ::testing::Test {
 };
 
 // The engine's move and score for the FEN position as a new game, the side to move as the
-// engine, searched untimed to maxHorizon as the test mode does it.
+// engine, searched untimed to maxHorizon as the test mode does it (nodeCap: the fuzz targets' cap).
 struct SearchOutcome {
   std::string move;  // "" for none
   int32_t score;
 };
 
-inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon, int threads = 1) {
+inline SearchOutcome SearchFen(std::string_view fen, int maxHorizon, int threads = 1, uint64_t nodeCap = 0) {
   Board board = EmptyBoard;
   bool engineIsWhite = true;
   EXPECT_TRUE(ReadFen(fen, board, engineIsWhite)) << fen;
   StartGameFrom(board, engineIsWhite);
   Signals.timedMode = false;
-  Limits.maxHorizon = maxHorizon;
-  Limits.testMode = true;
-  Limits.threadCount = threads;
   PrepareMoveSearch();
-  EvalState state = SetUpSearchInputs(board);
-  ChooseMove(board, state, NullMove);
-  Move best = Tree.bestLine.move[1];
-  return {best.IsNull() ? "" : CompactMoveText(best), Tree.rootBest};
+  RootInput input = PrepareRootInput(board, NullMove);
+  input.limits.maxHorizon = maxHorizon;
+  input.limits.testMode = true;
+  input.limits.threadCount = threads;
+  input.limits.nodeCap = nodeCap;
+  SearchResult result = ChooseMove(input);
+  return {result.move.IsNull() ? "" : CompactMoveText(result.move), result.score};
 }
 
 // A tree for single nodes called straight from a test: an empty table, the given horizon without

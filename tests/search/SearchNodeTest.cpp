@@ -23,7 +23,10 @@ class SearchNodeTest : public SearchTest {
     Board board = EmptyBoard;
     EXPECT_TRUE(ReadFen(KnightShuffle, board, Game.engineIsWhite));
     Game.gameHistory.count = 0;
-    Game.fiftyMoveCount = 0;
+    // The nodes read the game's history and fifty-move count through the search's root input.
+    root_.history = &Game.gameHistory;
+    root_.fiftyMoveCount = 0;
+    Tree.root = &root_;
     // The knights out and back again and again: position_[p] is the one at ply p.
     const Move engineOut = ParseMove("G1F3");
     const Move opponentOut = ParseMove("G8F6");
@@ -62,6 +65,7 @@ class SearchNodeTest : public SearchTest {
   }
 
   static constexpr int MaxTestPly = 9;
+  RootInput root_{};
   Board position_[MaxTestPly + 1]{};
   Move path_[MaxTestPly]{};
 };
@@ -86,11 +90,11 @@ TEST_F(SearchNodeTest, PositionOfFourPliesBackScoresZero) {
 }
 
 TEST_F(SearchNodeTest, FiftyMoveCountOfTheGameAndThePath) {
-  Game.fiftyMoveCount = 98;  // 98 + 2 reversible plies on the path: exactly 100
+  root_.fiftyMoveCount = 98;  // 98 + 2 reversible plies on the path: exactly 100
   EXPECT_GT(NodeValue(3, 1), 200);
-  Game.fiftyMoveCount = 99;
+  root_.fiftyMoveCount = 99;
   EXPECT_EQ(NodeValue(3, 1), 0);
-  Game.fiftyMoveCount = 300;  // an irreversible move since the root: the game's count is stale
+  root_.fiftyMoveCount = 300;  // an irreversible move since the root: the game's count is stale
   EXPECT_GT(NodeValue(3, 0), 200);
 }
 

@@ -53,8 +53,7 @@ TEST_F(SearchTest, NodeCapEndsTheSearchWithAMove) {
   for (uint64_t cap : {uint64_t(1), uint64_t(2000)}) {
     FreshEngine();
     Books.useBook = false;
-    Limits.nodeCap = cap;
-    SearchOutcome capped = SearchFen(fen, 5);
+    SearchOutcome capped = SearchFen(fen, 5, 1, cap);
     EXPECT_NE(capped.move, "") << cap;
     EXPECT_TRUE(Signals.stopSearch && Signals.stoppedByTime) << cap;
     EXPECT_GE(Tree.nodeCount, cap);
