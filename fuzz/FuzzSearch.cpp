@@ -9,6 +9,8 @@
 #include "driver/Config.h"
 #include "driver/EngineState.h"
 #include "driver/GameFlow.h"
+#include "driver/Protocol.h"
+#include "fuzz/FuzzPlatform.h"
 #include "search/Driver.h"
 #include "search/Search.h"
 #include "search/SearchControl.h"
@@ -21,6 +23,13 @@ void FuzzSmallTables() {
     TT.opponentTable.assign(FuzzTableBuckets, TTBucket{});
   }
   TTClear();
+}
+
+void FuzzStartUpEngine() {
+  FuzzScratchDirectory();
+  FuzzSetClockStep(0.01);
+  if (!StartUpEngine()) __builtin_trap();
+  FuzzSmallTables();
 }
 
 void FuzzInitTables() {

@@ -21,6 +21,9 @@ constexpr uint64_t FuzzNodeCap = 500;
 // within it and reaches the deeper iteration, whose polls read the commands that follow.
 constexpr uint64_t FuzzInterfaceNodeCap = 150;
 
+// The interface targets' start, once a process: a scratch directory, a virtual clock that moves a
+// hundredth of a second a reading, the engine started as its front ends start it, small tables.
+void FuzzStartUpEngine();
 void FuzzInitTables();   // the computed tables with small transposition tables, every record reset
 void FuzzSmallTables();  // the transposition tables cut to FuzzTableBuckets (unless they are), cleared
 // A new game on the position with the engine to move, searched to the given depth, no book.

@@ -12,10 +12,7 @@
 #include "search/Driver.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  FuzzScratchDirectory();
-  FuzzSetClockStep(0.01);
-  if (!StartUpEngine()) __builtin_trap();
-  FuzzSmallTables();
+  FuzzStartUpEngine();
   return 0;
 }
 
